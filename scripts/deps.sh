@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Tarvello needs for a purpose, when they are
+# missing. Safe to run again and again; works as root or through sudo.
+#   scripts/deps.sh build   the program
+#   scripts/deps.sh test    the program and every test
+#   scripts/deps.sh bench   the benchmarks
+set -euo pipefail
+
+build_packages=(cmake make g++ pkg-config libwxgtk3.2-dev)
+test_packages=(libgtest-dev xvfb xauth fonts-nanum xdotool imagemagick)
+
+case "${1:-build}" in
+  build) wanted=("${build_packages[@]}") ;;
+  test | bench) wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 build|test|bench" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  run=()
+elif command -v sudo >/dev/null 2>&1; then
+  run=(sudo)
+else
+  echo "Cannot install ${missing[*]}: not root and no sudo. Install them and run this again." >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+if ! "${run[@]}" apt-get update -qq || ! "${run[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+  echo "Could not install ${missing[*]} with apt-get (see above). Install them and run this again." >&2
+  exit 1
+fi

@@ -1,0 +1,117 @@
+#include "platform/bytes.h"
+
+#include <cstdio>
+
+namespace platform {
+
+std::string UpperBytes(const std::string& text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+std::string LastBytes(const std::string& text, std::size_t n) {
+  return text.size() <= n ? text : text.substr(text.size() - n);
+}
+
+std::string DropFirstBytes(const std::string& text, std::size_t n) {
+  return text.size() <= n ? std::string() : text.substr(n);
+}
+
+std::string FormatNumbered(int number, const std::string& name) {
+  char digits[16];
+  int length = std::snprintf(digits, sizeof digits, "%04d_", number);
+  std::string result(digits, static_cast<std::size_t>(length));
+  result += name;
+  return result;
+}
+
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+namespace {
+
+void AppendCodePoint(std::string& out, unsigned cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Length of the valid UTF-8 sequence starting at s[i], or 0 if it is not one
+// (overlong forms, surrogates and code points above U+10FFFF are invalid).
+std::size_t ValidSequenceLength(const std::string& s, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char b0 = byte(i);
+  std::size_t length;
+  unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+  if (b0 < 0x80) return 1;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    length = 2;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    length = 3;
+    if (b0 == 0xE0) lo = 0xA0;
+    if (b0 == 0xED) hi = 0x9F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    length = 4;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + length > s.size()) return 0;
+  if (byte(i + 1) < lo || byte(i + 1) > hi) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
+std::string DisplayUtf8(const std::string& bytes, bool visibleControls) {
+  std::string out;
+  out.reserve(bytes.size());
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned char b = static_cast<unsigned char>(bytes[i]);
+    const std::size_t length = ValidSequenceLength(bytes, i);
+    if (length == 0) {
+      AppendCodePoint(out, 0xFFFD);
+      ++i;
+    } else if (visibleControls && b < 0x20) {
+      AppendCodePoint(out, 0x2400 + b);
+      ++i;
+    } else if (visibleControls && b == 0x7F) {
+      AppendCodePoint(out, 0x2421);
+      ++i;
+    } else {
+      out.append(bytes, i, length);
+      i += length;
+    }
+  }
+  return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+// Byte-string helpers. File names, folders and the settings values are byte
+// strings: nothing here converts them to another encoding.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// ASCII a-z become A-Z; every other byte, and so every UTF-8 multi-byte
+// character, is left as it is.
+std::string UpperBytes(const std::string& text);
+
+// The last n bytes, or the whole text when it is shorter.
+std::string LastBytes(const std::string& text, std::size_t n);
+
+// The text without its first n bytes; empty when it has n bytes or fewer.
+std::string DropFirstBytes(const std::string& text, std::size_t n);
+
+// "%04d_%s" of number and name: the number zero-padded to at least four
+// digits, an underscore, then the name's bytes unchanged.
+std::string FormatNumbered(int number, const std::string& name);
+
+// Equality of two ASCII names without regard to letter case.
+bool EqualsNoCase(const std::string& a, const std::string& b);
+
+// A rendering of bytes for the screen: valid UTF-8 comes through unchanged,
+// every byte of an invalid sequence becomes U+FFFD. With visibleControls set,
+// control characters (a newline in a file name, say) become their visible
+// symbols from the U+2400 block, so that a cell never looks empty or breaks.
+std::string DisplayUtf8(const std::string& bytes, bool visibleControls);
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+// The IDs of the main dialog's controls.
+#pragma once
+
+enum ControlId : int {
+  IDC_ABOUT = 1000,
+  IDC_FOLDER = 1001,
+  IDC_ADD = 1002,
+  IDC_REPLACE = 1003,
+  IDC_DELETE = 1004,
+  IDC_RANDOM = 1005,
+  IDC_RUN = 1006,
+  IDC_SELECT = 1007,
+  IDC_OLD_LIST = 1009,
+  IDC_EXTENSION = 1010,
+  IDC_NEW_LIST = 1011,
+  IDC_OVERLAY = 1012,
+  IDC_SEARCH = 1013,
+  IDC_EXPRESS = 1015,
+  IDC_STATUS = 1016,
+};

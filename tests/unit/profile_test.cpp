@@ -1,0 +1,151 @@
+#include "platform/profile.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using platform::ProfileLookup;
+using platform::ProfileUpdate;
+using platform::ReadProfileString;
+using platform::WriteProfileString;
+using testing_support::Exists;
+using testing_support::ListNames;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+std::string Lookup(const std::string& text, const std::string& section, const std::string& key) {
+  std::string value;
+  return ProfileLookup(text, section, key, &value) ? value : "<absent>";
+}
+
+std::string Updated(std::string text, const std::string& section, const std::string& key,
+                    const std::string& value) {
+  EXPECT_TRUE(ProfileUpdate(&text, section, key, value));
+  return text;
+}
+
+}  // namespace
+
+TEST(ProfileText, ReadsWhatUsersAndEditorsWrite) {
+  const std::string text =
+      "\xEF\xBB\xBF[config]\r\n"
+      "; a comment = not a key\r\n"
+      "\r\n"
+      "  folder =  /music/a b  \r\n"
+      "METHOD=2\r\n"
+      "File=\r\n";
+  EXPECT_EQ(Lookup(text, "Config", "Folder"), "/music/a b");
+  EXPECT_EQ(Lookup(text, "CONFIG", "method"), "2");
+  EXPECT_EQ(Lookup(text, "Config", "File"), "");
+  EXPECT_EQ(Lookup(text, "Config", "; a comment"), "<absent>");
+  EXPECT_EQ(Lookup(text, "Other", "Folder"), "<absent>");
+}
+
+TEST(ProfileText, FirstOccurrenceWinsAndKeysOutsideSectionsAreIgnored) {
+  const std::string text =
+      "Folder=outside\n"
+      "[Config]\nFile=first\n"
+      "[Other]\nFolder=other\n"
+      "[Config]\nFile=second\nFolder=later\n";
+  EXPECT_EQ(Lookup(text, "Config", "File"), "first");
+  EXPECT_EQ(Lookup(text, "Config", "Folder"), "later");
+  EXPECT_EQ(Updated(text, "Config", "File", "x"),
+            "Folder=outside\n[Config]\nFile=x\n[Other]\nFolder=other\n"
+            "[Config]\nFile=second\nFolder=later\n");
+}
+
+TEST(ProfileText, UpdatesInPlaceAndLeavesEveryOtherLineAlone) {
+  const std::string text = "; keep me\n[Config]\r\n  folder = old ;x\r\nFile=mp3\n\n[Next]\nA=1";
+  EXPECT_EQ(Updated(text, "Config", "Folder", "/new"),
+            "; keep me\n[Config]\r\n  folder =/new\r\nFile=mp3\n\n[Next]\nA=1");
+  // A new key goes after the last key of its section, before the next one.
+  EXPECT_EQ(Updated(text, "Config", "Method", "0"),
+            "; keep me\n[Config]\r\n  folder = old ;x\r\nFile=mp3\nMethod=0\n\n[Next]\nA=1");
+  // A new section goes at the end, after a line break the file lacked.
+  EXPECT_EQ(Updated("[Next]\nA=1", "Config", "File", "mp3"), "[Next]\nA=1\n[Config]\nFile=mp3\n");
+  // A key added to a section whose last line has no line break.
+  EXPECT_EQ(Updated("[Config]\nFile=mp3", "Config", "Method", "1"),
+            "[Config]\nFile=mp3\nMethod=1\n");
+  // A file written with CRLF gets CRLF lines.
+  EXPECT_EQ(Updated("[A]\r\nB=1\r\n", "Config", "File", "mp3"),
+            "[A]\r\nB=1\r\n[Config]\r\nFile=mp3\r\n");
+  EXPECT_EQ(Updated("", "Config", "Folder", ""), "[Config]\nFolder=\n");
+}
+
+TEST(ProfileText, ValuesComeBackWholeEvenWithBlanksAndQuotes) {
+  for (const std::string& value :
+       {std::string(" lead"), std::string("trail "), std::string("\"quoted\""), std::string("\""),
+        std::string("a=b;c [d]"), std::string(200, 'x'), std::string("\xff\xfe\t")}) {
+    std::string text = "[Config]\nFile=mp3\n";
+    ASSERT_TRUE(ProfileUpdate(&text, "Config", "Folder", value)) << value;
+    EXPECT_EQ(Lookup(text, "Config", "Folder"), value);
+    EXPECT_EQ(Lookup(text, "Config", "File"), "mp3");
+  }
+}
+
+TEST(ProfileText, RefusesWhatWouldForgeLines) {
+  const std::string original = "[Config]\nFolder=/a\n";
+  for (const auto& [section, key, value] :
+       std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"Config", "Folder", "/a\n[Evil]\nMethod=1"},
+           {"Config", "Folder", "/a\rb"},
+           {"Config", "Fol=der", "x"},
+           {"Config", "", "x"},
+           {"Con]fig", "Folder", "x"},
+           {"Config\n", "Folder", "x"},
+       }) {
+    std::string text = original;
+    EXPECT_FALSE(ProfileUpdate(&text, section, key, value)) << key << "=" << value;
+    EXPECT_EQ(text, original);
+  }
+}
+
+TEST(ProfileFile, ReadingNeverCreatesAndWritingIsAtomic) {
+  TempDir dir;
+  const std::string path = dir / "t.ini";
+  std::string value;
+  EXPECT_FALSE(ReadProfileString(path, "Config", "Folder", &value));
+  EXPECT_FALSE(Exists(path));
+
+  ASSERT_TRUE(WriteProfileString(path, "Config", "Folder", "/music"));
+  ASSERT_TRUE(WriteProfileString(path, "Config", "File", "mp3"));
+  EXPECT_EQ(ReadFile(path), "[Config]\nFolder=/music\nFile=mp3\n");
+  // No temporary file is left beside it.
+  EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"t.ini"});
+
+  // A refused write leaves the file exactly as it was.
+  EXPECT_FALSE(WriteProfileString(path, "Config", "Folder", "/x\n[Config]\nMethod=2"));
+  EXPECT_EQ(ReadFile(path), "[Config]\nFolder=/music\nFile=mp3\n");
+}
+
+TEST(ProfileFile, WritingKeepsTheFileModeAndFollowsALink) {
+  TempDir dir;
+  const std::string real = dir / "real.ini";
+  WriteFile(real, "[Config]\nFile=mp3\n");
+  ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+  ASSERT_EQ(symlink("real.ini", (dir / "t.ini").c_str()), 0);
+
+  ASSERT_TRUE(WriteProfileString(dir / "t.ini", "Config", "File", "ogg"));
+  struct stat st;
+  ASSERT_EQ(lstat((dir / "t.ini").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFile(real), "[Config]\nFile=ogg\n");
+  ASSERT_EQ(stat(real.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(ProfileFile, WhatCannotBeReadIsNeitherReadNorOverwritten) {
+  TempDir dir;
+  // A folder where the file should be.
+  testing_support::MakeDir(dir / "t.ini");
+  std::string value;
+  EXPECT_FALSE(ReadProfileString(dir / "t.ini", "Config", "File", &value));
+  EXPECT_FALSE(WriteProfileString(dir / "t.ini", "Config", "File", "mp3"));
+  // A folder that does not exist.
+  EXPECT_FALSE(WriteProfileString(dir / "none/t.ini", "Config", "File", "mp3"));
+  EXPECT_FALSE(Exists(dir / "none"));
+}

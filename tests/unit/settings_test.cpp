@@ -1,0 +1,103 @@
+#include "settings/ini_settings.h"
+#include "settings/settings_path.h"
+
+#include "test_support.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+
+using testing_support::Exists;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+TEST(SettingsLocation, BesideTheExecutableNamedAfterIt) {
+  auto at = [](const std::string& exe) {
+    SettingsLocation l = SettingsLocationFor(exe);
+    return l.folder + "|" + l.fileName;
+  };
+  EXPECT_EQ(at("/opt/tools/my.tool"), "/opt/tools|my.ini");
+  EXPECT_EQ(at("/opt/tools/my.tool.bin"), "/opt/tools|my.tool.ini");
+  EXPECT_EQ(at("/opt/tools/tarvello"), "/opt/tools|tarvello.ini");
+  EXPECT_EQ(at("/tarvello"), "|tarvello.ini");
+  EXPECT_EQ(at("/opt/v1.2/tarvello"), "/opt/v1.2|tarvello.ini");
+  EXPECT_EQ(at("/opt/.tarvello"), "/opt|.tarvello.ini");
+
+  // At the root the file is "/tarvello.ini", with one separator.
+  CIniSettings settings;
+  SettingsLocation root = SettingsLocationFor("/tarvello");
+  settings.SetPath(root.folder);
+  settings.SetFileName(root.fileName);
+  EXPECT_EQ(settings.path(), "/tarvello.ini");
+}
+
+TEST(SettingsInt, ReadsLikeAtoi) {
+  EXPECT_EQ(ParseDecimalLikeAtoi("2"), 2);
+  EXPECT_EQ(ParseDecimalLikeAtoi("12abc"), 12);
+  EXPECT_EQ(ParseDecimalLikeAtoi("abc"), 0);
+  EXPECT_EQ(ParseDecimalLikeAtoi(""), 0);
+  EXPECT_EQ(ParseDecimalLikeAtoi("  -1"), -1);
+  EXPECT_EQ(ParseDecimalLikeAtoi("+7x"), 7);
+  EXPECT_EQ(ParseDecimalLikeAtoi("- 1"), 0);
+  EXPECT_EQ(ParseDecimalLikeAtoi("99999999999999999999"), INT_MAX);
+  EXPECT_EQ(ParseDecimalLikeAtoi("-99999999999999999999"), INT_MIN);
+}
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    settings.SetPath(dir.path());
+    settings.SetFileName("tarvello.ini");
+    settings.SetSection("Config");
+  }
+  TempDir dir;
+  CIniSettings settings;
+};
+
+TEST_F(SettingsFile, AbsentGivesDefaultsPresentGivesTheValue) {
+  EXPECT_EQ(settings.path(), dir.path() + "/tarvello.ini");
+  EXPECT_EQ(settings.GetString("File", "mp3"), "mp3");
+  EXPECT_EQ(settings.GetInt("Method", -1), -1);
+  EXPECT_FALSE(Exists(settings.path()));
+
+  WriteFile(settings.path(), "[Config]\nFile=\nMethod=\nFolder=12abc\n");
+  EXPECT_EQ(settings.GetString("File", "mp3"), "");
+  EXPECT_EQ(settings.GetInt("Method", -1), 0);
+  EXPECT_EQ(settings.GetInt("Folder", -1), 12);
+}
+
+TEST_F(SettingsFile, LongValuesComeBackWhole) {
+  const std::string folder = "/home/someone/Music/" + std::string(50, 'x');
+  ASSERT_EQ(folder.size(), 70u);
+  EXPECT_EQ(settings.WriteString("Folder", folder), 1);
+  EXPECT_EQ(settings.GetString("Folder", ""), folder);
+  const std::string longer = "/" + std::string(4000, 'y');
+  EXPECT_EQ(settings.WriteString("Folder", longer), 1);
+  EXPECT_EQ(settings.GetString("Folder", ""), longer);
+}
+
+TEST_F(SettingsFile, ALineBreakInAValueIsRefusedAndTheFileKept) {
+  ASSERT_EQ(settings.WriteString("Folder", "/music"), 1);
+  ASSERT_EQ(settings.WriteInt("Method", 2), 1);
+  const std::string before = ReadFile(settings.path());
+  EXPECT_EQ(settings.WriteString("Folder", "/music\n[Config]\nMethod=1"), 0);
+  EXPECT_EQ(ReadFile(settings.path()), before);
+  EXPECT_EQ(settings.GetInt("Method", -1), 2);
+}
+
+TEST_F(SettingsFile, WritesKeepUnrelatedLinesAndSections) {
+  WriteFile(settings.path(),
+            "; my notes\n[Other]\nFolder=keep\n\n[config]\nfile=ogg\nExtra=1\n[Tail]\nX=y\n");
+  EXPECT_EQ(settings.WriteString("File", "mp3"), 1);
+  EXPECT_EQ(settings.WriteInt("Method", 1), 1);
+  EXPECT_EQ(ReadFile(settings.path()),
+            "; my notes\n[Other]\nFolder=keep\n\n[config]\nfile=mp3\nExtra=1\nMethod=1\n"
+            "[Tail]\nX=y\n");
+}
+
+TEST_F(SettingsFile, ReadOnlyFolderFailsQuietly) {
+  if (testing_support::RunningAsRoot()) GTEST_SKIP() << "root writes into read-only folders";
+  ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
+  EXPECT_EQ(settings.WriteString("Folder", "/x"), 0);
+  EXPECT_FALSE(Exists(settings.path()));
+}
