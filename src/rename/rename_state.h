@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // 0 Add, 1 Replace, 2 Delete, -1 none selected.
 using RenameMethod = std::int32_t;
@@ -37,8 +38,23 @@ class CRenameState {
   void CheckMethod(RenameMethod method);
   void EnableActions(bool random, bool run);
 
+  // Search: lists the matching files of the folder in the box, remembering
+  // the folder and the filter in the settings file.
+  void OnSearch();
+  void ScanFolder(std::string folder);
   // Appends a row to the Old list.
-  void AddOldEntry(const std::string& name);
+  void AddOldEntry(std::string name);
+
+  // Random: proposes new names by the checked method. Returns true when the
+  // New list was filled.
+  bool OnRandom();
+  bool GenerateNewNames(RenameMethod method);
+
+  // Run: renames every listed file after a question; Express: Search, Random
+  // and Run behind one question, for the Replace method only.
+  void OnRun();
+  void RenameAll(bool confirm);
+  void OnExpress();
 
   const std::string& folder() const { return folder_; }
   const std::string& extensionFilter() const { return extensionFilter_; }
@@ -61,6 +77,12 @@ class CRenameState {
   std::string storedFolder_;
   std::string storedExtension_;
   RenameMethod storedMethod_ = kMethodNone;
+
+  struct FailedRow {
+    int row;
+    int error;  // an errno value, or 0 for an empty new name
+  };
+  std::string FailureReport(const std::vector<FailedRow>& failures);
 
   DialogControls& controls_;
   platform::RandomSource& random_;

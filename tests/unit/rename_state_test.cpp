@@ -8,7 +8,7 @@
 
 using testing_support::Exists;
 using testing_support::RecordingPauser;
-using testing_support::ScriptedRandom;
+using testing_support::TestRandom;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
@@ -28,7 +28,7 @@ class StartUp : public ::testing::Test {
 
   TempDir dir;
   CMemoryControls controls;
-  ScriptedRandom random;
+  TestRandom random;
   RecordingPauser pauser;
   CRenameState state{controls, random, pauser, dir / "tarvello"};
 };

@@ -80,10 +80,14 @@ std::vector<std::string> ListNames(const std::string& folder) {
 
 bool RunningAsRoot() { return geteuid() == 0; }
 
-int ScriptedRandom::Next15() {
+int TestRandom::Next15() {
   ++draws;
-  if (next_ < script_.size()) return script_[next_++];
-  return (counter_++) & 0x7FFF;
+  if (!script.empty()) {
+    int r = script.front();
+    script.pop_front();
+    return r;
+  }
+  return generator_.Next15();
 }
 
 }  // namespace testing_support

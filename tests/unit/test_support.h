@@ -4,6 +4,7 @@
 
 #include "platform/random.h"
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -33,32 +34,22 @@ void MakeDir(const std::string& path);
 std::vector<std::string> ListNames(const std::string& folder);
 bool RunningAsRoot();
 
-// A generator that replays a script and then counts upward; seeding is
-// recorded but changes nothing.
-class ScriptedRandom : public platform::RandomSource {
+// A generator that first replays its script, then goes on with a fixed-seed
+// sequence. Seeding from the clock is counted and restarts that sequence.
+class TestRandom : public platform::RandomSource {
  public:
-  explicit ScriptedRandom(std::vector<int> script = {}) : script_(std::move(script)) {}
-  void SeedFromClock() override { ++seeds; }
+  void SeedFromClock() override {
+    ++seeds;
+    generator_.Seed(kSeed);
+  }
   int Next15() override;
+  std::deque<int> script;
   int seeds = 0;
-  int draws = 0;
+  long draws = 0;
 
  private:
-  std::vector<int> script_;
-  std::size_t next_ = 0;
-  int counter_ = 0;
-};
-
-// A seeded generator whose seeding from the clock is a fixed seed.
-class FixedSeedRandom : public platform::RandomSource {
- public:
-  explicit FixedSeedRandom(unsigned seed) : generator_(seed), seed_(seed) {}
-  void SeedFromClock() override { generator_.Seed(seed_); }
-  int Next15() override { return generator_.Next15(); }
-
- private:
-  platform::ClockRandom generator_;
-  unsigned seed_;
+  static constexpr unsigned kSeed = 20261208;
+  platform::ClockRandom generator_{kSeed};
 };
 
 class RecordingPauser : public platform::Pauser {
