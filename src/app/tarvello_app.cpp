@@ -1,14 +1,22 @@
-// The program: for now a plain main dialog titled "Tarvello".
-#include <wx/wx.h>
+#include "app/tarvello_app.h"
 
-class CTarvelloApp : public wxApp {
- public:
-  bool OnInit() override { return true; }
-  int OnRun() override {
-    wxDialog dialog(nullptr, wxID_ANY, "Tarvello");
-    dialog.ShowModal();
-    return 0;
-  }
-};
+#include "dialog/tarvello_dlg.h"
 
-wxIMPLEMENT_APP(CTarvelloApp);
+bool CTarvelloApp::OnInit() {
+  SetAppName("tarvello");
+  SetAppDisplayName("Tarvello");
+  return true;
+}
+
+int CTarvelloApp::OnRun() {
+  InitInstance();
+  return 0;
+}
+
+bool CTarvelloApp::InitInstance() {
+  CTarvelloDlg dialog(nullptr);
+  SetTopWindow(&dialog);
+  dialog.ShowModal();
+  SetTopWindow(nullptr);
+  return false;
+}

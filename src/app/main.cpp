@@ -1,0 +1,3 @@
+#include "app/tarvello_app.h"
+
+wxIMPLEMENT_APP(CTarvelloApp);

@@ -1,0 +1,26 @@
+// The progress overlay: a disabled, flat button face with a line of text,
+// drawn in a window of its own so that it lies above both lists.
+#pragma once
+
+#include <wx/window.h>
+
+class COverlay : public wxWindow {
+ public:
+  COverlay(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size);
+
+  void SetLabel(const wxString& label) override;
+  wxString GetLabel() const override { return label_; }
+  // Draws the overlay now, before returning; the workflow pauses right
+  // afterwards without serving the window.
+  void PaintNow();
+  unsigned long PaintCount() const { return paints_; }
+
+  bool AcceptsFocus() const override { return false; }
+  bool AcceptsFocusFromKeyboard() const override { return false; }
+
+ private:
+  void OnPaint(wxPaintEvent& event);
+
+  wxString label_;
+  unsigned long paints_ = 0;
+};

@@ -1,0 +1,275 @@
+// Whole jobs done through the window: the buttons, the folder picker, the
+// question box, the lists and the progress overlay.
+#include "gui_support.h"
+#include "expectations.h"
+
+#include "dialog/name_list.h"
+#include "dialog/overlay.h"
+#include "rename/control_ids.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <wx/dirdlg.h>
+#include <wx/radiobut.h>
+#include <wx/textctrl.h>
+
+using namespace gui_support;
+using testing_support::ListNames;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+namespace {
+
+class Job : public ::testing::Test, protected DialogFixture {
+ protected:
+  Job() {
+    for (const char* name : {"a.mp3", "b.mp3", "c.txt"}) WriteFile(music + "/" + name, name);
+    dialog->Show();
+    Activate(dialog.get());
+  }
+  CTarvelloDlg& dlg() { return *dialog; }
+  wxWindow* Control(int id) { return dlg().FindWindow(id); }
+  wxString Cell(int list, long row, int column = 1) {
+    return dlg().list(list)->GetItemText(row, column);
+  }
+  // Fills the folder box as a user types it, then presses Search.
+  void SearchTyped(const std::string& folder) {
+    auto* box = static_cast<wxTextCtrl*>(Control(IDC_FOLDER));
+    box->SetFocus();
+    box->SelectAll();
+    wxUIActionSimulator().Text(folder.c_str());
+    Pump(50);
+    Click(Control(IDC_SEARCH));
+  }
+};
+
+// Pauses that look at the overlay when they happen.
+class OverlayWatcher : public platform::Pauser {
+ public:
+  explicit OverlayWatcher(CTarvelloDlg** dialog) : dialog_(dialog) {}
+  void Pause(int) override {
+    COverlay* overlay = (*dialog_)->overlay();
+    seen.push_back({overlay->GetLabel().utf8_str().data(), overlay->IsShownOnScreen(),
+                    overlay->PaintCount()});
+  }
+  struct Seen {
+    std::string label;
+    bool shown;
+    unsigned long paints;
+  };
+  std::vector<Seen> seen;
+
+ private:
+  CTarvelloDlg** dialog_;
+};
+
+}  // namespace
+
+TEST_F(Job, AWholeJobByButtonPressesAnsweredYes) {
+  SearchTyped(music);
+  EXPECT_EQ(dlg().list(IDC_OLD_LIST)->GetItemCount(), 2);
+  EXPECT_TRUE(Control(IDC_RANDOM)->IsEnabled());
+  EXPECT_FALSE(Control(IDC_RUN)->IsEnabled());
+  EXPECT_EQ(IniText(), "[Config]\nFolder=" + music + "\nFile=mp3\n");
+
+  Click(Control(IDC_ADD));
+  Click(Control(IDC_RANDOM));
+  ASSERT_EQ(dlg().list(IDC_NEW_LIST)->GetItemCount(), 2);
+  EXPECT_EQ(Cell(IDC_NEW_LIST, 0, 0), "1");
+  EXPECT_EQ(Cell(IDC_NEW_LIST, 1, 0), "2");
+  EXPECT_TRUE(Control(IDC_RUN)->IsEnabled());
+
+  ShownDialog question;
+  wxTEST_DIALOG(Click(Control(IDC_RUN)), ExpectMessage(wxID_YES, &question));
+  EXPECT_EQ(question.text, "파일 이름을 바꾸시겠습니까?");
+  EXPECT_EQ(question.title, "확인");
+  EXPECT_EQ(question.parent, &dlg());
+  EXPECT_TRUE((question.style & wxYES_NO) && (question.style & wxICON_QUESTION));
+
+  const std::vector<std::string> renamed = ListNames(music);
+  EXPECT_EQ(renamed.size(), 3u);
+  for (const std::string& name : renamed) {
+    if (name == "c.txt") continue;
+    EXPECT_TRUE(name.rfind("0001_", 0) == 0 || name.rfind("0002_", 0) == 0) << name;
+    EXPECT_EQ(ReadFile(music + "/" + name), name.substr(5));
+  }
+  EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "COMPLETE!!");
+  EXPECT_FALSE(Control(IDC_RANDOM)->IsEnabled());
+  EXPECT_FALSE(Control(IDC_RUN)->IsEnabled());
+  EXPECT_EQ(IniText(), "[Config]\nFolder=" + music + "\nFile=mp3\nMethod=0\n");
+  // The status line sits in the middle of its area.
+  const wxRect area(dlg().ConvertDialogToPixels(wxPoint(275, 130)),
+                    dlg().ConvertDialogToPixels(wxSize(73, 16)));
+  const wxRect status = Control(IDC_STATUS)->GetRect();
+  EXPECT_LE(std::abs(status.GetTop() - area.GetTop() - (area.GetBottom() - status.GetBottom())), 1);
+}
+
+TEST_F(Job, AnsweredNoNothingChanges) {
+  SearchTyped(music);
+  Click(Control(IDC_DELETE));
+  Click(Control(IDC_RANDOM));
+  const std::string ini = IniText();
+  ShownDialog question;
+  wxTEST_DIALOG(Click(Control(IDC_RUN)), ExpectMessage(wxID_NO, &question));
+  EXPECT_EQ(question.count, 1);
+  EXPECT_EQ(ListNames(music), (std::vector<std::string>{"a.mp3", "b.mp3", "c.txt"}));
+  EXPECT_EQ(IniText(), ini);
+  EXPECT_TRUE(Control(IDC_RUN)->IsEnabled());
+  EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "");
+}
+
+TEST_F(Job, RandomWithoutAMethodTellsSoInTheProgramsBox) {
+  SearchTyped(music);
+  ShownDialog message;
+  wxTEST_DIALOG(Click(Control(IDC_RANDOM)), ExpectMessage(wxID_OK, &message));
+  EXPECT_EQ(message.text, "method 선택 필요!!");
+  EXPECT_EQ(message.title, "Tarvello");
+  EXPECT_EQ(dlg().list(IDC_NEW_LIST)->GetItemCount(), 0);
+}
+
+TEST_F(Job, ExpressAsksOnceAndRenumbers) {
+  for (const char* name : {"a.mp3", "b.mp3"}) {
+    ASSERT_EQ(rename((music + "/" + name).c_str(), (music + "/0009_" + name).c_str()), 0);
+  }
+  dlg().SetDlgItemText(IDC_FOLDER, music);
+  Click(Control(IDC_REPLACE));
+  ShownDialog question;
+  wxTEST_DIALOG(Click(Control(IDC_EXPRESS)), ExpectMessage(wxID_YES, &question));
+  EXPECT_EQ(question.count, 1);
+  EXPECT_EQ(question.text, "sure?\n\n[Search] - [Random] - [Run]");
+  EXPECT_EQ(question.title, "Replace");
+  EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "COMPLETE!!");
+  const std::vector<std::string> names = ListNames(music);
+  EXPECT_TRUE((names == std::vector<std::string>{"0001_a.mp3", "0002_b.mp3", "c.txt"} ||
+               names == std::vector<std::string>{"0001_b.mp3", "0002_a.mp3", "c.txt"}));
+}
+
+TEST_F(Job, PickingAFolderSearchesItAndCancelChangesNothing) {
+  pickerAnswers = false;
+  Click(Control(IDC_SELECT));
+  EXPECT_EQ(pickerCalls, 1);
+  EXPECT_EQ(static_cast<wxTextCtrl*>(Control(IDC_FOLDER))->GetValue(), "");
+  EXPECT_EQ(IniText(), "<none>");
+  EXPECT_TRUE(pauser.pauses.empty());
+
+  pickerAnswers = true;
+  pickerPath = music;
+  Click(Control(IDC_SELECT));
+  EXPECT_EQ(static_cast<wxTextCtrl*>(Control(IDC_FOLDER))->GetValue(), wxString(music));
+  EXPECT_EQ(dlg().list(IDC_OLD_LIST)->GetItemCount(), 2);
+  EXPECT_EQ(IniText(), "[Config]\nFolder=" + music + "\nFile=mp3\n");
+
+  // Picking another folder empties both lists and lists the new one.
+  Click(Control(IDC_ADD));
+  Click(Control(IDC_RANDOM));
+  testing_support::MakeDir(root / "other");
+  WriteFile(root / "other/x.mp3", "x");
+  pickerPath = root / "other";
+  Click(Control(IDC_SELECT));
+  EXPECT_EQ(dlg().list(IDC_OLD_LIST)->GetItemCount(), 1);
+  EXPECT_EQ(dlg().list(IDC_NEW_LIST)->GetItemCount(), 0);
+  EXPECT_EQ(Cell(IDC_OLD_LIST, 0), "x.mp3");
+}
+
+TEST_F(Job, TheRealFolderDialogCanBeCancelled) {
+  dlg().SetDlgItemText(IDC_FOLDER, music);
+  ShownDialog picker;
+  std::string path = "unchanged";
+  bool picked = true;
+  wxString message, preselected = "?";
+  wxTEST_DIALOG(picked = CTarvelloDlg::PickFolderWithDialog(&dlg(), &path),
+                ExpectDialog<wxDirDialog>(wxID_CANCEL, &picker, [&](wxDirDialog* d) {
+                  message = d->GetMessage();
+                  preselected = d->GetPath();
+                }));
+  EXPECT_FALSE(picked);
+  EXPECT_EQ(path, "unchanged");
+  EXPECT_EQ(message, "Please select folder");
+  EXPECT_EQ(picker.parent, &dlg());
+  EXPECT_TRUE(picker.style & wxDD_DIR_MUST_EXIST);
+  // Nothing is pre-selected, whatever the folder box holds.
+  EXPECT_EQ(preselected, "");
+}
+
+TEST_F(Job, OddNamesShowVisiblyAndStayExact) {
+  const std::string bad("\xff\xfe" "bad.mp3");
+  const std::string newline("two\nlines.mp3");
+  WriteFile(music + "/" + bad, "bad");
+  WriteFile(music + "/" + newline, "nl");
+  // A folder whose name is not valid UTF-8 survives the folder box.
+  const std::string oddFolder = root / std::string("\xfe" "dir");
+  testing_support::MakeDir(oddFolder);
+  WriteFile(oddFolder + "/" + bad, "bad");
+  dlg().SetDlgItemText(IDC_FOLDER, oddFolder);
+  EXPECT_EQ(dlg().GetDlgItemText(IDC_FOLDER), oddFolder);
+  Click(Control(IDC_SEARCH));
+  ASSERT_EQ(dlg().list(IDC_OLD_LIST)->GetItemCount(), 1);
+  EXPECT_EQ(Cell(IDC_OLD_LIST, 0), wxString::FromUTF8("\xEF\xBF\xBD\xEF\xBF\xBD" "bad.mp3"));
+
+  dlg().SetDlgItemText(IDC_FOLDER, music);
+  Click(Control(IDC_SEARCH));
+  bool sawBad = false, sawNewline = false;
+  for (long row = 0; row < dlg().list(IDC_OLD_LIST)->GetItemCount(); ++row) {
+    EXPECT_FALSE(Cell(IDC_OLD_LIST, row).empty());
+    sawBad |= dlg().ListGetName(IDC_OLD_LIST, static_cast<int>(row)) == bad;
+    sawNewline |= Cell(IDC_OLD_LIST, row) == wxString::FromUTF8("two\xE2\x90\x8Alines.mp3");
+  }
+  EXPECT_TRUE(sawBad);
+  EXPECT_TRUE(sawNewline);
+
+  // Once the user types, the box's text is taken as typed.
+  static_cast<wxTextCtrl*>(Control(IDC_FOLDER))->ChangeValue(wxString::FromUTF8("/typed/노래"));
+  EXPECT_EQ(dlg().GetDlgItemText(IDC_FOLDER), "/typed/노래");
+}
+
+TEST(JobOverlay, IsPaintedBeforeEachPause) {
+  CTarvelloDlg* current = nullptr;
+  OverlayWatcher watcher(&current);
+  testing_support::TempDir root;
+  testing_support::MakeDir(root / "music");
+  WriteFile(root / "music/a.mp3", "a");
+  CTarvelloDlg::Options options;
+  options.pauser = &watcher;
+  options.executablePath = root / "tarvello";
+  CTarvelloDlg dialog(nullptr, options);
+  current = &dialog;
+  dialog.Show();
+  Activate(&dialog);
+  dialog.SetDlgItemText(IDC_FOLDER, root / "music");
+  dialog.OnSearch();
+  ASSERT_EQ(watcher.seen.size(), 2u);
+  EXPECT_EQ(watcher.seen[0].label, "searching...");
+  EXPECT_TRUE(watcher.seen[0].shown);
+  EXPECT_GT(watcher.seen[0].paints, 0u);
+  EXPECT_EQ(watcher.seen[1].label, "done");
+  EXPECT_GT(watcher.seen[1].paints, watcher.seen[0].paints);
+  EXPECT_FALSE(dialog.overlay()->IsShown());
+  dialog.Hide();
+}
+
+TEST_F(Job, ThirtyThousandFilesAreListedAtOnce) {
+  const std::string big = root / "big";
+  testing_support::MakeDir(big);
+  constexpr int kFiles = 30000;
+  for (int i = 0; i < kFiles; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "track_%05d.mp3", i);
+    const int fd = open((big + "/" + name).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    close(fd);
+  }
+  dlg().SetDlgItemText(IDC_FOLDER, big);
+  Click(Control(IDC_SEARCH));
+  CNameList* old = dlg().list(IDC_OLD_LIST);
+  ASSERT_EQ(old->GetItemCount(), kFiles);
+  EXPECT_EQ(Cell(IDC_OLD_LIST, kFiles - 1, 0), "30000");
+  EXPECT_TRUE(Cell(IDC_OLD_LIST, kFiles - 1).StartsWith("track_"));
+  Click(Control(IDC_ADD));
+  Click(Control(IDC_RANDOM));
+  EXPECT_EQ(dlg().list(IDC_NEW_LIST)->GetItemCount(), kFiles);
+  // The last row is drawn when scrolled to.
+  old->EnsureVisible(kFiles - 1);
+  Pump(50);
+  EXPECT_EQ(old->GetTopItem() + old->GetCountPerPage(), kFiles);
+}
