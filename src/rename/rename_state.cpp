@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -189,6 +190,10 @@ void CRenameState::RenameAll(bool confirm) {
   const int folderFd = open((folder_ + "/").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   const int folderError = folderFd < 0 ? errno : 0;
   std::vector<FailedRow> failures;
+  // Names this Run has given. A listed name among them means the listed file
+  // went away (another program deleted it) and an earlier row took its name:
+  // renaming it again would move the wrong file.
+  std::unordered_set<std::string> given;
   for (int row = 0; row < newCount_; ++row) {
     const std::string& from = controls_.ListGetName(IDC_OLD_LIST, row);
     const std::string& to = controls_.ListGetName(IDC_NEW_LIST, row);
@@ -199,9 +204,14 @@ void CRenameState::RenameAll(bool confirm) {
       error = 0;
     } else if (folderFd < 0) {
       error = folderError;
+    } else if (given.count(from)) {
+      error = ENOENT;
     } else {
       error = platform::RenameNoReplace(folderFd, from, to);
-      if (error == 0) continue;
+      if (error == 0) {
+        given.insert(to);
+        continue;
+      }
     }
     failures.push_back({row, error});
   }

@@ -498,3 +498,22 @@ TEST_F(Workflow, MoreFilesThanNumbersAreRefusedWithNothingChanged) {
   EXPECT_TRUE(state.OnRandom());
   EXPECT_EQ(state.newCount(), kMaxNumberedFiles + 1);
 }
+
+TEST_F(Workflow, AFileNeverMovesTwiceWhenAListedFileVanishes) {
+  Files({"0001_dup.mp3", "dup.mp3"});
+  Search();
+  // The rows in this order: the first takes the second's name.
+  state.InitRenameState();
+  state.AddOldEntry("0001_dup.mp3");
+  state.AddOldEntry("dup.mp3");
+  controls.ClickRadio(IDC_DELETE);
+  ASSERT_TRUE(state.OnRandom());
+  ASSERT_EQ(NewNames(), (std::vector<std::string>{"dup.mp3", "p3"}));
+  // Another program deletes dup.mp3 before Run.
+  ASSERT_EQ(unlink((music + "/dup.mp3").c_str()), 0);
+  state.OnRun();
+  EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"dup.mp3", "0001_dup.mp3"}}));
+  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "1 of 2 failed");
+  ASSERT_EQ(controls.messages.size(), 1u);
+  EXPECT_NE(controls.messages[0].find("dup.mp3  ->  p3: the file is gone"), std::string::npos);
+}
