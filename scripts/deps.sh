@@ -7,7 +7,7 @@
 set -euo pipefail
 
 build_packages=(cmake make g++ pkg-config libwxgtk3.2-dev)
-test_packages=(libgtest-dev xvfb xauth fonts-nanum xdotool imagemagick)
+test_packages=(libgtest-dev xvfb xauth fonts-nanum xdotool imagemagick ntfs-3g clang libclang-rt-14-dev)
 
 case "${1:-build}" in
   build) wanted=("${build_packages[@]}") ;;

@@ -1,0 +1,161 @@
+// Settings files as users, editors and accidents leave them: the program
+// starts with the readable values or the defaults, renames nothing by itself,
+// and never crashes or hangs.
+#include "rename/rename_state.h"
+
+#include "rename/control_ids.h"
+#include "rename/memory_controls.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/stat.h>
+
+using testing_support::Exists;
+using testing_support::ListNames;
+using testing_support::MakeDir;
+using testing_support::ReadFile;
+using testing_support::RecordingPauser;
+using testing_support::RunningAsRoot;
+using testing_support::TempDir;
+using testing_support::TestRandom;
+using testing_support::WriteFile;
+
+namespace {
+
+struct Started {
+  std::string folder;
+  std::string extension;
+  int method;
+};
+
+class MalformedSettings : public ::testing::Test {
+ protected:
+  MalformedSettings() {
+    MakeDir(music);
+    WriteFile(music + "/a.mp3", "a");
+  }
+  Started Start() {
+    state.InitRenameState();
+    // Starting shows no message, asks nothing and renames nothing.
+    EXPECT_TRUE(controls.messages.empty());
+    EXPECT_TRUE(controls.questions.empty());
+    EXPECT_EQ(ListNames(music), std::vector<std::string>{"a.mp3"});
+    return {controls.GetDlgItemText(IDC_FOLDER), controls.GetDlgItemText(IDC_EXTENSION),
+            state.method()};
+  }
+
+  TempDir root;
+  const std::string music = root / "music";
+  const std::string ini = root / "tarvello.ini";
+  CMemoryControls controls;
+  TestRandom random;
+  RecordingPauser pauser;
+  CRenameState state{controls, random, pauser, root / "tarvello"};
+};
+
+}  // namespace
+
+TEST_F(MalformedSettings, ReadableValuesAreTakenTheRestIsDefault) {
+  const std::string megabyte(1 << 20, 'x');
+  struct Case {
+    std::string text;
+    std::string folder, extension;
+    int method;
+  };
+  const std::vector<Case> cases = {
+      {"[Config]\nFolder=/m\nFile=ogg", "/m", "ogg", -1},  // no final newline
+      {"\xEF\xBB\xBF[Config]\r\nMethod=2\r\n", "", "mp3", 2},
+      {std::string("[Config]\nFile=m\0p3\nMethod=1\n", 28), "", std::string("m\0p3", 4), 1},
+      {"[Config]\nFolder=" + megabyte + "\nMethod=0\n", megabyte, "mp3", 0},
+      {"[Config]\nFile=one\nFile=two\n[Config]\nFile=three\nMethod=2\n", "", "one", 2},
+      {"Folder=/outside\nMethod=1\n[Other]\nFolder=/other\n", "", "mp3", -1},
+      {"[Konfig]\nFolder=/k\n", "", "mp3", -1},
+      {"[Config\nFolder=/unclosed\n", "/unclosed", "mp3", -1},
+      {"[Config]\nMethod=99999999999999\n", "", "mp3", 2147483647},
+      {"", "", "mp3", -1},
+  };
+  for (const Case& c : cases) {
+    WriteFile(ini, c.text);
+    const Started started = Start();
+    EXPECT_EQ(started.folder, c.folder) << c.text.substr(0, 60);
+    EXPECT_EQ(started.extension, c.extension) << c.text.substr(0, 60);
+    EXPECT_EQ(started.method, c.method) << c.text.substr(0, 60);
+  }
+}
+
+TEST_F(MalformedSettings, GarbageNeverCrashesAndSearchKeepsIt) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 200; ++round) {
+    std::string garbage(std::uniform_int_distribution<int>(0, 2000)(rng), '\0');
+    for (char& c : garbage) {
+      // Mostly the bytes that mean something in the format, some of anything.
+      static const char meaningful[] = "[]=;\r\n \t\"ConfigFolderMethod";
+      c = std::uniform_int_distribution<int>(0, 3)(rng)
+              ? meaningful[std::uniform_int_distribution<int>(0, sizeof meaningful - 2)(rng)]
+              : static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng));
+    }
+    WriteFile(ini, garbage);
+    Start();
+    controls.SetDlgItemText(IDC_FOLDER, music);
+    controls.SetDlgItemText(IDC_EXTENSION, "mp3");
+    state.OnSearch();
+    ASSERT_EQ(state.oldCount(), 1);
+    // The garbage is still there, with the two keys readable from it.
+    const std::string after = ReadFile(ini);
+    CIniSettings settings = state.settings();
+    EXPECT_EQ(settings.GetString("Folder", "?"), music) << round;
+    EXPECT_EQ(settings.GetString("File", "?"), "mp3") << round;
+    EXPECT_GE(after.size(), garbage.size());
+  }
+}
+
+TEST_F(MalformedSettings, WhatIsNotAFileReadsAsAbsentAndIsNeverReplaced) {
+  ASSERT_EQ(mkfifo(ini.c_str(), 0644), 0);  // would block a plain open
+  Started started = Start();
+  EXPECT_EQ(started.extension, "mp3");
+  controls.SetDlgItemText(IDC_FOLDER, music);
+  state.OnSearch();
+  struct stat st;
+  ASSERT_EQ(lstat(ini.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  ASSERT_EQ(unlink(ini.c_str()), 0);
+  MakeDir(ini);
+  started = Start();
+  EXPECT_EQ(started.method, -1);
+  controls.SetDlgItemText(IDC_FOLDER, music);
+  state.OnSearch();
+  EXPECT_EQ(state.oldCount(), 1);
+}
+
+TEST_F(MalformedSettings, AnUnreadableFileIsNeitherReadNorOverwritten) {
+  if (RunningAsRoot()) GTEST_SKIP() << "root reads every file; run again unprivileged";
+  WriteFile(ini, "[Config]\nFolder=/secret\nMethod=2\n");
+  ASSERT_EQ(chmod(ini.c_str(), 0200), 0);
+  const Started started = Start();
+  EXPECT_EQ(started.folder, "");
+  EXPECT_EQ(started.method, -1);
+  controls.SetDlgItemText(IDC_FOLDER, music);
+  state.OnSearch();
+  EXPECT_EQ(state.oldCount(), 1);
+  chmod(ini.c_str(), 0600);
+  EXPECT_EQ(ReadFile(ini), "[Config]\nFolder=/secret\nMethod=2\n");
+}
+
+TEST_F(MalformedSettings, AReadOnlySettingsFolderChangesNothingAndSaysNothing) {
+  if (RunningAsRoot()) GTEST_SKIP() << "root writes into read-only folders; run again unprivileged";
+  WriteFile(ini, "[Config]\nFolder=" + music + "\nFile=mp3\nMethod=1\n");
+  ASSERT_EQ(chmod(root.path().c_str(), 0555), 0);
+  const Started started = Start();
+  EXPECT_EQ(started.folder, music);
+  EXPECT_EQ(started.method, 1);
+  state.OnSearch();
+  ASSERT_TRUE(state.OnRandom());
+  state.OnRun();
+  chmod(root.path().c_str(), 0755);
+  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "COMPLETE!!");
+  EXPECT_TRUE(controls.messages.empty());
+  EXPECT_EQ(ReadFile(ini), "[Config]\nFolder=" + music + "\nFile=mp3\nMethod=1\n");
+  EXPECT_EQ(ListNames(root.path()), (std::vector<std::string>{"music", "tarvello.ini"}));
+}
