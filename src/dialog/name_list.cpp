@@ -11,16 +11,18 @@ CNameList::CNameList(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
 }
 
 void CNameList::Clear() {
-  rows_.clear();
+  std::deque<std::string>().swap(names_);  // gives the memory back
+  otherNumbers_.clear();
   SyncRowCount();
 }
 
 void CNameList::Append(const std::string& number, const std::string& name) {
-  rows_.push_back({number, name});
+  if (number != std::to_string(names_.size() + 1)) otherNumbers_[names_.size()] = number;
+  names_.push_back(name);
 }
 
 void CNameList::SyncRowCount() {
-  const long count = static_cast<long>(rows_.size());
+  const long count = static_cast<long>(names_.size());
   if (GetItemCount() != count) {
     SetItemCount(count);
     Refresh();
@@ -28,7 +30,10 @@ void CNameList::SyncRowCount() {
 }
 
 wxString CNameList::OnGetItemText(long item, long column) const {
-  if (item < 0 || static_cast<std::size_t>(item) >= rows_.size()) return wxString();
-  const Row& row = rows_[static_cast<std::size_t>(item)];
-  return wxString::FromUTF8(platform::DisplayUtf8(column == 0 ? row.number : row.name, true));
+  const std::size_t row = static_cast<std::size_t>(item);
+  if (item < 0 || row >= names_.size()) return wxString();
+  if (column != 0) return wxString::FromUTF8(platform::DisplayUtf8(names_[row], true));
+  auto other = otherNumbers_.find(row);
+  if (other != otherNumbers_.end()) return wxString::FromUTF8(platform::DisplayUtf8(other->second, true));
+  return wxString::Format("%zu", row + 1);
 }

@@ -5,8 +5,9 @@
 
 #include <wx/listctrl.h>
 
+#include <deque>
+#include <map>
 #include <string>
-#include <vector>
 
 class CNameList : public wxListCtrl {
  public:
@@ -14,8 +15,8 @@ class CNameList : public wxListCtrl {
 
   void Clear();
   void Append(const std::string& number, const std::string& name);
-  const std::string& Name(std::size_t row) const { return rows_[row].name; }
-  std::size_t RowCount() const { return rows_.size(); }
+  const std::string& Name(std::size_t row) const { return names_[row]; }
+  std::size_t RowCount() const { return names_.size(); }
   // Tells the widget how many rows there are; appends are gathered until then.
   void SyncRowCount();
 
@@ -23,9 +24,9 @@ class CNameList : public wxListCtrl {
   wxString OnGetItemText(long item, long column) const override;
 
  private:
-  struct Row {
-    std::string number;
-    std::string name;
-  };
-  std::vector<Row> rows_;
+  // The names, in a deque: growing never copies them all, and a name's
+  // address stays put. A row's number is its 1-based position; a number text
+  // that is anything else is kept aside.
+  std::deque<std::string> names_;
+  std::map<std::size_t, std::string> otherNumbers_;
 };

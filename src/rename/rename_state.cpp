@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <unistd.h>
-#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -20,6 +20,47 @@ constexpr int kSearchPauseMs = 500;
 constexpr std::size_t kPrefixLength = 5;
 // Failed rows named in the report; the rest are counted.
 constexpr std::size_t kReportedRows = 12;
+
+std::uint64_t NameHash(const std::string& name) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (const char c : name) {
+    hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  }
+  return hash;
+}
+
+// The names a Run has given so far, kept as rows of the New list in a flat
+// table of hashes that is sized once: remembering a name costs no allocation.
+class GivenNames {
+ public:
+  explicit GivenNames(int rows) {
+    std::size_t capacity = 16;
+    while (capacity < 2 * static_cast<std::size_t>(rows)) capacity *= 2;
+    slots_.assign(capacity, Slot{0, -1});
+    mask_ = capacity - 1;
+  }
+  void Add(std::uint64_t hash, int row) {
+    std::size_t i = hash & mask_;
+    while (slots_[i].row >= 0) i = (i + 1) & mask_;
+    slots_[i] = Slot{hash, row};
+  }
+  // `given(row)` tells whether the name given at that row is the one sought.
+  template <class Given>
+  bool Contains(std::uint64_t hash, Given given) const {
+    for (std::size_t i = hash & mask_; slots_[i].row >= 0; i = (i + 1) & mask_) {
+      if (slots_[i].hash == hash && given(slots_[i].row)) return true;
+    }
+    return false;
+  }
+
+ private:
+  struct Slot {
+    std::uint64_t hash;
+    int row;  // -1: empty
+  };
+  std::vector<Slot> slots_;
+  std::size_t mask_ = 0;
+};
 }
 
 CRenameState::CRenameState(DialogControls& controls, platform::RandomSource& random,
@@ -193,7 +234,7 @@ void CRenameState::RenameAll(bool confirm) {
   // Names this Run has given. A listed name among them means the listed file
   // went away (another program deleted it) and an earlier row took its name:
   // renaming it again would move the wrong file.
-  std::unordered_set<std::string> given;
+  GivenNames given(newCount_);
   for (int row = 0; row < newCount_; ++row) {
     const std::string& from = controls_.ListGetName(IDC_OLD_LIST, row);
     const std::string& to = controls_.ListGetName(IDC_NEW_LIST, row);
@@ -204,12 +245,14 @@ void CRenameState::RenameAll(bool confirm) {
       error = 0;
     } else if (folderFd < 0) {
       error = folderError;
-    } else if (given.count(from)) {
+    } else if (given.Contains(NameHash(from), [&](int givenRow) {
+                 return controls_.ListGetName(IDC_NEW_LIST, givenRow) == from;
+               })) {
       error = ENOENT;
     } else {
       error = platform::RenameNoReplace(folderFd, from, to);
       if (error == 0) {
-        given.insert(to);
+        given.Add(NameHash(to), row);
         continue;
       }
     }

@@ -1,0 +1,200 @@
+// The whole core job against a plain C-style baseline on the same kind of
+// folder: N empty files, Search (scan and list), Random (Add), Run; then a
+// Replace pass (Search, Random, Run) on the numbered folder. The baseline
+// does readdir with a suffix filter, a Fisher-Yates permutation and one
+// renameat2(RENAME_NOREPLACE) per file, for both passes. Pauses are off and
+// the question is answered Yes. Prints the median of several repetitions.
+//
+// Usage: core_bench [FOLDER...]   (default: /dev/shm and the current folder)
+#include "bench_support.h"
+
+#include "rename/control_ids.h"
+#include "rename/memory_controls.h"
+#include "rename/rename_state.h"
+
+#include <cstdio>
+#include <cstring>
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <vector>
+
+using bench::Clock;
+using bench::MillisecondsSince;
+
+namespace {
+
+class NoPause : public platform::Pauser {
+ public:
+  void Pause(int) override {}
+};
+
+struct Phases {
+  double search = 0, random = 0, run = 0, replaceSearch = 0, replaceRandom = 0, replaceRun = 0;
+  double Total() const { return search + random + run + replaceSearch + replaceRandom + replaceRun; }
+};
+
+Phases TimeTarvello(const std::string& parent, const std::string& folder) {
+  CMemoryControls controls;
+  platform::ClockRandom random;
+  NoPause pauser;
+  CRenameState state(controls, random, pauser, parent + "/tarvello");
+  state.InitRenameState();
+  controls.SetDlgItemText(IDC_FOLDER, folder);
+  controls.SetDlgItemText(IDC_EXTENSION, "mp3");
+  Phases p;
+  for (int pass = 0; pass < 2; ++pass) {
+    controls.ClickRadio(pass == 0 ? IDC_ADD : IDC_REPLACE);
+    Clock::time_point t = Clock::now();
+    state.OnSearch();
+    (pass == 0 ? p.search : p.replaceSearch) = MillisecondsSince(t);
+    t = Clock::now();
+    if (!state.OnRandom()) throw std::runtime_error("Random refused");
+    (pass == 0 ? p.random : p.replaceRandom) = MillisecondsSince(t);
+    t = Clock::now();
+    state.OnRun();
+    (pass == 0 ? p.run : p.replaceRun) = MillisecondsSince(t);
+    if (controls.GetDlgItemText(IDC_STATUS) != "COMPLETE!!") {
+      throw std::runtime_error("Run failed: " + controls.GetDlgItemText(IDC_STATUS));
+    }
+  }
+  return p;
+}
+
+// The baseline: what a careful C programmer would write for the same job.
+std::vector<std::string> ScanMp3(const char* folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder);
+  while (struct dirent* e = readdir(dir)) {
+    if (e->d_type == DT_DIR) continue;
+    const std::size_t len = std::strlen(e->d_name);
+    if (len >= 3 && strcasecmp(e->d_name + len - 3, "mp3") == 0) names.emplace_back(e->d_name, len);
+  }
+  closedir(dir);
+  return names;
+}
+
+std::vector<std::string> Permuted(const std::vector<std::string>& names, std::size_t drop,
+                                  unsigned& seed) {
+  std::vector<int> numbers(names.size());
+  for (std::size_t i = 0; i < numbers.size(); ++i) numbers[i] = static_cast<int>(i) + 1;
+  for (std::size_t i = numbers.size(); i > 1; --i) {
+    seed = seed * 1103515245u + 12345u;
+    std::swap(numbers[i - 1], numbers[(seed >> 8) % i]);
+  }
+  std::vector<std::string> renamed(names.size());
+  char buffer[512];
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::snprintf(buffer, sizeof buffer, "%04d_%s", numbers[i], names[i].c_str() + drop);
+    renamed[i] = buffer;
+  }
+  return renamed;
+}
+
+void RenameAllNoReplace(const char* folder, const std::vector<std::string>& from,
+                        const std::vector<std::string>& to) {
+  const int fd = open(folder, O_RDONLY | O_DIRECTORY);
+  for (std::size_t i = 0; i < from.size(); ++i) {
+    if (from[i] == to[i]) continue;  // a file that drew its own number
+    if (syscall(SYS_renameat2, fd, from[i].c_str(), fd, to[i].c_str(), 1) != 0) {
+      throw std::runtime_error("baseline rename failed: " + std::string(std::strerror(errno)));
+    }
+  }
+  close(fd);
+}
+
+Phases TimeBaseline(const std::string& folder) {
+  Phases p;
+  unsigned seed = 12345;
+  for (int pass = 0; pass < 2; ++pass) {
+    Clock::time_point t = Clock::now();
+    const std::vector<std::string> names = ScanMp3(folder.c_str());
+    (pass == 0 ? p.search : p.replaceSearch) = MillisecondsSince(t);
+    t = Clock::now();
+    const std::vector<std::string> renamed = Permuted(names, pass == 0 ? 0 : 5, seed);
+    (pass == 0 ? p.random : p.replaceRandom) = MillisecondsSince(t);
+    t = Clock::now();
+    RenameAllNoReplace(folder.c_str(), names, renamed);
+    (pass == 0 ? p.run : p.replaceRun) = MillisecondsSince(t);
+  }
+  return p;
+}
+
+Phases MedianOf(const std::vector<Phases>& runs) {
+  auto median = [&](double Phases::*field) {
+    std::vector<double> values;
+    for (const Phases& p : runs) values.push_back(p.*field);
+    return bench::Median(values);
+  };
+  Phases m;
+  m.search = median(&Phases::search);
+  m.random = median(&Phases::random);
+  m.run = median(&Phases::run);
+  m.replaceSearch = median(&Phases::replaceSearch);
+  m.replaceRandom = median(&Phases::replaceRandom);
+  m.replaceRun = median(&Phases::replaceRun);
+  return m;
+}
+
+void Bench(const std::string& parent, int count, int repetitions) {
+  std::vector<Phases> ours, baseline;
+  std::vector<double> ratios;
+  for (int rep = 0; rep < repetitions; ++rep) {
+    // Both folders are made before either job, and the order alternates.
+    const std::string a = bench::MakeTrackFolder(parent, "tarvello-bench-a", count);
+    const std::string b = bench::MakeTrackFolder(parent, "tarvello-bench-b", count);
+    sync();
+    Phases o, c;
+    if (rep % 2 == 0) {
+      o = TimeTarvello(parent, a);
+      c = TimeBaseline(b);
+    } else {
+      c = TimeBaseline(b);
+      o = TimeTarvello(parent, a);
+    }
+    ours.push_back(o);
+    baseline.push_back(c);
+    ratios.push_back(o.Total() / c.Total());
+    bench::RemoveTree(a);
+    bench::RemoveTree(b);
+  }
+  const Phases o = MedianOf(ours), c = MedianOf(baseline);
+  std::vector<double> totals;
+  for (const Phases& p : ours) totals.push_back(p.Total());
+  std::vector<double> baseTotals;
+  for (const Phases& p : baseline) baseTotals.push_back(p.Total());
+  std::sort(ratios.begin(), ratios.end());
+  std::printf("%-6s %6d  search %7.2f/%7.2f  random %6.2f/%6.2f  run %8.2f/%8.2f  "
+              "replace: search %7.2f/%7.2f  random %6.2f/%6.2f  run %8.2f/%8.2f  "
+              "total %8.2f/%8.2f ms  ratio %.3f (%.3f..%.3f)\n",
+              bench::FileSystemName(parent).c_str(), count, o.search, c.search, o.random, c.random,
+              o.run, c.run, o.replaceSearch, c.replaceSearch, o.replaceRandom, c.replaceRandom,
+              o.replaceRun, c.replaceRun, bench::Median(totals), bench::Median(baseTotals),
+              bench::Median(ratios), ratios.front(), ratios.back());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> parents;
+  for (int i = 1; i < argc; ++i) parents.push_back(argv[i]);
+  if (parents.empty()) {
+    if (access("/dev/shm", W_OK) == 0) parents.push_back("/dev/shm");
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd)) parents.push_back(cwd);
+  }
+  std::printf("Times in ms, tarvello/baseline, median of the repetitions; ratio = whole job "
+              "(both passes) tarvello / baseline, median (min..max)\n");
+  for (const std::string& parent : parents) {
+    for (int count : {1000, 10000, 30000}) {
+      Bench(parent, count, count == 30000 ? 5 : 7);
+    }
+  }
+  return 0;
+}
