@@ -8,7 +8,7 @@ constexpr unsigned kEdit = kStyleTabStop | kStyleBorder;
 constexpr unsigned kList = kStyleTabStop | kStyleBorder;
 }  // namespace
 
-const std::array<ControlSpec, 24> kMainDialogControls = {{
+const std::array<ControlEntry, 24> kMainDialogControls = {{
     {IDC_ABOUT, ControlKind::PushButton, "About", 317, 156, 50, 14, kTab},
     {-1, ControlKind::Static, "Folder", 13, 12, 21, 8, kStyleNone},
     {IDC_FOLDER, ControlKind::Edit, "", 40, 10, 92, 13, kEdit},

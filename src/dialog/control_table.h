@@ -16,7 +16,7 @@ enum ControlStyle : unsigned {
   kStyleBorder = 1u << 4,
 };
 
-struct ControlSpec {
+struct ControlEntry {
   int id;  // -1: a control no code addresses
   ControlKind kind;
   const char* caption;  // UTF-8
@@ -27,4 +27,4 @@ struct ControlSpec {
 constexpr int kDialogWidthDu = 378;
 constexpr int kDialogHeightDu = 177;
 
-extern const std::array<ControlSpec, 24> kMainDialogControls;
+extern const std::array<ControlEntry, 24> kMainDialogControls;

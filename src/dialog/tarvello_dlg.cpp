@@ -75,18 +75,18 @@ CTarvelloDlg::CTarvelloDlg(wxWindow* parent, Options options)
 CTarvelloDlg::~CTarvelloDlg() = default;
 
 void CTarvelloDlg::CreateControls() {
-  for (const ControlSpec& spec : kMainDialogControls) {
-    const wxPoint pos = ConvertDialogToPixels(wxPoint(spec.x, spec.y));
-    const wxSize size = ConvertDialogToPixels(wxSize(spec.width, spec.height));
-    const wxWindowID id = spec.id < 0 ? wxID_ANY : spec.id;
-    const wxString caption = wxString::FromUTF8(spec.caption);
+  for (const ControlEntry& entry : kMainDialogControls) {
+    const wxPoint pos = ConvertDialogToPixels(wxPoint(entry.x, entry.y));
+    const wxSize size = ConvertDialogToPixels(wxSize(entry.width, entry.height));
+    const wxWindowID id = entry.id < 0 ? wxID_ANY : entry.id;
+    const wxString caption = wxString::FromUTF8(entry.caption);
     wxWindow* control = nullptr;
-    switch (spec.kind) {
+    switch (entry.kind) {
       case ControlKind::PushButton:
         control = new wxButton(this, id, caption, pos, size);
         break;
       case ControlKind::Static:
-        if (spec.styles & kStyleCentered) {
+        if (entry.styles & kStyleCentered) {
           m_statusArea = wxRect(pos, size);
           control = new wxStaticText(this, id, caption, pos, size,
                                      wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
@@ -127,7 +127,7 @@ void CTarvelloDlg::CreateControls() {
         control = m_overlay;
         break;
     }
-    if (spec.styles & kStyleDisabled) control->Disable();
+    if (entry.styles & kStyleDisabled) control->Disable();
     if (id == IDC_RANDOM) m_randomButton = static_cast<wxButton*>(control);
     if (id == IDC_RUN) m_runButton = static_cast<wxButton*>(control);
   }

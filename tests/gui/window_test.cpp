@@ -80,15 +80,15 @@ TEST_F(Window, StartsAsTheTemplateSays) {
   EXPECT_EQ(IniText(), "<none>");
 
   // Every control of the table stands where the table puts it.
-  for (const ControlSpec& spec : kMainDialogControls) {
-    if (spec.id < 0) continue;
-    wxWindow* control = Control(spec.id);
-    ASSERT_NE(control, nullptr) << spec.id;
-    EXPECT_EQ(control->GetPosition(), dlg().ConvertDialogToPixels(wxPoint(spec.x, spec.y)))
-        << spec.id;
-    if (spec.id != IDC_STATUS) {
-      EXPECT_EQ(control->GetSize(), dlg().ConvertDialogToPixels(wxSize(spec.width, spec.height)))
-          << spec.id;
+  for (const ControlEntry& entry : kMainDialogControls) {
+    if (entry.id < 0) continue;
+    wxWindow* control = Control(entry.id);
+    ASSERT_NE(control, nullptr) << entry.id;
+    EXPECT_EQ(control->GetPosition(), dlg().ConvertDialogToPixels(wxPoint(entry.x, entry.y)))
+        << entry.id;
+    if (entry.id != IDC_STATUS) {
+      EXPECT_EQ(control->GetSize(), dlg().ConvertDialogToPixels(wxSize(entry.width, entry.height)))
+          << entry.id;
     }
   }
   // Both lists: report views, one row selectable at a time, two columns.
@@ -246,6 +246,20 @@ TEST_F(Window, TheWindowMenuOpensFromTheKeyboardAndTheMouse) {
   Pump(400);
   EXPECT_EQ(opened, 2);
   EXPECT_TRUE(dlg().IsShown());
+
+  // The Menu key opens it as well; from its Close item the dialog ends.
+  wxTimer close;
+  close.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    wxUIActionSimulator keys;
+    keys.Char(WXK_UP);  // the last item, Close
+    keys.Char(WXK_RETURN);
+  });
+  close.StartOnce(300);
+  PressKey(WXK_MENU);
+  PumpUntil([&] { return !dlg().IsShown(); });
+  EXPECT_EQ(opened, 3);
+  EXPECT_FALSE(dlg().IsShown());
+  EXPECT_EQ(dlg().GetReturnCode(), wxID_CANCEL);
 }
 
 TEST_F(Window, AboutButtonShowsTheCredits) {
