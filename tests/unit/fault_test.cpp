@@ -6,8 +6,7 @@
 #include "platform/bytes.h"
 #include "platform/norename.h"
 #include "rename/control_ids.h"
-#include "rename/memory_controls.h"
-#include "test_support.h"
+#include "headless_program.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -84,9 +83,10 @@ void RunTrial(unsigned seed, bool fallback) {
   SCOPED_TRACE("seed " + std::to_string(seed) + (fallback ? " (fallback)" : ""));
   std::mt19937 rng(seed);
   FallbackGuard guard(fallback);
-  TempDir root;
-  const std::string music = root / "music";
-  MakeDir(music);
+  testing_support::HeadlessProgram program;
+  const std::string& music = program.music;
+  CMemoryControls& controls = program.controls;
+  CRenameState& state = program.state;
 
   // Files with unique contents, so a content tells which file it is.
   std::map<std::string, std::string> contentOf;  // original name -> content
@@ -98,11 +98,7 @@ void RunTrial(unsigned seed, bool fallback) {
     WriteFile(music + "/" + name, contentOf[name]);
   }
 
-  CMemoryControls controls;
-  TestRandom random;
-  random.script = {static_cast<int>(seed & 0x7FFF)};
-  RecordingPauser pauser;
-  CRenameState state(controls, random, pauser, root / "tarvello");
+  program.random.script = {static_cast<int>(seed & 0x7FFF)};
   state.InitRenameState();
   controls.SetDlgItemText(IDC_FOLDER, music);
   controls.SetDlgItemText(IDC_EXTENSION, std::uniform_int_distribution<int>(0, 3)(rng) ? "mp3" : "");
@@ -259,15 +255,12 @@ TEST(NoLoss, FaultsThatNeedAnOrdinaryUser) {
                     "again as an unprivileged user";
   }
   // A folder nobody may change: every rename fails, every file stays.
-  TempDir root;
-  const std::string music = root / "music";
-  MakeDir(music);
+  testing_support::HeadlessProgram program;
+  const std::string& music = program.music;
+  CMemoryControls& controls = program.controls;
+  CRenameState& state = program.state;
   WriteFile(music + "/a.mp3", "a");
   WriteFile(music + "/b.mp3", "b");
-  CMemoryControls controls;
-  TestRandom random;
-  RecordingPauser pauser;
-  CRenameState state(controls, random, pauser, root / "tarvello");
   state.InitRenameState();
   controls.SetDlgItemText(IDC_FOLDER, music);
   state.OnSearch();

@@ -4,8 +4,7 @@
 #include "rename/rename_state.h"
 
 #include "rename/control_ids.h"
-#include "rename/memory_controls.h"
-#include "test_support.h"
+#include "headless_program.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -29,12 +28,9 @@ struct Started {
   int method;
 };
 
-class MalformedSettings : public ::testing::Test {
+class MalformedSettings : public ::testing::Test, protected testing_support::HeadlessProgram {
  protected:
-  MalformedSettings() {
-    MakeDir(music);
-    WriteFile(music + "/a.mp3", "a");
-  }
+  MalformedSettings() { WriteFile(music + "/a.mp3", "a"); }
   Started Start() {
     state.InitRenameState();
     // Starting shows no message, asks nothing and renames nothing.
@@ -44,14 +40,6 @@ class MalformedSettings : public ::testing::Test {
     return {controls.GetDlgItemText(IDC_FOLDER), controls.GetDlgItemText(IDC_EXTENSION),
             state.method()};
   }
-
-  TempDir root;
-  const std::string music = root / "music";
-  const std::string ini = root / "tarvello.ini";
-  CMemoryControls controls;
-  TestRandom random;
-  RecordingPauser pauser;
-  CRenameState state{controls, random, pauser, root / "tarvello"};
 };
 
 }  // namespace

@@ -1,8 +1,7 @@
 #include "rename/rename_state.h"
 
 #include "rename/control_ids.h"
-#include "rename/memory_controls.h"
-#include "test_support.h"
+#include "headless_program.h"
 
 #include <gtest/gtest.h>
 
@@ -15,22 +14,13 @@ using testing_support::WriteFile;
 namespace {
 
 // A program "installed" in a temporary folder, with its window in memory.
-class StartUp : public ::testing::Test {
+class StartUp : public ::testing::Test, protected testing_support::HeadlessProgram {
  protected:
-  std::string IniPath() const { return dir / "tarvello.ini"; }
-  void Start() {
-    state.InitRenameState();
-  }
+  void Start() { state.InitRenameState(); }
   std::vector<bool> Checks() {
     return {controls.GetCheck(IDC_ADD), controls.GetCheck(IDC_REPLACE),
             controls.GetCheck(IDC_DELETE)};
   }
-
-  TempDir dir;
-  CMemoryControls controls;
-  TestRandom random;
-  RecordingPauser pauser;
-  CRenameState state{controls, random, pauser, dir / "tarvello"};
 };
 
 }  // namespace
@@ -39,7 +29,7 @@ TEST_F(StartUp, FirstStartShowsDefaultsAndCreatesNoFile) {
   controls.SetDlgItemText(IDC_STATUS, "leftover");
   Start();
   EXPECT_EQ(random.seeds, 1);
-  EXPECT_EQ(state.settings().path(), IniPath());
+  EXPECT_EQ(state.settings().path(), ini);
   EXPECT_EQ(controls.GetDlgItemText(IDC_FOLDER), "");
   EXPECT_EQ(controls.GetDlgItemText(IDC_EXTENSION), "mp3");
   EXPECT_EQ(state.method(), kMethodNone);
@@ -51,7 +41,7 @@ TEST_F(StartUp, FirstStartShowsDefaultsAndCreatesNoFile) {
   EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "");
   EXPECT_EQ(state.oldCount(), 0);
   EXPECT_EQ(state.newCount(), 0);
-  EXPECT_FALSE(Exists(IniPath()));
+  EXPECT_FALSE(Exists(ini));
   EXPECT_TRUE(controls.messages.empty());
   EXPECT_TRUE(pauser.pauses.empty());
 }
@@ -64,7 +54,7 @@ TEST_F(StartUp, StoredMethodChecksItsButtonOrNone) {
       {"Method=abc", {true, false, false}},
   };
   for (const auto& [line, checks] : cases) {
-    WriteFile(IniPath(), "[Config]\n" + line + "\n");
+    WriteFile(ini, "[Config]\n" + line + "\n");
     controls.ClickRadio(IDC_DELETE);  // whatever was checked before
     Start();
     EXPECT_EQ(Checks(), checks) << line;
@@ -72,15 +62,15 @@ TEST_F(StartUp, StoredMethodChecksItsButtonOrNone) {
 }
 
 TEST_F(StartUp, StoredValuesFillTheBoxesAsTheyStand) {
-  const std::string folder = dir.path() + "/" + std::string(70, 'f');
-  WriteFile(IniPath(), "[Config]\r\nFolder=" + folder + "\r\nFile=\r\n");
+  const std::string folder = root.path() + "/" + std::string(70, 'f');
+  WriteFile(ini, "[Config]\r\nFolder=" + folder + "\r\nFile=\r\n");
   Start();
   EXPECT_EQ(controls.GetDlgItemText(IDC_FOLDER), folder);
   EXPECT_EQ(state.folder(), folder);
   EXPECT_EQ(controls.GetDlgItemText(IDC_EXTENSION), "");
   EXPECT_EQ(state.extensionFilter(), "");
 
-  WriteFile(IniPath(), "\xEF\xBB\xBF[Config]\nFile=Mp3\n");
+  WriteFile(ini, "\xEF\xBB\xBF[Config]\nFile=Mp3\n");
   Start();
   // The filter keeps its letter case until a Search upper-cases it.
   EXPECT_EQ(state.extensionFilter(), "Mp3");

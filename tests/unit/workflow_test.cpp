@@ -4,8 +4,7 @@
 
 #include "platform/bytes.h"
 #include "rename/control_ids.h"
-#include "rename/memory_controls.h"
-#include "test_support.h"
+#include "headless_program.h"
 
 #include <algorithm>
 #include <fcntl.h>
@@ -26,12 +25,9 @@ using testing_support::WriteFile;
 
 namespace {
 
-class Workflow : public ::testing::Test {
+class Workflow : public ::testing::Test, protected testing_support::HeadlessProgram {
  protected:
-  Workflow() {
-    MakeDir(music);
-    state.InitRenameState();
-  }
+  Workflow() { state.InitRenameState(); }
 
   // Each file holds its own name, so that contents tell where a file went.
   void Files(const std::vector<std::string>& names) {
@@ -43,7 +39,6 @@ class Workflow : public ::testing::Test {
     state.OnSearch();
   }
   void Search() { Search(music); }
-  std::string Ini() const { return Exists(ini) ? ReadFile(ini) : "<none>"; }
   std::vector<std::string> OldNames() const { return controls.Names(IDC_OLD_LIST); }
   std::vector<std::string> NewNames() const { return controls.Names(IDC_NEW_LIST); }
   static std::vector<std::string> Sorted(std::vector<std::string> v) {
@@ -63,14 +58,6 @@ class Workflow : public ::testing::Test {
     }
     return true;
   }
-
-  TempDir root;
-  const std::string music = root / "music";
-  const std::string ini = root / "tarvello.ini";
-  CMemoryControls controls;
-  TestRandom random;
-  RecordingPauser pauser;
-  CRenameState state{controls, random, pauser, root / "tarvello"};
 };
 
 }  // namespace
