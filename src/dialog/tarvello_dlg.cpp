@@ -10,6 +10,8 @@
 #include "platform/exepath.h"
 #include "rename/control_ids.h"
 
+#include <algorithm>
+
 #include <wx/button.h>
 #include <wx/dcclient.h>
 #include <wx/dirdlg.h>
