@@ -35,7 +35,10 @@ std::string MakeTrackFolder(const std::string& parent, const std::string& name, 
 
 void RemoveTree(const std::string& path) {
   nftw(path.c_str(),
-       [](const char* p, const struct stat*, int, struct FTW*) { return remove(p) == 0 ? 0 : 0; },
+       [](const char* p, const struct stat*, int, struct FTW*) {
+         remove(p);
+         return 0;  // go on whatever one entry does
+       },
        16, FTW_DEPTH | FTW_PHYS);
 }
 

@@ -3,7 +3,6 @@
 #include "platform/bytes.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -287,7 +286,7 @@ bool WriteProfileString(const std::string& path, const std::string& section,
   std::size_t slash = target.rfind('/');
   std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
   std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp = (folder.empty() ? "" : folder) + "/." + base + ".XXXXXX";
+  std::string temp = folder + "/." + base + ".XXXXXX";
   int fd = mkostemp(&temp[0], O_CLOEXEC);
   if (fd < 0) return false;
   bool ok = WriteAll(fd, updated) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
