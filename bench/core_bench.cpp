@@ -8,9 +8,8 @@
 // Usage: core_bench [FOLDER...]   (default: /dev/shm and the current folder)
 #include "bench_support.h"
 
-#include "rename/control_ids.h"
-#include "rename/memory_controls.h"
-#include "rename/rename_state.h"
+#include "memory_view.h"
+#include "rename/workflow.h"
 
 #include <cstdio>
 #include <cstring>
@@ -40,28 +39,26 @@ struct Phases {
 };
 
 Phases TimeTarvello(const std::string& parent, const std::string& folder) {
-  CMemoryControls controls;
+  testing_support::MemoryView view;
   platform::ClockRandom random;
   NoPause pauser;
-  CRenameState state(controls, random, pauser, parent + "/tarvello");
-  state.InitRenameState();
-  controls.SetDlgItemText(IDC_FOLDER, folder);
-  controls.SetDlgItemText(IDC_EXTENSION, "mp3");
+  RenameWorkflow workflow(view, WorkflowServices{&random, &pauser, {}, parent + "/tarvello"});
+  workflow.InitRenameState();
+  view.folder = folder;
+  view.extension = "mp3";
   Phases p;
   for (int pass = 0; pass < 2; ++pass) {
-    controls.ClickRadio(pass == 0 ? IDC_ADD : IDC_REPLACE);
+    view.checked = pass == 0 ? RenameMethod::kAdd : RenameMethod::kReplace;
     Clock::time_point t = Clock::now();
-    state.OnSearch();
+    workflow.OnSearch();
     (pass == 0 ? p.search : p.replaceSearch) = MillisecondsSince(t);
     t = Clock::now();
-    if (!state.OnRandom()) throw std::runtime_error("Random refused");
+    if (!workflow.OnRandom()) throw std::runtime_error("Random refused");
     (pass == 0 ? p.random : p.replaceRandom) = MillisecondsSince(t);
     t = Clock::now();
-    state.OnRun();
+    workflow.OnRun();
     (pass == 0 ? p.run : p.replaceRun) = MillisecondsSince(t);
-    if (controls.GetDlgItemText(IDC_STATUS) != "COMPLETE!!") {
-      throw std::runtime_error("Run failed: " + controls.GetDlgItemText(IDC_STATUS));
-    }
+    if (view.status != "COMPLETE!!") throw std::runtime_error("Run failed: " + view.status);
   }
   return p;
 }

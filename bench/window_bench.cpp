@@ -8,7 +8,7 @@
 
 #include "dialog/name_list.h"
 #include "dialog/tarvello_dlg.h"
-#include "rename/control_ids.h"
+#include "resource.h"
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -104,23 +104,23 @@ int main(int argc, char** argv) {
 
   TimedPauser pauser;
   CTarvelloDlg::Options options;
-  options.pauser = &pauser;
-  options.executablePath = parent + "/tarvello-window-bench-settings/tarvello";
+  options.services.pauser = &pauser;
+  options.services.executablePath = parent + "/tarvello-window-bench-settings/tarvello";
   auto* dialog = new CTarvelloDlg(nullptr, options);
   dialog->Show();
   Pump(500);
   const long emptyPeakKb = bench::PeakMemoryKb();
 
   PaintWatch oldWatch, newWatch;
-  oldWatch.Attach(dialog->list(IDC_OLD_LIST));
-  newWatch.Attach(dialog->list(IDC_NEW_LIST));
-  static_cast<wxRadioButton*>(dialog->FindWindow(IDC_ADD))->SetValue(true);
+  oldWatch.Attach(dialog->oldList());
+  newWatch.Attach(dialog->newList());
+  dialog->SetCheckedMethod(RenameMethod::kAdd);
 
   std::vector<double> searchShown, searchWhole, randomShown;
   const std::size_t heapEmpty = mallinfo2().uordblks;
   std::size_t heapFull = 0;
   for (int rep = 0; rep < 7; ++rep) {
-    dialog->SetDlgItemText(IDC_FOLDER, folder);
+    dialog->SetFolderText(folder);
     const Clock::time_point pressed = Clock::now();
     Press(*dialog, IDC_SEARCH);
     const Clock::time_point oldDrawn = WaitDrawn(oldWatch, kFiles);

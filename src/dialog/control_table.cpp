@@ -1,6 +1,6 @@
 #include "dialog/control_table.h"
 
-#include "rename/control_ids.h"
+#include "resource.h"
 
 namespace {
 constexpr unsigned kTab = kStyleTabStop;

@@ -13,7 +13,6 @@ class COverlay : public wxWindow {
   // Draws the overlay now, before returning; the workflow pauses right
   // afterwards without serving the window.
   void PaintNow();
-  unsigned long PaintCount() const { return paints_; }
 
   bool AcceptsFocus() const override { return false; }
   bool AcceptsFocusFromKeyboard() const override { return false; }
@@ -22,5 +21,5 @@ class COverlay : public wxWindow {
   void OnPaint(wxPaintEvent& event);
 
   wxString label_;
-  unsigned long paints_ = 0;
+  unsigned long paints_ = 0;  // tells PaintNow when a drawing has happened
 };

@@ -1,14 +1,13 @@
 #include "dialog/tarvello_dlg.h"
 
-#include "app/about_dlg.h"
-#include "app/app_icon.h"
-#include "app/credits.h"
+#include "dialog/about_dlg.h"
+#include "dialog/app_icon.h"
 #include "dialog/control_table.h"
 #include "dialog/name_list.h"
 #include "dialog/overlay.h"
 #include "platform/bytes.h"
-#include "platform/exepath.h"
-#include "rename/control_ids.h"
+#include "resource.h"
+#include "shell/shell.h"
 
 #include <algorithm>
 
@@ -24,8 +23,8 @@
 
 namespace {
 
-// The program's title, which captions its plain message boxes.
-const char kAppTitle[] = "Tarvello";
+// The method radio buttons, in the order of kMethods.
+constexpr std::array<int, 3> kMethodRadioIds = {IDC_ADD, IDC_REPLACE, IDC_DELETE};
 
 wxString ToScreen(const std::string& bytes, bool visibleControls) {
   return wxString::FromUTF8(platform::DisplayUtf8(bytes, visibleControls));
@@ -59,15 +58,10 @@ wxEND_EVENT_TABLE()
 CTarvelloDlg::CTarvelloDlg(wxWindow* parent) : CTarvelloDlg(parent, Options()) {}
 
 CTarvelloDlg::CTarvelloDlg(wxWindow* parent, Options options)
-    : m_ownRandom(options.random ? nullptr : new platform::ClockRandom()),
-      m_ownPauser(options.pauser ? nullptr : new platform::SleepPauser()),
-      m_options(std::move(options)),
-      m_state(*this, m_options.random ? *m_options.random : *m_ownRandom,
-              m_options.pauser ? *m_options.pauser : *m_ownPauser,
-              m_options.executablePath.empty() ? platform::ExecutablePath()
-                                               : m_options.executablePath) {
-  if (!m_options.folderPicker) m_options.folderPicker = &CTarvelloDlg::PickFolderWithDialog;
-  Create(parent, wxID_ANY, kAppTitle, wxDefaultPosition, wxDefaultSize,
+    : m_folderPicker(options.folderPicker ? std::move(options.folderPicker)
+                                          : FolderPicker(&CTarvelloDlg::PickFolderWithDialog)),
+      m_workflow(*this, std::move(options.services)) {
+  Create(parent, wxID_ANY, shell::kAppTitle, wxDefaultPosition, wxDefaultSize,
          wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
   m_icons = TarvelloIcons();
   CreateControls();
@@ -101,11 +95,11 @@ void CTarvelloDlg::CreateControls() {
         break;
       case ControlKind::Radio: {
         auto* radio = new CMethodRadio(this, id, caption, pos, size,
-                                       id == IDC_ADD ? wxRB_GROUP : 0);
-        if (id == IDC_ADD) m_addRadio = radio;
-        if (id == IDC_REPLACE) m_replaceRadio = radio;
-        if (id == IDC_DELETE) {
-          m_deleteRadio = radio;
+                                       id == kMethodRadioIds[0] ? wxRB_GROUP : 0);
+        for (std::size_t i = 0; i < kMethods.size(); ++i) {
+          if (id == kMethodRadioIds[i]) m_methodRadios[i] = radio;
+        }
+        if (id == kMethodRadioIds.back()) {
           // The group's hidden fourth member: a radio group always has one
           // member checked, and this one stands for "none of the three".
           m_noneRadio = new CMethodRadio(this, wxID_ANY, wxString(), pos, wxSize(0, 0));
@@ -115,8 +109,10 @@ void CTarvelloDlg::CreateControls() {
         break;
       }
       case ControlKind::List: {
-        auto* list = new CNameList(this, id, pos, size);
-        (id == IDC_OLD_LIST ? m_oldList : m_newList) = list;
+        const bool old = id == IDC_OLD_LIST;
+        auto* list = new CNameList(this, id, pos, size, m_workflow.job(),
+                                   old ? CNameList::Side::kOld : CNameList::Side::kNew);
+        (old ? m_oldList : m_newList) = list;
         control = list;
         break;
       }
@@ -130,15 +126,13 @@ void CTarvelloDlg::CreateControls() {
         break;
     }
     if (entry.styles & kStyleDisabled) control->Disable();
-    if (id == IDC_RANDOM) m_randomButton = static_cast<wxButton*>(control);
-    if (id == IDC_RUN) m_runButton = static_cast<wxButton*>(control);
   }
   SetClientSize(ConvertDialogToPixels(wxSize(kDialogWidthDu, kDialogHeightDu)));
 }
 
 bool CTarvelloDlg::OnInitDialog() {
   SetIcons(m_icons);
-  m_state.InitRenameState();
+  m_workflow.InitRenameState();
   FindWindow(IDC_ABOUT)->SetFocus();
   return true;
 }
@@ -158,12 +152,12 @@ void CTarvelloDlg::OnButton(wxCommandEvent& event) {
   }
 }
 
-void CTarvelloDlg::OnAbout() { ShowMessage(CreditsText()); }
+void CTarvelloDlg::OnAbout() { ShowMessage(shell::CreditsText()); }
 
 void CTarvelloDlg::OnSelectFolder() {
   std::string path;
-  if (!m_options.folderPicker(this, &path)) return;
-  SetDlgItemText(IDC_FOLDER, path);
+  if (!m_folderPicker(this, &path)) return;
+  SetFolderText(path);
   OnSearch();
 }
 
@@ -177,28 +171,16 @@ bool CTarvelloDlg::PickFolderWithDialog(wxWindow* parent, std::string* path) {
   return true;
 }
 
-void CTarvelloDlg::OnSearch() {
-  m_state.OnSearch();
-  SyncLists();
-}
+void CTarvelloDlg::OnSearch() { m_workflow.OnSearch(); }
 
-void CTarvelloDlg::OnRandom() {
-  m_state.OnRandom();
-  SyncLists();
-}
+void CTarvelloDlg::OnRandom() { m_workflow.OnRandom(); }
 
-void CTarvelloDlg::OnRun() {
-  m_state.OnRun();
-  SyncLists();
-}
+void CTarvelloDlg::OnRun() { m_workflow.OnRun(); }
 
-void CTarvelloDlg::OnExpress() {
-  m_state.OnExpress();
-  SyncLists();
-}
+void CTarvelloDlg::OnExpress() { m_workflow.OnExpress(); }
 
 void CTarvelloDlg::OnSysCommand(unsigned id, long) {
-  if ((id & 0xFFF0) == kIdmAboutBox) {
+  if ((id & 0xFFF0) == IDM_ABOUTBOX) {
     CAboutDlg about(this);
     about.ShowModal();
     return;
@@ -210,7 +192,7 @@ void CTarvelloDlg::OnSysCommand(unsigned id, long) {
 
 std::unique_ptr<wxMenu> CTarvelloDlg::CreateWindowMenu() {
   auto menu = std::make_unique<wxMenu>();
-  menu->Append(static_cast<int>(kIdmAboutBox), wxString::FromUTF8("Tarvello 정보(&A)..."));
+  menu->Append(IDM_ABOUTBOX, wxString::FromUTF8(shell::kAboutMenuText));
   menu->AppendSeparator();
   menu->Append(kMenuClose, "&Close");
   return menu;
@@ -219,7 +201,7 @@ std::unique_ptr<wxMenu> CTarvelloDlg::CreateWindowMenu() {
 void CTarvelloDlg::ShowWindowMenu(const wxPoint& position) {
   std::unique_ptr<wxMenu> menu = CreateWindowMenu();
   const int choice = GetPopupMenuSelectionFromUser(*menu, position);
-  if (choice == static_cast<int>(kIdmAboutBox)) OnSysCommand(kIdmAboutBox, 0);
+  if (choice == IDM_ABOUTBOX) OnSysCommand(IDM_ABOUTBOX, 0);
   if (choice == kMenuClose) OnSysCommand(kScClose, 0);
 }
 
@@ -285,44 +267,65 @@ void CTarvelloDlg::OnPaint(wxPaintEvent& event) {
   wxPaintDC dc(this);
   const wxIcon icon = m_icons.GetIcon(wxSize(32, 32));
   const wxSize client = GetClientSize();
-  dc.DrawIcon(icon, MinimizedIconPosition(client.x, client.y, icon.GetWidth(), icon.GetHeight()));
+  const shell::Point at =
+      shell::MinimizedIconPosition(client.x, client.y, icon.GetWidth(), icon.GetHeight());
+  dc.DrawIcon(icon, at.x, at.y);
 }
 
 // ---------------------------------------------------------------------------
-// DialogControls
+// RenameView
 
-CNameList* CTarvelloDlg::list(int id) {
-  return id == IDC_OLD_LIST ? m_oldList : id == IDC_NEW_LIST ? m_newList : nullptr;
+std::string CTarvelloDlg::EditText(int id) {
+  auto* edit = static_cast<wxTextCtrl*>(FindWindow(id));
+  const wxString value = edit->GetValue();
+  auto known = m_editTexts.find(id);
+  if (known != m_editTexts.end() && known->second.shown == value) return known->second.bytes;
+  const wxScopedCharBuffer utf8 = value.utf8_str();
+  return std::string(utf8.data(), utf8.length());
 }
 
-void CTarvelloDlg::SyncLists() {
-  m_oldList->SyncRowCount();
-  m_newList->SyncRowCount();
+void CTarvelloDlg::SetEditText(int id, const std::string& text) {
+  EditBytes& edit = m_editTexts[id];
+  edit.bytes = text;
+  edit.shown = ToScreen(text, true);
+  static_cast<wxTextCtrl*>(FindWindow(id))->ChangeValue(edit.shown);
 }
 
-void CTarvelloDlg::SetDlgItemText(int id, const std::string& text) {
-  switch (id) {
-    case IDC_FOLDER:
-    case IDC_EXTENSION: {
-      EditText& edit = m_editTexts[id];
-      edit.bytes = text;
-      edit.shown = ToScreen(text, true);
-      static_cast<wxTextCtrl*>(FindWindow(id))->ChangeValue(edit.shown);
-      break;
-    }
-    case IDC_STATUS:
-      FindWindow(id)->SetLabel(ToScreen(text, true));
-      CenterStatusText();
-      break;
-    case IDC_OVERLAY:
-      SyncLists();
-      m_overlay->SetLabel(ToScreen(text, true));
-      m_overlay->PaintNow();
-      break;
-    default:
-      if (wxWindow* control = FindWindow(id)) control->SetLabel(ToScreen(text, true));
-      break;
+std::string CTarvelloDlg::FolderText() { return EditText(IDC_FOLDER); }
+void CTarvelloDlg::SetFolderText(const std::string& text) { SetEditText(IDC_FOLDER, text); }
+std::string CTarvelloDlg::ExtensionText() { return EditText(IDC_EXTENSION); }
+void CTarvelloDlg::SetExtensionText(const std::string& text) { SetEditText(IDC_EXTENSION, text); }
+
+RenameMethod CTarvelloDlg::CheckedMethod() {
+  for (std::size_t i = 0; i < kMethods.size(); ++i) {
+    if (m_methodRadios[i]->GetValue()) return kMethods[i].method;
   }
+  return RenameMethod::kNone;
+}
+
+void CTarvelloDlg::SetCheckedMethod(RenameMethod method) {
+  for (std::size_t i = 0; i < kMethods.size(); ++i) {
+    if (kMethods[i].method == method) {
+      m_methodRadios[i]->SetValue(true);
+      return;
+    }
+  }
+  m_noneRadio->SetValue(true);
+}
+
+void CTarvelloDlg::SetActionsEnabled(bool random, bool run) {
+  FindWindow(IDC_RANDOM)->Enable(random);
+  FindWindow(IDC_RUN)->Enable(run);
+}
+
+void CTarvelloDlg::RowsChanged() {
+  m_oldList->RowsChanged();
+  m_newList->RowsChanged();
+}
+
+void CTarvelloDlg::SetStatus(const std::string& text) {
+  FindWindow(IDC_STATUS)->SetLabel(ToScreen(text, true));
+  CenterStatusText();
 }
 
 void CTarvelloDlg::CenterStatusText() {
@@ -333,71 +336,36 @@ void CTarvelloDlg::CenterStatusText() {
                   m_statusArea.width, height);
 }
 
-std::string CTarvelloDlg::GetDlgItemText(int id) {
-  auto* edit = dynamic_cast<wxTextCtrl*>(FindWindow(id));
-  if (edit == nullptr) return std::string();
-  const wxString value = edit->GetValue();
-  auto known = m_editTexts.find(id);
-  if (known != m_editTexts.end() && known->second.shown == value) return known->second.bytes;
-  const wxScopedCharBuffer utf8 = value.utf8_str();
-  return std::string(utf8.data(), utf8.length());
+void CTarvelloDlg::ShowBusy(const std::string& text) {
+  m_overlay->SetLabel(ToScreen(text, true));
+  ShowOverlay(true);
+  m_overlay->PaintNow();
 }
 
-void CTarvelloDlg::EnableItem(int id, bool enable) {
-  if (wxWindow* control = FindWindow(id)) control->Enable(enable);
+void CTarvelloDlg::HideBusy() {
+  ShowOverlay(false);
+  m_overlay->SetLabel(wxString());
 }
 
-void CTarvelloDlg::ShowItem(int id, bool show) {
-  wxWindow* control = FindWindow(id);
-  if (control == nullptr) return;
-  if (id == IDC_OVERLAY) SyncLists();
-  control->Show(show);
-  if (id == IDC_OVERLAY) {
-    // Labels are drawn on the dialog itself, over any sibling window; the
-    // ones the overlay lies on (the arrow between the lists) give way to it.
-    for (wxWindow* child : GetChildren()) {
-      if (dynamic_cast<wxStaticText*>(child) && child->GetRect().Intersects(control->GetRect())) {
-        child->Show(!show);
-      }
+void CTarvelloDlg::ShowOverlay(bool show) {
+  if (m_overlay->IsShown() == show) return;
+  m_overlay->Show(show);
+  // Labels are drawn on the dialog itself, over any sibling window; the
+  // ones the overlay lies on (the arrow between the lists) give way to it.
+  for (wxWindow* child : GetChildren()) {
+    if (dynamic_cast<wxStaticText*>(child) && child->GetRect().Intersects(m_overlay->GetRect())) {
+      child->Show(!show);
     }
-    if (show) m_overlay->PaintNow();
   }
-}
-
-bool CTarvelloDlg::GetCheck(int id) {
-  auto* radio = dynamic_cast<wxRadioButton*>(FindWindow(id));
-  return radio != nullptr && radio->GetValue();
-}
-
-void CTarvelloDlg::SetCheck(int id, bool checked) {
-  auto* radio = dynamic_cast<wxRadioButton*>(FindWindow(id));
-  if (radio == nullptr) return;
-  if (checked) {
-    radio->SetValue(true);
-  } else if (radio->GetValue()) {
-    m_noneRadio->SetValue(true);
-  }
-}
-
-void CTarvelloDlg::ListClear(int id) { list(id)->Clear(); }
-
-void CTarvelloDlg::ListAppend(int id, const std::string& number, const std::string& name) {
-  list(id)->Append(number, name);
-}
-
-const std::string& CTarvelloDlg::ListGetName(int id, int row) {
-  return list(id)->Name(static_cast<std::size_t>(row));
 }
 
 bool CTarvelloDlg::AskYesNo(const std::string& text, const std::string& caption) {
-  SyncLists();
   wxMessageDialog question(this, ToScreen(text, false), ToScreen(caption, false),
                            wxYES_NO | wxICON_QUESTION);
   return question.ShowModal() == wxID_YES;
 }
 
 void CTarvelloDlg::ShowMessage(const std::string& text) {
-  SyncLists();
-  wxMessageDialog message(this, ToScreen(text, false), kAppTitle, wxOK);
+  wxMessageDialog message(this, ToScreen(text, false), shell::kAppTitle, wxOK);
   message.ShowModal();
 }

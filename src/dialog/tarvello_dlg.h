@@ -1,15 +1,15 @@
-// The main dialog: the program's only window. It owns the rename state, builds
-// its controls from the control table, routes the buttons to the workflow and
-// lends the workflow its controls through DialogControls.
+// The main dialog: the program's only window. It owns the rename workflow,
+// builds its controls from the control table, routes the buttons to the
+// workflow and shows the workflow's job as a RenameView.
 #pragma once
 
-#include "platform/random.h"
-#include "rename/dialog_controls.h"
-#include "rename/rename_state.h"
+#include "rename/rename_view.h"
+#include "rename/workflow.h"
 
 #include <wx/dialog.h>
 #include <wx/iconbndl.h>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,29 +17,23 @@
 
 class CNameList;
 class COverlay;
-class wxButton;
 class wxMenu;
 class wxRadioButton;
-class wxStaticText;
-class wxTextCtrl;
 
 // Asks the user for a folder; true with the folder's full path, false when
 // the user cancels.
 using FolderPicker = std::function<bool(wxWindow* parent, std::string* path)>;
 
-// The window commands of the dialog's window menu.
-constexpr unsigned kIdmAboutBox = 0x0010;
+// The window command that closes the window, as the system menu sends it.
 constexpr unsigned kScClose = 0xF060;
 
-class CTarvelloDlg : public wxDialog, public DialogControls {
+class CTarvelloDlg : public wxDialog, public RenameView {
  public:
-  // Where the dialog takes its random numbers, pauses, settings file and
-  // folder picker from; the defaults are the real ones.
+  // Where the dialog takes its random numbers, pauses, folders, settings file
+  // and folder picker from; the defaults are the real ones.
   struct Options {
-    platform::RandomSource* random = nullptr;
-    platform::Pauser* pauser = nullptr;
-    std::string executablePath;  // empty: the running program's
-    FolderPicker folderPicker;   // empty: the toolkit's folder dialog
+    WorkflowServices services;
+    FolderPicker folderPicker;  // empty: the toolkit's folder dialog
   };
 
   explicit CTarvelloDlg(wxWindow* parent);
@@ -57,21 +51,24 @@ class CTarvelloDlg : public wxDialog, public DialogControls {
   // the default handling (Close, for one) for the rest.
   void OnSysCommand(unsigned id, long lParam);
 
-  // DialogControls.
-  void SetDlgItemText(int id, const std::string& text) override;
-  std::string GetDlgItemText(int id) override;
-  void EnableItem(int id, bool enable) override;
-  void ShowItem(int id, bool show) override;
-  bool GetCheck(int id) override;
-  void SetCheck(int id, bool checked) override;
-  void ListClear(int id) override;
-  void ListAppend(int id, const std::string& number, const std::string& name) override;
-  const std::string& ListGetName(int id, int row) override;
+  // RenameView.
+  std::string FolderText() override;
+  void SetFolderText(const std::string& text) override;
+  std::string ExtensionText() override;
+  void SetExtensionText(const std::string& text) override;
+  RenameMethod CheckedMethod() override;
+  void SetCheckedMethod(RenameMethod method) override;
+  void SetActionsEnabled(bool random, bool run) override;
+  void RowsChanged() override;
+  void SetStatus(const std::string& text) override;
+  void ShowBusy(const std::string& text) override;
+  void HideBusy() override;
   bool AskYesNo(const std::string& text, const std::string& caption) override;
   void ShowMessage(const std::string& text) override;
 
-  CRenameState& state() { return m_state; }
-  CNameList* list(int id);
+  RenameWorkflow& workflow() { return m_workflow; }
+  CNameList* oldList() { return m_oldList; }
+  CNameList* newList() { return m_newList; }
   COverlay* overlay() { return m_overlay; }
   // The menu opened by a right click on the background, Shift+F10 or the
   // Menu key.
@@ -86,28 +83,23 @@ class CTarvelloDlg : public wxDialog, public DialogControls {
  private:
   void CreateControls();
   bool OnInitDialog();
-  void SyncLists();
+  std::string EditText(int id);
+  void SetEditText(int id, const std::string& text);
   void CenterStatusText();
+  void ShowOverlay(bool show);
   void OnButton(wxCommandEvent& event);
   void OnCharHook(wxKeyEvent& event);
   void OnContextMenu(wxContextMenuEvent& event);
   void OnClose(wxCloseEvent& event);
   void OnPaint(wxPaintEvent& event);
 
-  std::unique_ptr<platform::RandomSource> m_ownRandom;
-  std::unique_ptr<platform::Pauser> m_ownPauser;
-  Options m_options;
+  FolderPicker m_folderPicker;
+  // The rename workflow, with the job and the settings object.
+  RenameWorkflow m_workflow;
 
-  // The rename state, with the settings object.
-  CRenameState m_state;
-
-  // Controls the workflow changes often.
-  wxButton* m_randomButton = nullptr;
-  wxButton* m_runButton = nullptr;
   COverlay* m_overlay = nullptr;
-  wxRadioButton* m_addRadio = nullptr;
-  wxRadioButton* m_replaceRadio = nullptr;
-  wxRadioButton* m_deleteRadio = nullptr;
+  // Add, Replace, Delete, in the order of kMethods.
+  std::array<wxRadioButton*, 3> m_methodRadios{};
   // A hidden member of the radio group, checked when none of the three is.
   wxRadioButton* m_noneRadio = nullptr;
   CNameList* m_newList = nullptr;
@@ -117,11 +109,11 @@ class CTarvelloDlg : public wxDialog, public DialogControls {
 
   // The exact bytes behind an edit box's text, kept as long as the user has
   // not changed what is shown.
-  struct EditText {
+  struct EditBytes {
     std::string bytes;
     wxString shown;
   };
-  std::map<int, EditText> m_editTexts;
+  std::map<int, EditBytes> m_editTexts;
   wxRect m_statusArea;
 
   wxDECLARE_EVENT_TABLE();

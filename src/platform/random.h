@@ -1,5 +1,5 @@
-// The random numbers and the pause of the workflow, behind small interfaces so
-// that tests can fix the sequence and never sleep.
+// The random numbers of the workflow, behind a small interface so that tests
+// can fix the sequence.
 #pragma once
 
 namespace platform {
@@ -26,18 +26,6 @@ class ClockRandom : public RandomSource {
 
  private:
   unsigned state_;
-};
-
-class Pauser {
- public:
-  virtual ~Pauser() = default;
-  virtual void Pause(int milliseconds) = 0;
-};
-
-// Blocks the calling thread for the time given.
-class SleepPauser : public Pauser {
- public:
-  void Pause(int milliseconds) override;
 };
 
 }  // namespace platform

@@ -1,31 +1,49 @@
 #include "settings/ini_settings.h"
 
-#include "platform/profile.h"
+#include "platform/file.h"
+#include "platform/path.h"
+#include "settings/profile_text.h"
 
 #include <climits>
 
-void CIniSettings::SetPath(const std::string& folder) { folder_ = folder + "/"; }
+void CIniSettings::SetPath(const std::string& folder) { folder_ = platform::JoinPath(folder, ""); }
 
 void CIniSettings::SetFileName(const std::string& name) { path_ = folder_ + name; }
 
 void CIniSettings::SetSection(const std::string& section) { section_ = section; }
 
+namespace {
+
+// A key read from the file; false when the file cannot be read or the
+// section or key is absent.
+bool ReadKey(const std::string& path, const std::string& section, const std::string& key,
+             std::string* value) {
+  std::string text;
+  if (platform::ReadWholeFile(path, &text).failed()) return false;
+  return settings::ProfileLookup(text, section, key, value);
+}
+
+}  // namespace
+
 std::string CIniSettings::GetString(const std::string& key, const std::string& def) const {
   std::string value;
-  if (platform::ReadProfileString(path_, section_, key, &value)) return value;
-  return def;
+  return ReadKey(path_, section_, key, &value) ? value : def;
 }
 
 int CIniSettings::GetInt(const std::string& key, int def) const {
   std::string value;
-  if (platform::ReadProfileString(path_, section_, key, &value)) {
-    return ParseDecimalLikeAtoi(value);
-  }
-  return def;
+  return ReadKey(path_, section_, key, &value) ? ParseDecimalLikeAtoi(value) : def;
 }
 
 int CIniSettings::WriteString(const std::string& key, const std::string& value) {
-  return platform::WriteProfileString(path_, section_, key, value) ? 1 : 0;
+  std::string text;
+  const platform::Error read = platform::ReadWholeFile(path_, &text);
+  // A file that is there but cannot be read is never overwritten.
+  if (read.failed() && read.code != platform::ErrorCode::kNotFound) return 0;
+  std::string updated = text;
+  if (!settings::ProfileUpdate(&updated, section_, key, value)) return 0;
+  if (!read.failed() && updated == text) return 1;
+  return platform::ReplaceFile(path_, updated).failed() ? 0 : 1;
 }
 
 int CIniSettings::WriteInt(const std::string& key, int value) {

@@ -8,7 +8,7 @@ class CIniSettings {
   CIniSettings() = default;
   virtual ~CIniSettings() = default;
 
-  // The folder that holds the file; a "/" is appended.
+  // The folder that holds the file; the path separator is appended.
   void SetPath(const std::string& folder);
   // The file's name inside that folder; SetPath comes first.
   void SetFileName(const std::string& name);
@@ -25,9 +25,8 @@ class CIniSettings {
   int WriteString(const std::string& key, const std::string& value);
   int WriteInt(const std::string& key, int value);
 
-  const std::string& folder() const { return folder_; }
+  // The settings file's full path.
   const std::string& path() const { return path_; }
-  const std::string& section() const { return section_; }
 
  private:
   std::string folder_;

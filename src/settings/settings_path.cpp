@@ -1,17 +1,13 @@
 #include "settings/settings_path.h"
 
+#include "platform/path.h"
+
 SettingsLocation SettingsLocationFor(const std::string& executablePath) {
+  const platform::PathParts parts = platform::SplitPath(executablePath);
   SettingsLocation location;
-  std::size_t slash = executablePath.rfind('/');
-  std::string name;
-  if (slash == std::string::npos) {
-    name = executablePath;
-    location.folder = ".";
-  } else {
-    location.folder = executablePath.substr(0, slash);
-    name = executablePath.substr(slash + 1);
-  }
-  std::size_t dot = name.rfind('.');
+  location.folder = parts.hasFolder ? parts.folder : ".";
+  std::string name = parts.name;
+  const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
   location.fileName = name + ".ini";
   return location;

@@ -4,7 +4,7 @@
 #include <string>
 
 struct SettingsLocation {
-  std::string folder;    // the executable's folder, without a trailing "/"
+  std::string folder;    // the executable's folder, without a trailing separator
   std::string fileName;  // the executable's name without its last extension, plus ".ini"
 };
 

@@ -3,7 +3,7 @@
 // nothing, an accepted one reads back whole, leaves every other key as it
 // read before, and writing the same value again changes nothing.
 #include "platform/bytes.h"
-#include "platform/profile.h"
+#include "settings/profile_text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -37,22 +37,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string value = in.ConsumeRandomLengthString(64);
   const std::string text = in.ConsumeRemainingBytesAsString();
 
-  const auto entries = platform::ProfileEntries(text);
+  const auto entries = settings::ProfileEntries(text);
   std::string updated = text;
-  if (!platform::ProfileUpdate(&updated, section, key, value)) {
+  if (!settings::ProfileUpdate(&updated, section, key, value)) {
     CHECK(updated == text);
     return 0;
   }
   std::string read;
-  CHECK(platform::ProfileLookup(updated, section, key, &read));
+  CHECK(settings::ProfileLookup(updated, section, key, &read));
   CHECK(read == value);
-  for (const platform::ProfileEntry& entry : entries) {
+  for (const settings::ProfileEntry& entry : entries) {
     if (platform::EqualsNoCase(entry.section, section) && platform::EqualsNoCase(entry.key, key)) {
       continue;
     }
     std::string before, after;
-    CHECK(platform::ProfileLookup(text, entry.section, entry.key, &before));
-    CHECK(platform::ProfileLookup(updated, entry.section, entry.key, &after));
+    CHECK(settings::ProfileLookup(text, entry.section, entry.key, &before));
+    CHECK(settings::ProfileLookup(updated, entry.section, entry.key, &after));
     CHECK(before == after);
   }
   // Every line the write did not touch is still there: the new text is the
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string removed = text.substr(head, text.size() - head - tail);
   CHECK(removed.find('\n') == std::string::npos);
   std::string again = updated;
-  CHECK(platform::ProfileUpdate(&again, section, key, value));
+  CHECK(settings::ProfileUpdate(&again, section, key, value));
   CHECK(again == updated);
   return 0;
 }

@@ -81,9 +81,9 @@ DialogFixture::DialogFixture() {
   ini = root / "tarvello.ini";
   testing_support::MakeDir(music);
   CTarvelloDlg::Options options;
-  options.random = &random;
-  options.pauser = &pauser;
-  options.executablePath = root / "tarvello";
+  options.services.random = &random;
+  options.services.pauser = &pauser;
+  options.services.executablePath = root / "tarvello";
   options.folderPicker = [this](wxWindow*, std::string* path) {
     ++pickerCalls;
     if (pickerAnswers) *path = pickerPath;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "dialog/tarvello_dlg.h"
-#include "../unit/test_support.h"
+#include "test_support.h"
 
 #include <wx/uiaction.h>
 

@@ -5,7 +5,7 @@
 
 #include "dialog/name_list.h"
 #include "dialog/overlay.h"
-#include "rename/control_ids.h"
+#include "resource.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -30,9 +30,8 @@ class Job : public ::testing::Test, protected DialogFixture {
   }
   CTarvelloDlg& dlg() { return *dialog; }
   wxWindow* Control(int id) { return dlg().FindWindow(id); }
-  wxString Cell(int list, long row, int column = 1) {
-    return dlg().list(list)->GetItemText(row, column);
-  }
+  CNameList* List(int id) { return id == IDC_OLD_LIST ? dlg().oldList() : dlg().newList(); }
+  wxString Cell(int list, long row, int column = 1) { return List(list)->GetItemText(row, column); }
   // Fills the folder box as a user types it, then presses Search.
   void SearchTyped(const std::string& folder) {
     auto* box = static_cast<wxTextCtrl*>(Control(IDC_FOLDER));
@@ -44,15 +43,22 @@ class Job : public ::testing::Test, protected DialogFixture {
   }
 };
 
-// Pauses that look at the overlay when they happen.
+// Pauses that look at the overlay when they happen, and a count of the
+// overlay's drawings.
 class OverlayWatcher : public platform::Pauser {
  public:
   explicit OverlayWatcher(CTarvelloDlg** dialog) : dialog_(dialog) {}
+  void Watch() {
+    (*dialog_)->overlay()->Bind(wxEVT_PAINT, [this](wxPaintEvent& event) {
+      ++paints;
+      event.Skip();
+    });
+  }
   void Pause(int) override {
     COverlay* overlay = (*dialog_)->overlay();
-    seen.push_back({overlay->GetLabel().utf8_str().data(), overlay->IsShownOnScreen(),
-                    overlay->PaintCount()});
+    seen.push_back({overlay->GetLabel().utf8_str().data(), overlay->IsShownOnScreen(), paints});
   }
+  unsigned long paints = 0;
   struct Seen {
     std::string label;
     bool shown;
@@ -68,14 +74,14 @@ class OverlayWatcher : public platform::Pauser {
 
 TEST_F(Job, AWholeJobByButtonPressesAnsweredYes) {
   SearchTyped(music);
-  EXPECT_EQ(dlg().list(IDC_OLD_LIST)->GetItemCount(), 2);
+  EXPECT_EQ(List(IDC_OLD_LIST)->GetItemCount(), 2);
   EXPECT_TRUE(Control(IDC_RANDOM)->IsEnabled());
   EXPECT_FALSE(Control(IDC_RUN)->IsEnabled());
   EXPECT_EQ(IniText(), "[Config]\nFolder=" + music + "\nFile=mp3\n");
 
   Click(Control(IDC_ADD));
   Click(Control(IDC_RANDOM));
-  ASSERT_EQ(dlg().list(IDC_NEW_LIST)->GetItemCount(), 2);
+  ASSERT_EQ(List(IDC_NEW_LIST)->GetItemCount(), 2);
   EXPECT_EQ(Cell(IDC_NEW_LIST, 0, 0), "1");
   EXPECT_EQ(Cell(IDC_NEW_LIST, 1, 0), "2");
   EXPECT_TRUE(Control(IDC_RUN)->IsEnabled());
@@ -125,14 +131,14 @@ TEST_F(Job, RandomWithoutAMethodTellsSoInTheProgramsBox) {
   wxTEST_DIALOG(Click(Control(IDC_RANDOM)), ExpectMessage(wxID_OK, &message));
   EXPECT_EQ(message.text, "method 선택 필요!!");
   EXPECT_EQ(message.title, "Tarvello");
-  EXPECT_EQ(dlg().list(IDC_NEW_LIST)->GetItemCount(), 0);
+  EXPECT_EQ(List(IDC_NEW_LIST)->GetItemCount(), 0);
 }
 
 TEST_F(Job, ExpressAsksOnceAndRenumbers) {
   for (const char* name : {"a.mp3", "b.mp3"}) {
     ASSERT_EQ(rename((music + "/" + name).c_str(), (music + "/0009_" + name).c_str()), 0);
   }
-  dlg().SetDlgItemText(IDC_FOLDER, music);
+  dlg().SetFolderText(music);
   Click(Control(IDC_REPLACE));
   ShownDialog question;
   wxTEST_DIALOG(Click(Control(IDC_EXPRESS)), ExpectMessage(wxID_YES, &question));
@@ -157,7 +163,7 @@ TEST_F(Job, PickingAFolderSearchesItAndCancelChangesNothing) {
   pickerPath = music;
   Click(Control(IDC_SELECT));
   EXPECT_EQ(static_cast<wxTextCtrl*>(Control(IDC_FOLDER))->GetValue(), wxString(music));
-  EXPECT_EQ(dlg().list(IDC_OLD_LIST)->GetItemCount(), 2);
+  EXPECT_EQ(List(IDC_OLD_LIST)->GetItemCount(), 2);
   EXPECT_EQ(IniText(), "[Config]\nFolder=" + music + "\nFile=mp3\n");
 
   // Picking another folder empties both lists and lists the new one.
@@ -167,13 +173,13 @@ TEST_F(Job, PickingAFolderSearchesItAndCancelChangesNothing) {
   WriteFile(root / "other/x.mp3", "x");
   pickerPath = root / "other";
   Click(Control(IDC_SELECT));
-  EXPECT_EQ(dlg().list(IDC_OLD_LIST)->GetItemCount(), 1);
-  EXPECT_EQ(dlg().list(IDC_NEW_LIST)->GetItemCount(), 0);
+  EXPECT_EQ(List(IDC_OLD_LIST)->GetItemCount(), 1);
+  EXPECT_EQ(List(IDC_NEW_LIST)->GetItemCount(), 0);
   EXPECT_EQ(Cell(IDC_OLD_LIST, 0), "x.mp3");
 }
 
 TEST_F(Job, TheRealFolderDialogCanBeCancelled) {
-  dlg().SetDlgItemText(IDC_FOLDER, music);
+  dlg().SetFolderText(music);
   ShownDialog picker;
   std::string path = "unchanged";
   bool picked = true;
@@ -201,18 +207,18 @@ TEST_F(Job, OddNamesShowVisiblyAndStayExact) {
   const std::string oddFolder = root / std::string("\xfe" "dir");
   testing_support::MakeDir(oddFolder);
   WriteFile(oddFolder + "/" + bad, "bad");
-  dlg().SetDlgItemText(IDC_FOLDER, oddFolder);
-  EXPECT_EQ(dlg().GetDlgItemText(IDC_FOLDER), oddFolder);
+  dlg().SetFolderText(oddFolder);
+  EXPECT_EQ(dlg().FolderText(), oddFolder);
   Click(Control(IDC_SEARCH));
-  ASSERT_EQ(dlg().list(IDC_OLD_LIST)->GetItemCount(), 1);
+  ASSERT_EQ(List(IDC_OLD_LIST)->GetItemCount(), 1);
   EXPECT_EQ(Cell(IDC_OLD_LIST, 0), wxString::FromUTF8("\xEF\xBF\xBD\xEF\xBF\xBD" "bad.mp3"));
 
-  dlg().SetDlgItemText(IDC_FOLDER, music);
+  dlg().SetFolderText(music);
   Click(Control(IDC_SEARCH));
   bool sawBad = false, sawNewline = false;
-  for (long row = 0; row < dlg().list(IDC_OLD_LIST)->GetItemCount(); ++row) {
+  for (long row = 0; row < List(IDC_OLD_LIST)->GetItemCount(); ++row) {
     EXPECT_FALSE(Cell(IDC_OLD_LIST, row).empty());
-    sawBad |= dlg().ListGetName(IDC_OLD_LIST, static_cast<int>(row)) == bad;
+    sawBad |= dlg().workflow().job().row(static_cast<std::size_t>(row)).oldName == bad;
     sawNewline |= Cell(IDC_OLD_LIST, row) == wxString::FromUTF8("two\xE2\x90\x8Alines.mp3");
   }
   EXPECT_TRUE(sawBad);
@@ -220,7 +226,7 @@ TEST_F(Job, OddNamesShowVisiblyAndStayExact) {
 
   // Once the user types, the box's text is taken as typed.
   static_cast<wxTextCtrl*>(Control(IDC_FOLDER))->ChangeValue(wxString::FromUTF8("/typed/노래"));
-  EXPECT_EQ(dlg().GetDlgItemText(IDC_FOLDER), "/typed/노래");
+  EXPECT_EQ(dlg().FolderText(), "/typed/노래");
 }
 
 TEST(JobOverlay, IsPaintedBeforeEachPause) {
@@ -230,13 +236,14 @@ TEST(JobOverlay, IsPaintedBeforeEachPause) {
   testing_support::MakeDir(root / "music");
   WriteFile(root / "music/a.mp3", "a");
   CTarvelloDlg::Options options;
-  options.pauser = &watcher;
-  options.executablePath = root / "tarvello";
+  options.services.pauser = &watcher;
+  options.services.executablePath = root / "tarvello";
   CTarvelloDlg dialog(nullptr, options);
   current = &dialog;
+  watcher.Watch();
   dialog.Show();
   Activate(&dialog);
-  dialog.SetDlgItemText(IDC_FOLDER, root / "music");
+  dialog.SetFolderText(root / "music");
   dialog.OnSearch();
   ASSERT_EQ(watcher.seen.size(), 2u);
   EXPECT_EQ(watcher.seen[0].label, "searching...");
@@ -259,15 +266,15 @@ TEST_F(Job, ThirtyThousandFilesAreListedAtOnce) {
     ASSERT_GE(fd, 0);
     close(fd);
   }
-  dlg().SetDlgItemText(IDC_FOLDER, big);
+  dlg().SetFolderText(big);
   Click(Control(IDC_SEARCH));
-  CNameList* old = dlg().list(IDC_OLD_LIST);
+  CNameList* old = dlg().oldList();
   ASSERT_EQ(old->GetItemCount(), kFiles);
   EXPECT_EQ(Cell(IDC_OLD_LIST, kFiles - 1, 0), "30000");
   EXPECT_TRUE(Cell(IDC_OLD_LIST, kFiles - 1).StartsWith("track_"));
   Click(Control(IDC_ADD));
   Click(Control(IDC_RANDOM));
-  EXPECT_EQ(dlg().list(IDC_NEW_LIST)->GetItemCount(), kFiles);
+  EXPECT_EQ(List(IDC_NEW_LIST)->GetItemCount(), kFiles);
   // The last row is drawn when scrolled to.
   old->EnsureVisible(kFiles - 1);
   Pump(50);

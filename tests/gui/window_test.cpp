@@ -3,13 +3,11 @@
 #include "gui_support.h"
 #include "expectations.h"
 
-#include "app/about_dlg.h"
-#include "app/app_icon.h"
-#include "app/credits.h"
-#include "dialog/control_table.h"
+#include "dialog/about_dlg.h"
 #include "dialog/name_list.h"
 #include "dialog/overlay.h"
-#include "rename/control_ids.h"
+#include "resource.h"
+#include "shell/shell.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -37,6 +35,7 @@ class Window : public ::testing::Test, protected DialogFixture {
     }
     return checked;
   }
+  RenameWorkflow& workflow() { return dlg().workflow(); }
   int FocusId() {
     wxWindow* focus = wxWindow::FindFocus();
     return focus ? focus->GetId() : 0;
@@ -79,21 +78,8 @@ TEST_F(Window, StartsAsTheTemplateSays) {
   EXPECT_EQ(static_cast<wxTextCtrl*>(Control(IDC_EXTENSION))->GetValue(), "mp3");
   EXPECT_EQ(IniText(), "<none>");
 
-  // Every control of the table stands where the table puts it.
-  for (const ControlEntry& entry : kMainDialogControls) {
-    if (entry.id < 0) continue;
-    wxWindow* control = Control(entry.id);
-    ASSERT_NE(control, nullptr) << entry.id;
-    EXPECT_EQ(control->GetPosition(), dlg().ConvertDialogToPixels(wxPoint(entry.x, entry.y)))
-        << entry.id;
-    if (entry.id != IDC_STATUS) {
-      EXPECT_EQ(control->GetSize(), dlg().ConvertDialogToPixels(wxSize(entry.width, entry.height)))
-          << entry.id;
-    }
-  }
   // Both lists: report views, one row selectable at a time, two columns.
-  for (int id : {IDC_OLD_LIST, IDC_NEW_LIST}) {
-    CNameList* list = dlg().list(id);
+  for (CNameList* list : {dlg().oldList(), dlg().newList()}) {
     EXPECT_TRUE(list->HasFlag(wxLC_REPORT) && list->HasFlag(wxLC_VIRTUAL));
     EXPECT_TRUE(list->HasFlag(wxLC_SINGLE_SEL) && list->HasFlag(wxLC_HRULES));
     ASSERT_EQ(list->GetColumnCount(), 2);
@@ -116,8 +102,7 @@ TEST_F(Window, TabSkipsTheRadioButtonsAndDisabledButtons) {
   ShowActive();
   EXPECT_EQ(TabCycle(), (std::vector<int>{IDC_ABOUT, IDC_FOLDER, IDC_SELECT, IDC_OLD_LIST,
                                           IDC_EXTENSION, IDC_NEW_LIST, IDC_SEARCH, IDC_EXPRESS}));
-  dlg().EnableItem(IDC_RANDOM, true);
-  dlg().EnableItem(IDC_RUN, true);
+  dlg().SetActionsEnabled(true, true);
   Radio(IDC_REPLACE)->SetValue(true);
   EXPECT_EQ(TabCycle(),
             (std::vector<int>{IDC_ABOUT, IDC_FOLDER, IDC_RANDOM, IDC_RUN, IDC_SELECT, IDC_OLD_LIST,
@@ -126,19 +111,18 @@ TEST_F(Window, TabSkipsTheRadioButtonsAndDisabledButtons) {
 
 TEST_F(Window, RadioButtonsCanAllBeClearAndOnlyMoveTheCheck) {
   ShowActive();
-  CRenameState& state = dlg().state();
-  state.CheckMethod(kMethodAdd);
+  workflow().CheckMethod(RenameMethod::kAdd);
   EXPECT_EQ(CheckedRadios(), std::vector<int>{IDC_ADD});
-  state.CheckMethod(kMethodNone);
+  workflow().CheckMethod(RenameMethod::kNone);
   EXPECT_TRUE(CheckedRadios().empty());
-  EXPECT_EQ(state.ReadMethod(), kMethodNone);
+  EXPECT_EQ(workflow().ReadMethod(), RenameMethod::kNone);
 
   // A click moves the check and changes nothing else.
-  state.CheckMethod(kMethodAdd);
-  ASSERT_EQ(state.ReadMethod(), kMethodAdd);
+  workflow().CheckMethod(RenameMethod::kAdd);
+  ASSERT_EQ(workflow().ReadMethod(), RenameMethod::kAdd);
   Click(Control(IDC_REPLACE));
   EXPECT_EQ(CheckedRadios(), std::vector<int>{IDC_REPLACE});
-  EXPECT_EQ(state.method(), kMethodAdd);
+  EXPECT_EQ(workflow().job().method(), RenameMethod::kAdd);
   EXPECT_EQ(IniText(), "<none>");
 
   // The arrow keys move the check among the three visible buttons only.
@@ -148,29 +132,29 @@ TEST_F(Window, RadioButtonsCanAllBeClearAndOnlyMoveTheCheck) {
   }
   PressKey(WXK_UP);
   EXPECT_EQ(CheckedRadios().size(), 1u);
-  EXPECT_NE(state.ReadMethod(), kMethodNone);
+  EXPECT_NE(workflow().ReadMethod(), RenameMethod::kNone);
 
   // And from the keyboard-moved state, clearing still works.
-  state.CheckMethod(7);
+  workflow().CheckMethod(RenameMethod::kNone);
   EXPECT_TRUE(CheckedRadios().empty());
 }
 
 TEST_F(Window, EnterInAnEditBoxClosesWithoutSearching) {
   WriteFile(music + "/a.mp3", "a");
-  dlg().SetDlgItemText(IDC_FOLDER, music);
+  dlg().SetFolderText(music);
   const int code = RunModal(dlg(), [&] {
     Control(IDC_FOLDER)->SetFocus();
     Pump(30);
     PressKey(WXK_RETURN);
   });
   EXPECT_EQ(code, wxID_OK);
-  EXPECT_EQ(dlg().state().oldCount(), 0);
+  EXPECT_EQ(workflow().job().oldCount(), 0u);
   EXPECT_TRUE(pauser.pauses.empty());
   EXPECT_EQ(IniText(), "<none>");
 }
 
 TEST_F(Window, EnterPressesTheFocusedButtonAndEscapeCancels) {
-  dlg().SetDlgItemText(IDC_FOLDER, music);
+  dlg().SetFolderText(music);
   const int code = RunModal(dlg(), [&] {
     Control(IDC_SEARCH)->SetFocus();
     Pump(30);
@@ -266,7 +250,7 @@ TEST_F(Window, AboutButtonShowsTheCredits) {
   ShowActive();
   ShownDialog credits;
   wxTEST_DIALOG(Click(Control(IDC_ABOUT)), ExpectMessage(wxID_OK, &credits));
-  EXPECT_EQ(credits.text, CreditsText());
+  EXPECT_EQ(credits.text, shell::CreditsText());
   EXPECT_EQ(credits.title, "Tarvello");
   EXPECT_EQ(credits.parent, &dlg());
   EXPECT_TRUE(credits.style & wxOK);
@@ -297,8 +281,3 @@ TEST(AboutBox, ShowsIconNameVersionAndAnOkButton) {
   EXPECT_EQ(code, wxID_OK);
 }
 
-TEST(MinimizedIcon, IsCentredWithTruncatingDivision) {
-  EXPECT_EQ(MinimizedIconPosition(100, 80, 32, 32), wxPoint(34, 24));
-  EXPECT_EQ(MinimizedIconPosition(0, 0, 32, 32), wxPoint(-15, -15));
-  EXPECT_EQ(MinimizedIconPosition(33, 32, 32, 32), wxPoint(1, 0));
-}

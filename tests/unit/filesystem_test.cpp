@@ -1,17 +1,15 @@
-// The directory listing and the no-replace rename on a real file system.
-#include "platform/dirlist.h"
-#include "platform/norename.h"
+// The folder's listing and its no-replace rename on a real file system.
+#include "platform/folder.h"
 
+#include "test_folders.h"
 #include "test_support.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <dirent.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <unistd.h>
 
-using testing_support::Exists;
+using platform::ErrorCode;
 using testing_support::ListNames;
 using testing_support::MakeDir;
 using testing_support::ReadFile;
@@ -20,10 +18,10 @@ using testing_support::WriteFile;
 
 namespace {
 
-std::vector<std::string> Listed(const std::string& path, int* error = nullptr) {
+std::vector<std::string> Listed(platform::Folder& folder, ErrorCode* error = nullptr) {
   std::vector<std::string> names;
-  int result = platform::ListFiles(path, [&](const std::string& name) { names.push_back(name); });
-  if (error) *error = result;
+  const platform::Error result = folder.List([&](const std::string& name) { names.push_back(name); });
+  if (error) *error = result.code;
   return names;
 }
 
@@ -31,17 +29,17 @@ std::vector<std::string> Listed(const std::string& path, int* error = nullptr) {
 // the check-then-rename used where a file system lacks it.
 class NoReplace : public ::testing::TestWithParam<bool> {
  protected:
-  void SetUp() override { platform::ForceRenameFallback(GetParam()); }
-  void TearDown() override { platform::ForceRenameFallback(false); }
-  int Rename(const std::string& from, const std::string& to) {
-    return platform::RenameNoReplace(AT_FDCWD, dir / from, dir / to);
+  NoReplace() : folder(testing_support::SystemOrFallbackFolders(GetParam())(dir.path())) {}
+  ErrorCode Rename(const std::string& from, const std::string& to) {
+    return folder->RenameNoReplace(from, to).code;
   }
   TempDir dir;
+  std::unique_ptr<platform::Folder> folder;
 };
 
 }  // namespace
 
-TEST(ListFiles, ListsFilesAndLinksButNoFoldersInFileSystemOrder) {
+TEST(Folder, ListsFilesAndLinksButNoFoldersInFileSystemOrder) {
   TempDir dir;
   WriteFile(dir / "a.mp3", "a");
   WriteFile(dir / ".hidden", "h");
@@ -61,21 +59,34 @@ TEST(ListFiles, ListsFilesAndLinksButNoFoldersInFileSystemOrder) {
     }
   }
   closedir(raw);
-  int error = -1;
-  EXPECT_EQ(Listed(dir.path() + "/", &error), expected);
-  EXPECT_EQ(error, 0);
+  platform::Folder folder(dir.path());
+  ErrorCode error = ErrorCode::kOther;
+  EXPECT_EQ(Listed(folder, &error), expected);
+  EXPECT_EQ(error, ErrorCode::kNone);
   EXPECT_EQ(expected.size(), 5u);
+  EXPECT_EQ(folder.Has("a.mp3"), platform::Presence::kPresent);
+  EXPECT_EQ(folder.Has("dangling"), platform::Presence::kPresent);
+  EXPECT_EQ(folder.Has("b.mp3"), platform::Presence::kAbsent);
+}
 
-  Listed(dir / "missing/", &error);
-  EXPECT_EQ(error, ENOENT);
+TEST(Folder, WhatCannotBeOpenedSaysWhy) {
+  TempDir dir;
+  WriteFile(dir / "file", "x");
+  EXPECT_EQ(platform::Folder(dir / "missing").openError().code, ErrorCode::kNotFound);
+  EXPECT_EQ(platform::Folder(dir / "file").openError().code, ErrorCode::kNotFolder);
+  platform::Folder missing(dir / "missing");
+  ErrorCode error = ErrorCode::kNone;
+  EXPECT_TRUE(Listed(missing, &error).empty());
+  EXPECT_EQ(error, ErrorCode::kNotFound);
+  EXPECT_EQ(missing.RenameNoReplace("a", "b").code, ErrorCode::kNotFound);
 }
 
 TEST_P(NoReplace, RenamesIntoAFreeName) {
   WriteFile(dir / "a.mp3", "A");
-  EXPECT_EQ(Rename("a.mp3", "0001_a.mp3"), 0);
+  EXPECT_EQ(Rename("a.mp3", "0001_a.mp3"), ErrorCode::kNone);
   EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"0001_a.mp3"});
   EXPECT_EQ(ReadFile(dir / "0001_a.mp3"), "A");
-  EXPECT_EQ(Rename("gone.mp3", "x.mp3"), ENOENT);
+  EXPECT_EQ(Rename("gone.mp3", "x.mp3"), ErrorCode::kNotFound);
 }
 
 TEST_P(NoReplace, NeverReplacesAnExistingName) {
@@ -84,10 +95,10 @@ TEST_P(NoReplace, NeverReplacesAnExistingName) {
   ASSERT_EQ(symlink("nowhere", (dir / "link").c_str()), 0);
   ASSERT_EQ(link((dir / "a.mp3").c_str(), (dir / "hard.mp3").c_str()), 0);
 
-  EXPECT_EQ(Rename("a.mp3", "b.mp3"), EEXIST);
-  EXPECT_EQ(Rename("a.mp3", "link"), EEXIST);      // a dangling link is a name too
-  EXPECT_EQ(Rename("a.mp3", "hard.mp3"), EEXIST);  // a hard link to the same file
-  EXPECT_EQ(Rename("a.mp3", "a.mp3"), EEXIST);
+  EXPECT_EQ(Rename("a.mp3", "b.mp3"), ErrorCode::kExists);
+  EXPECT_EQ(Rename("a.mp3", "link"), ErrorCode::kExists);      // a dangling link is a name too
+  EXPECT_EQ(Rename("a.mp3", "hard.mp3"), ErrorCode::kExists);  // a hard link to the same file
+  EXPECT_EQ(Rename("a.mp3", "a.mp3"), ErrorCode::kExists);
   EXPECT_EQ(ReadFile(dir / "a.mp3"), "A");
   EXPECT_EQ(ReadFile(dir / "b.mp3"), "B");
   EXPECT_EQ(ReadFile(dir / "hard.mp3"), "A");
@@ -96,10 +107,3 @@ TEST_P(NoReplace, NeverReplacesAnExistingName) {
 
 INSTANTIATE_TEST_SUITE_P(AtomicAndFallback, NoReplace, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Fallback" : "Atomic"; });
-
-TEST(RenameErrorText, SaysWhyInPlainWords) {
-  EXPECT_EQ(platform::RenameErrorText(EEXIST), "the name is taken");
-  EXPECT_EQ(platform::RenameErrorText(ENOENT), "the file is gone");
-  EXPECT_EQ(platform::RenameErrorText(EACCES), "no permission");
-  EXPECT_EQ(platform::RenameErrorText(ENAMETOOLONG), "the name is too long");
-}

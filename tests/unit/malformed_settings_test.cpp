@@ -1,9 +1,8 @@
 // Settings files as users, editors and accidents leave them: the program
 // starts with the readable values or the defaults, renames nothing by itself,
 // and never crashes or hangs.
-#include "rename/rename_state.h"
+#include "rename/workflow.h"
 
-#include "rename/control_ids.h"
 #include "headless_program.h"
 
 #include <gtest/gtest.h>
@@ -25,43 +24,44 @@ namespace {
 struct Started {
   std::string folder;
   std::string extension;
-  int method;
+  RenameMethod method;
 };
 
 class MalformedSettings : public ::testing::Test, protected testing_support::HeadlessProgram {
  protected:
   MalformedSettings() { WriteFile(music + "/a.mp3", "a"); }
   Started Start() {
-    state.InitRenameState();
+    workflow.InitRenameState();
     // Starting shows no message, asks nothing and renames nothing.
-    EXPECT_TRUE(controls.messages.empty());
-    EXPECT_TRUE(controls.questions.empty());
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_TRUE(view.questions.empty());
     EXPECT_EQ(ListNames(music), std::vector<std::string>{"a.mp3"});
-    return {controls.GetDlgItemText(IDC_FOLDER), controls.GetDlgItemText(IDC_EXTENSION),
-            state.method()};
+    return {view.folder, view.extension, job().method()};
   }
 };
 
 }  // namespace
 
 TEST_F(MalformedSettings, ReadableValuesAreTakenTheRestIsDefault) {
+  constexpr RenameMethod kNone = RenameMethod::kNone, kAdd = RenameMethod::kAdd,
+                         kReplace = RenameMethod::kReplace, kDelete = RenameMethod::kDelete;
   const std::string megabyte(1 << 20, 'x');
   struct Case {
     std::string text;
     std::string folder, extension;
-    int method;
+    RenameMethod method;
   };
   const std::vector<Case> cases = {
-      {"[Config]\nFolder=/m\nFile=ogg", "/m", "ogg", -1},  // no final newline
-      {"\xEF\xBB\xBF[Config]\r\nMethod=2\r\n", "", "mp3", 2},
-      {std::string("[Config]\nFile=m\0p3\nMethod=1\n", 28), "", std::string("m\0p3", 4), 1},
-      {"[Config]\nFolder=" + megabyte + "\nMethod=0\n", megabyte, "mp3", 0},
-      {"[Config]\nFile=one\nFile=two\n[Config]\nFile=three\nMethod=2\n", "", "one", 2},
-      {"Folder=/outside\nMethod=1\n[Other]\nFolder=/other\n", "", "mp3", -1},
-      {"[Konfig]\nFolder=/k\n", "", "mp3", -1},
-      {"[Config\nFolder=/unclosed\n", "/unclosed", "mp3", -1},
-      {"[Config]\nMethod=99999999999999\n", "", "mp3", 2147483647},
-      {"", "", "mp3", -1},
+      {"[Config]\nFolder=/m\nFile=ogg", "/m", "ogg", kNone},  // no final newline
+      {"\xEF\xBB\xBF[Config]\r\nMethod=2\r\n", "", "mp3", kDelete},
+      {std::string("[Config]\nFile=m\0p3\nMethod=1\n", 28), "", std::string("m\0p3", 4), kReplace},
+      {"[Config]\nFolder=" + megabyte + "\nMethod=0\n", megabyte, "mp3", kAdd},
+      {"[Config]\nFile=one\nFile=two\n[Config]\nFile=three\nMethod=2\n", "", "one", kDelete},
+      {"Folder=/outside\nMethod=1\n[Other]\nFolder=/other\n", "", "mp3", kNone},
+      {"[Konfig]\nFolder=/k\n", "", "mp3", kNone},
+      {"[Config\nFolder=/unclosed\n", "/unclosed", "mp3", kNone},
+      {"[Config]\nMethod=99999999999999\n", "", "mp3", kNone},
+      {"", "", "mp3", kNone},
   };
   for (const Case& c : cases) {
     WriteFile(ini, c.text);
@@ -69,6 +69,7 @@ TEST_F(MalformedSettings, ReadableValuesAreTakenTheRestIsDefault) {
     EXPECT_EQ(started.folder, c.folder) << c.text.substr(0, 60);
     EXPECT_EQ(started.extension, c.extension) << c.text.substr(0, 60);
     EXPECT_EQ(started.method, c.method) << c.text.substr(0, 60);
+    EXPECT_EQ(view.checked, c.method) << c.text.substr(0, 60);
   }
 }
 
@@ -85,13 +86,13 @@ TEST_F(MalformedSettings, GarbageNeverCrashesAndSearchKeepsIt) {
     }
     WriteFile(ini, garbage);
     Start();
-    controls.SetDlgItemText(IDC_FOLDER, music);
-    controls.SetDlgItemText(IDC_EXTENSION, "mp3");
-    state.OnSearch();
-    ASSERT_EQ(state.oldCount(), 1);
+    view.folder = music;
+    view.extension = "mp3";
+    workflow.OnSearch();
+    ASSERT_EQ(job().oldCount(), 1u);
     // The garbage is still there, with the two keys readable from it.
     const std::string after = ReadFile(ini);
-    CIniSettings settings = state.settings();
+    const CIniSettings& settings = workflow.settings();
     EXPECT_EQ(settings.GetString("Folder", "?"), music) << round;
     EXPECT_EQ(settings.GetString("File", "?"), "mp3") << round;
     EXPECT_GE(after.size(), garbage.size());
@@ -102,8 +103,8 @@ TEST_F(MalformedSettings, WhatIsNotAFileReadsAsAbsentAndIsNeverReplaced) {
   ASSERT_EQ(mkfifo(ini.c_str(), 0644), 0);  // would block a plain open
   Started started = Start();
   EXPECT_EQ(started.extension, "mp3");
-  controls.SetDlgItemText(IDC_FOLDER, music);
-  state.OnSearch();
+  view.folder = music;
+  workflow.OnSearch();
   struct stat st;
   ASSERT_EQ(lstat(ini.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
@@ -111,10 +112,10 @@ TEST_F(MalformedSettings, WhatIsNotAFileReadsAsAbsentAndIsNeverReplaced) {
   ASSERT_EQ(unlink(ini.c_str()), 0);
   MakeDir(ini);
   started = Start();
-  EXPECT_EQ(started.method, -1);
-  controls.SetDlgItemText(IDC_FOLDER, music);
-  state.OnSearch();
-  EXPECT_EQ(state.oldCount(), 1);
+  EXPECT_EQ(started.method, RenameMethod::kNone);
+  view.folder = music;
+  workflow.OnSearch();
+  EXPECT_EQ(job().oldCount(), 1u);
 }
 
 TEST_F(MalformedSettings, AnUnreadableFileIsNeitherReadNorOverwritten) {
@@ -123,10 +124,10 @@ TEST_F(MalformedSettings, AnUnreadableFileIsNeitherReadNorOverwritten) {
   ASSERT_EQ(chmod(ini.c_str(), 0200), 0);
   const Started started = Start();
   EXPECT_EQ(started.folder, "");
-  EXPECT_EQ(started.method, -1);
-  controls.SetDlgItemText(IDC_FOLDER, music);
-  state.OnSearch();
-  EXPECT_EQ(state.oldCount(), 1);
+  EXPECT_EQ(started.method, RenameMethod::kNone);
+  view.folder = music;
+  workflow.OnSearch();
+  EXPECT_EQ(job().oldCount(), 1u);
   chmod(ini.c_str(), 0600);
   EXPECT_EQ(ReadFile(ini), "[Config]\nFolder=/secret\nMethod=2\n");
 }
@@ -137,13 +138,13 @@ TEST_F(MalformedSettings, AReadOnlySettingsFolderChangesNothingAndSaysNothing) {
   ASSERT_EQ(chmod(root.path().c_str(), 0555), 0);
   const Started started = Start();
   EXPECT_EQ(started.folder, music);
-  EXPECT_EQ(started.method, 1);
-  state.OnSearch();
-  ASSERT_TRUE(state.OnRandom());
-  state.OnRun();
+  EXPECT_EQ(started.method, RenameMethod::kReplace);
+  workflow.OnSearch();
+  ASSERT_TRUE(workflow.OnRandom());
+  workflow.OnRun();
   chmod(root.path().c_str(), 0755);
-  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "COMPLETE!!");
-  EXPECT_TRUE(controls.messages.empty());
+  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_TRUE(view.messages.empty());
   EXPECT_EQ(ReadFile(ini), "[Config]\nFolder=" + music + "\nFile=mp3\nMethod=1\n");
   EXPECT_EQ(ListNames(root.path()), (std::vector<std::string>{"music", "tarvello.ini"}));
 }

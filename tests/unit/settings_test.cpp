@@ -5,8 +5,11 @@
 
 #include <climits>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testing_support::Exists;
+using testing_support::ListNames;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
@@ -100,4 +103,42 @@ TEST_F(SettingsFile, ReadOnlyFolderFailsQuietly) {
   ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
   EXPECT_EQ(settings.WriteString("Folder", "/x"), 0);
   EXPECT_FALSE(Exists(settings.path()));
+}
+
+TEST_F(SettingsFile, ReadingNeverCreatesAndWritingLeavesNoTemporaryFile) {
+  EXPECT_EQ(settings.GetString("Folder", "?"), "?");
+  EXPECT_FALSE(Exists(settings.path()));
+  ASSERT_EQ(settings.WriteString("Folder", "/music"), 1);
+  ASSERT_EQ(settings.WriteString("File", "mp3"), 1);
+  EXPECT_EQ(ReadFile(settings.path()), "[Config]\nFolder=/music\nFile=mp3\n");
+  EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"tarvello.ini"});
+}
+
+TEST_F(SettingsFile, WritingKeepsTheFileModeAndFollowsALink) {
+  const std::string real = dir / "real.ini";
+  WriteFile(real, "[Config]\nFile=mp3\n");
+  ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+  ASSERT_EQ(symlink("real.ini", settings.path().c_str()), 0);
+
+  ASSERT_EQ(settings.WriteString("File", "ogg"), 1);
+  struct stat st;
+  ASSERT_EQ(lstat(settings.path().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFile(real), "[Config]\nFile=ogg\n");
+  ASSERT_EQ(stat(real.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(SettingsFile, WhatCannotBeReadIsNeitherReadNorOverwritten) {
+  // A folder where the file should be.
+  testing_support::MakeDir(settings.path());
+  EXPECT_EQ(settings.GetString("File", "?"), "?");
+  EXPECT_EQ(settings.WriteString("File", "mp3"), 0);
+  // A folder that does not exist.
+  CIniSettings nowhere;
+  nowhere.SetPath(dir / "none");
+  nowhere.SetFileName("t.ini");
+  nowhere.SetSection("Config");
+  EXPECT_EQ(nowhere.WriteString("File", "mp3"), 0);
+  EXPECT_FALSE(Exists(dir / "none"));
 }

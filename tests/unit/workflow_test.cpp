@@ -1,9 +1,8 @@
 // Search, Random, Run and Express on real temporary folders, with the window
 // in memory.
-#include "rename/rename_state.h"
+#include "rename/workflow.h"
 
 #include "platform/bytes.h"
-#include "rename/control_ids.h"
 #include "headless_program.h"
 
 #include <algorithm>
@@ -15,6 +14,8 @@
 #include <unistd.h>
 
 using testing_support::Exists;
+using testing_support::NewNames;
+using testing_support::OldNames;
 using testing_support::ListNames;
 using testing_support::MakeDir;
 using testing_support::ReadFile;
@@ -27,20 +28,34 @@ namespace {
 
 class Workflow : public ::testing::Test, protected testing_support::HeadlessProgram {
  protected:
-  Workflow() { state.InitRenameState(); }
+  Workflow() { workflow.InitRenameState(); }
 
   // Each file holds its own name, so that contents tell where a file went.
   void Files(const std::vector<std::string>& names) {
     for (const std::string& name : names) WriteFile(music + "/" + name, name);
   }
   void Search(const std::string& folder, const std::string& filter = "mp3") {
-    controls.SetDlgItemText(IDC_FOLDER, folder);
-    controls.SetDlgItemText(IDC_EXTENSION, filter);
-    state.OnSearch();
+    view.folder = folder;
+    view.extension = filter;
+    workflow.OnSearch();
   }
   void Search() { Search(music); }
-  std::vector<std::string> OldNames() const { return controls.Names(IDC_OLD_LIST); }
-  std::vector<std::string> NewNames() const { return controls.Names(IDC_NEW_LIST); }
+  // The rows of a folder listed in the order given, without a Search.
+  void ListRows(const std::vector<std::string>& names) {
+    workflow.InitRenameState();
+    for (const std::string& name : names) workflow.AddOldEntry(name);
+  }
+  std::vector<std::string> OldNames() const { return testing_support::OldNames(job()); }
+  std::vector<std::string> NewNames() const { return testing_support::NewNames(job()); }
+  // Random, again and again, until the proposal is one that `wanted` takes.
+  template <class Wanted>
+  void RandomUntil(Wanted wanted) {
+    for (int tries = 0; tries < 1000; ++tries) {
+      ASSERT_TRUE(workflow.OnRandom());
+      if (wanted(NewNames())) return;
+    }
+    FAIL() << "no such proposal in 1000 tries";
+  }
   static std::vector<std::string> Sorted(std::vector<std::string> v) {
     std::sort(v.begin(), v.end());
     return v;
@@ -50,13 +65,6 @@ class Workflow : public ::testing::Test, protected testing_support::HeadlessProg
     std::map<std::string, std::string> contents;
     for (const std::string& name : ListNames(music)) contents[name] = ReadFile(music + "/" + name);
     return contents;
-  }
-  // The number texts of a list, which must count 1, 2, 3...
-  static bool NumberedInOrder(const std::vector<CMemoryControls::Row>& rows) {
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (rows[i].number != std::to_string(i + 1)) return false;
-    }
-    return true;
   }
 };
 
@@ -73,11 +81,10 @@ TEST_F(Workflow, SearchListsMatchingFilesOnly) {
   for (const std::string filter : {"mp3", "MP3", "Mp3"}) {
     Search(music, filter);
     EXPECT_EQ(Sorted(OldNames()), mp3) << filter;
-    EXPECT_TRUE(NumberedInOrder(controls.List(IDC_OLD_LIST)));
-    EXPECT_EQ(state.oldCount(), 6);
-    EXPECT_EQ(state.extensionFilter(), "MP3");
-    EXPECT_TRUE(controls.IsEnabled(IDC_RANDOM));
-    EXPECT_FALSE(controls.IsEnabled(IDC_RUN));
+    EXPECT_EQ(job().oldCount(), 6u);
+    EXPECT_EQ(job().filter(), "MP3");
+    EXPECT_TRUE(view.randomEnabled);
+    EXPECT_FALSE(view.runEnabled);
     // The filter is stored as typed.
     EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=" + filter + "\n");
   }
@@ -91,48 +98,46 @@ TEST_F(Workflow, SearchListsMatchingFilesOnly) {
   for (const std::string filter : {"jpeg", ".mp3", "p3"}) {
     Search(music, filter);
     EXPECT_TRUE(OldNames().empty()) << filter;
-    EXPECT_FALSE(controls.IsEnabled(IDC_RANDOM));
+    EXPECT_FALSE(view.randomEnabled);
   }
   // A one- or two-byte filter matches names that are exactly that text.
   Files({"mp", "xmp"});
   Search(music, "mp");
   EXPECT_EQ(OldNames(), std::vector<std::string>{"mp"});
-  EXPECT_TRUE(controls.messages.empty());
+  EXPECT_TRUE(view.messages.empty());
 }
 
-TEST_F(Workflow, SearchShowsTheOverlayAroundTwoPauses) {
+TEST_F(Workflow, SearchShowsTheBusyTextAroundTwoPauses) {
   Files({"a.mp3"});
+  view.busyLog.clear();
   Search();
-  EXPECT_EQ(controls.overlayLog,
-            (std::vector<std::string>{"hide", "text:", "text:searching...", "show", "text:done",
-                                      "hide"}));
+  EXPECT_EQ(view.busyLog, (std::vector<std::string>{"show:searching...", "show:done", "hide"}));
   EXPECT_EQ(pauser.pauses, (std::vector<int>{500, 500}));
-  EXPECT_FALSE(controls.IsShown(IDC_OVERLAY));
+  EXPECT_FALSE(view.busyShown);
 }
 
 TEST_F(Workflow, ASecondSearchStartsAfresh) {
   Files({"a.mp3", "b.mp3"});
   Search();
-  controls.ClickRadio(IDC_ADD);
-  ASSERT_TRUE(state.OnRandom());
-  state.OnRun();
-  ASSERT_EQ(controls.GetDlgItemText(IDC_STATUS), "COMPLETE!!");
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(workflow.OnRandom());
+  workflow.OnRun();
+  ASSERT_EQ(view.status, "COMPLETE!!");
 
   Files({"c.mp3"});
   Search();
-  EXPECT_EQ(state.oldCount(), 3);
-  EXPECT_TRUE(NumberedInOrder(controls.List(IDC_OLD_LIST)));
+  EXPECT_EQ(job().oldCount(), 3u);
   EXPECT_TRUE(NewNames().empty());
-  EXPECT_EQ(state.newCount(), 0);
-  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "");
-  EXPECT_FALSE(controls.IsEnabled(IDC_RUN));
+  EXPECT_EQ(job().newCount(), 0u);
+  EXPECT_EQ(view.status, "");
+  EXPECT_FALSE(view.runEnabled);
 }
 
 TEST_F(Workflow, SearchOfAMissingFolderListsNothingAndSaysNothing) {
   Search(root / "missing");
   EXPECT_TRUE(OldNames().empty());
-  EXPECT_FALSE(controls.IsEnabled(IDC_RANDOM));
-  EXPECT_TRUE(controls.messages.empty());
+  EXPECT_FALSE(view.randomEnabled);
+  EXPECT_TRUE(view.messages.empty());
   EXPECT_EQ(pauser.pauses.size(), 2u);
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + root / "missing" + "\nFile=mp3\n");
 }
@@ -144,78 +149,80 @@ TEST_F(Workflow, AnEmptyFolderBoxListsTheRoot) {
     struct stat st;
     if (stat(("/" + name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) ++rootFiles;
   }
-  EXPECT_EQ(static_cast<std::size_t>(state.oldCount()), rootFiles);
+  EXPECT_EQ(job().oldCount(), rootFiles);
   EXPECT_EQ(Ini(), "[Config]\nFolder=\nFile=\n");
 }
 
-TEST_F(Workflow, RandomDrawsAPermutationByRejection) {
-  Files({"a.mp3", "b.mp3", "c.mp3"});
-  Search(music, "");
-  // r mod 3 + 1: 5 gives 3; 2 gives 3 again (drawn anew); 7 gives 2;
-  // 4 gives 2 again; 0 gives 1.
-  random.script = {5, 2, 7, 4, 0};
-  controls.ClickRadio(IDC_ADD);
-  ASSERT_TRUE(state.OnRandom());
-  const std::vector<std::string> old = OldNames();
-  EXPECT_EQ(NewNames(), (std::vector<std::string>{"0003_" + old[0], "0002_" + old[1],
-                                                  "0001_" + old[2]}));
-  EXPECT_TRUE(NumberedInOrder(controls.List(IDC_NEW_LIST)));
-  EXPECT_EQ(state.newCount(), 3);
-  EXPECT_TRUE(controls.IsEnabled(IDC_RANDOM));
-  EXPECT_TRUE(controls.IsEnabled(IDC_RUN));
-}
-
-TEST_F(Workflow, RandomNumbersEveryFileOnceUpToTheLimit) {
-  for (int count : {1, 2, 10, 1000, kMaxNumberedFiles}) {
-    controls.ListClear(IDC_OLD_LIST);
-    state.InitRenameState();
-    for (int i = 0; i < count; ++i) state.AddOldEntry("f" + std::to_string(i));
-    controls.ClickRadio(IDC_ADD);
-    const long drawsBefore = random.draws;
-    ASSERT_TRUE(state.OnRandom());
-    std::vector<bool> seen(static_cast<std::size_t>(count) + 1, false);
-    const std::vector<std::string> names = NewNames();
-    ASSERT_EQ(names.size(), static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-      const std::string& name = names[static_cast<std::size_t>(i)];
-      const std::size_t underscore = name.find('_');
-      ASSERT_NE(underscore, std::string::npos);
-      ASSERT_GE(underscore, 4u);
-      const int number = std::stoi(name.substr(0, underscore));
-      ASSERT_TRUE(number >= 1 && number <= count) << name;
-      ASSERT_FALSE(seen[static_cast<std::size_t>(number)]) << name;
-      seen[static_cast<std::size_t>(number)] = true;
-      ASSERT_EQ(name.substr(underscore + 1), "f" + std::to_string(i));
+// Every numbered proposal is a permutation of 1 to N, each number on the
+// name that Add keeps whole and Replace cuts by exactly five bytes; Delete
+// cuts the five bytes and numbers nothing.
+TEST_F(Workflow, NumbersArePermutationsAndCutsAreFiveBytes) {
+  const std::size_t limit = RenameJob::kMaxNumberedFiles;
+  for (const std::size_t count : {std::size_t{1}, std::size_t{2}, std::size_t{10},
+                                  std::size_t{1000}, limit}) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < count; ++i) {
+      // Long, short and multi-byte names: the cut counts bytes.
+      names.push_back(i % 3 == 0 ? "f" + std::to_string(i) : i % 3 == 1 ? "노래" + std::to_string(i) : "ab");
     }
-    // A second pass draws on from the same sequence, without a new seed.
-    const std::vector<std::string> first = names;
-    const int seeds = random.seeds;
-    const long drawsAfterFirst = random.draws;
-    ASSERT_TRUE(state.OnRandom());
-    EXPECT_EQ(random.seeds, seeds);
-    EXPECT_GE(drawsAfterFirst - drawsBefore, count);
-    EXPECT_GE(random.draws - drawsAfterFirst, count);
-    if (count >= 10) {
-      EXPECT_NE(NewNames(), first);
+    for (const RenameMethod method : {RenameMethod::kAdd, RenameMethod::kReplace, RenameMethod::kDelete}) {
+      SCOPED_TRACE(std::to_string(count) + " rows, method " + std::to_string(StoredMethod(method)));
+      ListRows(names);
+      view.checked = method;
+      const int seeds = random.seeds;
+      ASSERT_TRUE(workflow.OnRandom());
+      EXPECT_EQ(random.seeds, seeds);  // never seeded again
+      const std::vector<std::string> proposed = NewNames();
+      ASSERT_EQ(proposed.size(), count);
+      std::vector<bool> seen(count + 1, false);
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::string cut = names[i].size() <= 5 ? std::string() : names[i].substr(5);
+        if (method == RenameMethod::kDelete) {
+          ASSERT_EQ(proposed[i], cut);
+          continue;
+        }
+        const std::size_t underscore = proposed[i].find('_');
+        ASSERT_TRUE(underscore >= 4 && underscore <= 5) << proposed[i];
+        const std::size_t number = std::stoul(proposed[i].substr(0, underscore));
+        ASSERT_TRUE(number >= 1 && number <= count) << proposed[i];
+        ASSERT_FALSE(seen[number]) << proposed[i];
+        seen[number] = true;
+        ASSERT_EQ(proposed[i].substr(underscore + 1),
+                  method == RenameMethod::kAdd ? names[i] : cut);
+      }
+      EXPECT_TRUE(view.randomEnabled);
+      EXPECT_TRUE(view.runEnabled);
     }
   }
 }
 
-TEST_F(Workflow, ReplaceAndDeleteTakeOffExactlyFiveBytes) {
-  const std::vector<std::pair<std::string, std::string>> deletes = {
-      {"0042_song.mp3", "song.mp3"}, {"abc.mp3", "p3"}, {"a.mp3", ""}, {"노래.mp3", "\x98.mp3"}};  // bytes, not characters
-  for (const auto& [old, expected] : deletes) {
-    state.InitRenameState();
-    state.AddOldEntry(old);
-    EXPECT_TRUE(state.GenerateNewNames(kMethodDelete));
-    EXPECT_EQ(NewNames(), std::vector<std::string>{expected}) << old;
-  }
-  const std::vector<std::pair<std::string, std::string>> replaces = {
-      {"0042_song.mp3", "0001_song.mp3"}, {"abcdefg.mp3", "0001_fg.mp3"}, {"a.mp3", "0001_"}};
-  for (const auto& [old, expected] : replaces) {
-    state.InitRenameState();
-    state.AddOldEntry(old);
-    EXPECT_TRUE(state.GenerateNewNames(kMethodReplace));
+TEST_F(Workflow, RandomAgainDrawsAnotherOrder) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 20; ++i) names.push_back("t" + std::to_string(i));
+  ListRows(names);
+  view.checked = RenameMethod::kAdd;
+  const int seeds = random.seeds;
+  ASSERT_TRUE(workflow.OnRandom());
+  const std::vector<std::string> first = NewNames();
+  ASSERT_TRUE(workflow.OnRandom());
+  EXPECT_NE(NewNames(), first);
+  EXPECT_EQ(random.seeds, seeds);
+}
+
+TEST_F(Workflow, ShortNamesLoseWhatTheyHave) {
+  // One file: the number is 1 whatever is drawn.
+  const std::vector<std::tuple<RenameMethod, std::string, std::string>> cases = {
+      {RenameMethod::kDelete, "0042_song.mp3", "song.mp3"},
+      {RenameMethod::kDelete, "abc.mp3", "p3"},
+      {RenameMethod::kDelete, "a.mp3", ""},
+      {RenameMethod::kReplace, "0042_song.mp3", "0001_song.mp3"},
+      {RenameMethod::kReplace, "abcdefg.mp3", "0001_fg.mp3"},
+      {RenameMethod::kReplace, "a.mp3", "0001_"},
+      {RenameMethod::kAdd, "a.mp3", "0001_a.mp3"},
+  };
+  for (const auto& [method, old, expected] : cases) {
+    ListRows({old});
+    EXPECT_TRUE(workflow.GenerateNewNames(method));
     EXPECT_EQ(NewNames(), std::vector<std::string>{expected}) << old;
   }
 }
@@ -223,39 +230,39 @@ TEST_F(Workflow, ReplaceAndDeleteTakeOffExactlyFiveBytes) {
 TEST_F(Workflow, RandomWithoutAMethodChangesNothing) {
   Files({"a.mp3"});
   Search();
-  controls.ClickRadio(IDC_ADD);
-  ASSERT_TRUE(state.OnRandom());
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(workflow.OnRandom());
   const std::vector<std::string> proposal = NewNames();
-  state.CheckMethod(kMethodNone);
-  EXPECT_FALSE(state.OnRandom());
-  EXPECT_EQ(controls.messages, std::vector<std::string>{"method 선택 필요!!"});
+  workflow.CheckMethod(RenameMethod::kNone);
+  EXPECT_FALSE(workflow.OnRandom());
+  EXPECT_EQ(view.messages, std::vector<std::string>{"method 선택 필요!!"});
   EXPECT_EQ(NewNames(), proposal);
-  EXPECT_TRUE(controls.IsEnabled(IDC_RUN));
-  EXPECT_EQ(state.method(), kMethodNone);
+  EXPECT_TRUE(view.runEnabled);
+  EXPECT_EQ(job().method(), RenameMethod::kNone);
 }
 
 TEST_F(Workflow, RunRenamesEveryFileAndRemembersTheMethod) {
   Files({"a.mp3", "b.mp3"});
   Search();
-  controls.ClickRadio(IDC_ADD);
-  ASSERT_TRUE(state.OnRandom());
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(workflow.OnRandom());
   // The method is the one read by Random, not the one checked now.
-  controls.ClickRadio(IDC_REPLACE);
-  state.OnRun();
+  view.checked = RenameMethod::kReplace;
+  workflow.OnRun();
 
-  ASSERT_EQ(controls.questions.size(), 1u);
-  EXPECT_EQ(controls.questions[0].text, "파일 이름을 바꾸시겠습니까?");
-  EXPECT_EQ(controls.questions[0].caption, "확인");
+  ASSERT_EQ(view.questions.size(), 1u);
+  EXPECT_EQ(view.questions[0].text, "파일 이름을 바꾸시겠습니까?");
+  EXPECT_EQ(view.questions[0].caption, "확인");
   const std::vector<std::string> names = Sorted(NewNames());
   EXPECT_TRUE((names == std::vector<std::string>{"0001_a.mp3", "0002_b.mp3"} ||
                names == std::vector<std::string>{"0001_b.mp3", "0002_a.mp3"}));
   EXPECT_EQ(ListNames(music), names);
   for (const auto& [name, content] : Contents()) EXPECT_EQ(name.substr(5), content);
-  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "COMPLETE!!");
-  EXPECT_FALSE(controls.IsEnabled(IDC_RANDOM));
-  EXPECT_FALSE(controls.IsEnabled(IDC_RUN));
+  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_FALSE(view.randomEnabled);
+  EXPECT_FALSE(view.runEnabled);
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=mp3\nMethod=0\n");
-  EXPECT_TRUE(controls.messages.empty());
+  EXPECT_TRUE(view.messages.empty());
   // The lists are not refreshed until the next Search.
   EXPECT_EQ(Sorted(OldNames()), (std::vector<std::string>{"a.mp3", "b.mp3"}));
 }
@@ -263,22 +270,22 @@ TEST_F(Workflow, RunRenamesEveryFileAndRemembersTheMethod) {
 TEST_F(Workflow, RunAnsweredNoChangesNothing) {
   Files({"a.mp3", "b.mp3"});
   Search();
-  controls.ClickRadio(IDC_ADD);
-  ASSERT_TRUE(state.OnRandom());
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(workflow.OnRandom());
   const std::string ini = Ini();
-  controls.answers = {false};
-  state.OnRun();
+  view.answers = {false};
+  workflow.OnRun();
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"a.mp3", "b.mp3"}));
   EXPECT_EQ(Ini(), ini);
-  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "");
-  EXPECT_TRUE(controls.IsEnabled(IDC_RANDOM));
-  EXPECT_TRUE(controls.IsEnabled(IDC_RUN));
+  EXPECT_EQ(view.status, "");
+  EXPECT_TRUE(view.randomEnabled);
+  EXPECT_TRUE(view.runEnabled);
 }
 
 TEST_F(Workflow, RunWithoutAProposalAsksForRandom) {
-  state.OnRun();
-  EXPECT_EQ(controls.messages, std::vector<std::string>{"random 실행 필요!!"});
-  EXPECT_TRUE(controls.questions.empty());
+  workflow.OnRun();
+  EXPECT_EQ(view.messages, std::vector<std::string>{"random 실행 필요!!"});
+  EXPECT_TRUE(view.questions.empty());
   EXPECT_EQ(Ini(), "<none>");
 }
 
@@ -287,10 +294,10 @@ TEST_F(Workflow, RunRenamesInTheFolderOfTheLastSearch) {
   MakeDir(root / "other");
   WriteFile(root / "other/a.mp3", "other");
   Search();
-  controls.SetDlgItemText(IDC_FOLDER, root / "other");
-  controls.ClickRadio(IDC_ADD);
-  ASSERT_TRUE(state.OnRandom());
-  state.OnRun();
+  view.folder = root / "other";
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(workflow.OnRandom());
+  workflow.OnRun();
   EXPECT_EQ(ListNames(music), std::vector<std::string>{"0001_a.mp3"});
   EXPECT_EQ(ListNames(root / "other"), std::vector<std::string>{"a.mp3"});
 }
@@ -299,22 +306,22 @@ TEST_F(Workflow, ASwapFailsBothWaysAndIsReported) {
   Files({"0001_x.mp3", "0002_x.mp3"});
   Search();
   const std::vector<std::string> old = OldNames();
-  // r mod 2 + 1: each row draws the other file's number.
-  random.script = old[0] == "0001_x.mp3" ? std::deque<int>{1, 0} : std::deque<int>{0, 1};
-  controls.ClickRadio(IDC_REPLACE);
-  ASSERT_TRUE(state.OnRandom());
-  ASSERT_EQ(NewNames(), (std::vector<std::string>{old[1], old[0]}));
-  state.OnRun();
+  // Each row draws the other file's number.
+  view.checked = RenameMethod::kReplace;
+  RandomUntil([&](const std::vector<std::string>& proposed) {
+    return proposed == std::vector<std::string>{old[1], old[0]};
+  });
+  workflow.OnRun();
 
   EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"0001_x.mp3", "0001_x.mp3"},
                                                             {"0002_x.mp3", "0002_x.mp3"}}));
-  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "2 of 2 failed");
-  ASSERT_EQ(controls.messages.size(), 1u);
-  EXPECT_EQ(controls.messages[0],
+  EXPECT_EQ(view.status, "2 of 2 failed");
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0],
             "2 of 2 files could not be renamed:\n\n" + old[0] + "  ->  " + old[1] +
                 ": the name is taken\n" + old[1] + "  ->  " + old[0] + ": the name is taken");
   // The rest goes on as after any Run.
-  EXPECT_FALSE(controls.IsEnabled(IDC_RUN));
+  EXPECT_FALSE(view.runEnabled);
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=mp3\nMethod=1\n");
 }
 
@@ -323,15 +330,11 @@ TEST_F(Workflow, AFileThatKeepsItsNumberIsNotAFailure) {
   Search();
   const std::vector<std::string> old = OldNames();
   // Row 0 keeps its own number; rows 1 and 2 take the other two.
-  const int own = std::stoi(old[0].substr(0, 4));
-  random.script = {own - 1};
-  controls.ClickRadio(IDC_REPLACE);
-  ASSERT_TRUE(state.OnRandom());
-  ASSERT_EQ(NewNames()[0], old[0]);
-  const auto before = Contents();
-  state.OnRun();
-  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "COMPLETE!!");
-  EXPECT_TRUE(controls.messages.empty());
+  view.checked = RenameMethod::kReplace;
+  RandomUntil([&](const std::vector<std::string>& proposed) { return proposed[0] == old[0]; });
+  workflow.OnRun();
+  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_TRUE(view.messages.empty());
   // Three files, three contents, each under its proposed name or its old one.
   const auto after = Contents();
   EXPECT_EQ(after.size(), 3u);
@@ -343,31 +346,31 @@ TEST_F(Workflow, AFileThatKeepsItsNumberIsNotAFailure) {
 TEST_F(Workflow, AnExistingFileIsNeverReplaced) {
   Files({"0001_song.mp3", "a.mp3"});
   Search();
-  controls.ClickRadio(IDC_DELETE);
-  ASSERT_TRUE(state.OnRandom());
+  view.checked = RenameMethod::kDelete;
+  ASSERT_TRUE(workflow.OnRandom());
   // Another program creates the target between Random and Run.
   Files({"song.mp3"});
-  state.OnRun();
+  workflow.OnRun();
   // 0001_song.mp3 cannot become song.mp3; a.mp3 cannot become "".
   EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"0001_song.mp3", "0001_song.mp3"},
                                                             {"song.mp3", "song.mp3"},
                                                             {"a.mp3", "a.mp3"}}));
-  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "2 of 2 failed");
-  ASSERT_EQ(controls.messages.size(), 1u);
-  EXPECT_NE(controls.messages[0].find("0001_song.mp3  ->  song.mp3: the name is taken"),
+  EXPECT_EQ(view.status, "2 of 2 failed");
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find("0001_song.mp3  ->  song.mp3: the name is taken"),
             std::string::npos);
-  EXPECT_NE(controls.messages[0].find("a.mp3  ->  : the new name is empty"), std::string::npos);
+  EXPECT_NE(view.messages[0].find("a.mp3  ->  : the new name is empty"), std::string::npos);
 }
 
 TEST_F(Workflow, AHardLinkToTheSameFileIsATakenName) {
   Files({"a.mp3"});
   Search();
-  controls.ClickRadio(IDC_ADD);
-  ASSERT_TRUE(state.OnRandom());
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(workflow.OnRandom());
   ASSERT_EQ(link((music + "/a.mp3").c_str(), (music + "/0001_a.mp3").c_str()), 0);
-  state.OnRun();
+  workflow.OnRun();
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"0001_a.mp3", "a.mp3"}));
-  EXPECT_NE(controls.GetDlgItemText(IDC_STATUS), "COMPLETE!!");
+  EXPECT_NE(view.status, "COMPLETE!!");
 }
 
 TEST_F(Workflow, NamesStayByteExactFromListingToRename) {
@@ -376,10 +379,10 @@ TEST_F(Workflow, NamesStayByteExactFromListingToRename) {
   Files(odd);
   Search();
   EXPECT_EQ(Sorted(OldNames()), Sorted(odd));
-  controls.ClickRadio(IDC_ADD);
-  ASSERT_TRUE(state.OnRandom());
-  state.OnRun();
-  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "COMPLETE!!");
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(workflow.OnRandom());
+  workflow.OnRun();
+  EXPECT_EQ(view.status, "COMPLETE!!");
   for (const auto& [name, content] : Contents()) {
     EXPECT_EQ(name.substr(5), content);
     EXPECT_EQ(name[4], '_');
@@ -392,53 +395,56 @@ TEST_F(Workflow, TheFailureReportIsCutToAReadableLength) {
   for (int i = 0; i < 20; ++i) names.push_back("abcde" + std::to_string(i));
   Files(names);
   Search(music, "");
-  controls.ClickRadio(IDC_DELETE);
-  ASSERT_TRUE(state.OnRandom());
+  view.checked = RenameMethod::kDelete;
+  ASSERT_TRUE(workflow.OnRandom());
   // Every target is taken: each file's Delete name already exists.
   for (const std::string& target : NewNames()) WriteFile(music + "/" + target, "taken");
-  state.OnRun();
-  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "20 of 20 failed");
-  ASSERT_EQ(controls.messages.size(), 1u);
-  const std::string& report = controls.messages[0];
-  EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 2 + 12);
-  EXPECT_NE(report.find("... and 8 more."), std::string::npos);
+  workflow.OnRun();
+  EXPECT_EQ(view.status, "20 of 20 failed");
+  ASSERT_EQ(view.messages.size(), 1u);
+  // Some rows are named, one a line, and the rest counted.
+  const std::string& report = view.messages[0];
+  const long named = std::count(report.begin(), report.end(), '\n') - 2;
+  EXPECT_GT(named, 0);
+  EXPECT_LT(named, 20);
+  EXPECT_NE(report.find("\n... and " + std::to_string(20 - named) + " more."), std::string::npos);
 }
 
 TEST_F(Workflow, MethodWrittenIsTheOneReadLast) {
   Files({"a.mp3"});
   Search();
-  controls.ClickRadio(IDC_ADD);
-  ASSERT_TRUE(state.OnRandom());
-  controls.ClickRadio(IDC_DELETE);
-  state.OnExpress();  // not Replace: nothing visible, but the method is read
-  EXPECT_TRUE(controls.questions.empty());
-  state.OnRun();
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(workflow.OnRandom());
+  view.checked = RenameMethod::kDelete;
+  workflow.OnExpress();  // not Replace: nothing visible, but the method is read
+  EXPECT_TRUE(view.questions.empty());
+  workflow.OnRun();
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=mp3\nMethod=2\n");
 }
 
 TEST_F(Workflow, ExpressOnlyForReplaceAndBehindOneQuestion) {
   Files({"0007_a.mp3", "0008_b.mp3", "0009_c.mp3"});
-  for (int method : {IDC_ADD, IDC_DELETE}) {
-    controls.ClickRadio(method);
-    state.OnExpress();
+  for (RenameMethod method : {RenameMethod::kAdd, RenameMethod::kDelete}) {
+    view.checked = method;
+    workflow.OnExpress();
   }
-  state.CheckMethod(kMethodNone);
-  state.OnExpress();
-  EXPECT_TRUE(controls.questions.empty());
+  workflow.CheckMethod(RenameMethod::kNone);
+  workflow.OnExpress();
+  EXPECT_TRUE(view.questions.empty());
   EXPECT_EQ(Ini(), "<none>");
 
-  controls.ClickRadio(IDC_REPLACE);
-  controls.SetDlgItemText(IDC_FOLDER, music);
-  controls.answers = {false};
-  state.OnExpress();
-  EXPECT_EQ(controls.questions.size(), 1u);
+  view.checked = RenameMethod::kReplace;
+  view.folder = music;
+  view.answers = {false};
+  workflow.OnExpress();
+  EXPECT_EQ(view.questions.size(), 1u);
   EXPECT_EQ(Ini(), "<none>");
 
-  state.OnExpress();
-  ASSERT_EQ(controls.questions.size(), 2u);
-  EXPECT_EQ(controls.questions[1].text, "sure?\n\n[Search] - [Random] - [Run]");
-  EXPECT_EQ(controls.questions[1].caption, "Replace");
-  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "COMPLETE!!");
+  workflow.OnExpress();
+  ASSERT_EQ(view.questions.size(), 2u);
+  EXPECT_EQ(view.questions[1].text, "sure?\n\n[Search] - [Random] - [Run]");
+  EXPECT_EQ(view.questions[1].caption, "Replace");
+  EXPECT_EQ(view.status, "COMPLETE!!");
   std::set<std::string> prefixes;
   for (const auto& [name, content] : Contents()) {
     prefixes.insert(name.substr(0, 5));
@@ -449,58 +455,57 @@ TEST_F(Workflow, ExpressOnlyForReplaceAndBehindOneQuestion) {
 }
 
 TEST_F(Workflow, ExpressOnAnEmptyFolderSearchesButWritesNoMethod) {
-  controls.ClickRadio(IDC_REPLACE);
-  controls.SetDlgItemText(IDC_FOLDER, music);
-  state.OnExpress();
-  EXPECT_EQ(controls.questions.size(), 1u);
+  view.checked = RenameMethod::kReplace;
+  view.folder = music;
+  workflow.OnExpress();
+  EXPECT_EQ(view.questions.size(), 1u);
   EXPECT_EQ(pauser.pauses.size(), 2u);
-  EXPECT_TRUE(controls.messages.empty());
+  EXPECT_TRUE(view.messages.empty());
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=mp3\n");
 }
 
 TEST_F(Workflow, MoreFilesThanNumbersAreRefusedWithNothingChanged) {
-  for (int i = 0; i <= kMaxNumberedFiles; ++i) {
+  const std::size_t tooMany = RenameJob::kMaxNumberedFiles + 1;
+  for (std::size_t i = 0; i < tooMany; ++i) {
     const int fd = open((music + "/" + std::to_string(i) + ".mp3").c_str(),
                         O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
     ASSERT_GE(fd, 0);
     close(fd);
   }
-  controls.ClickRadio(IDC_REPLACE);
-  controls.SetDlgItemText(IDC_FOLDER, music);
-  state.OnExpress();
-  EXPECT_EQ(state.oldCount(), kMaxNumberedFiles + 1);
-  ASSERT_EQ(controls.messages.size(), 1u);
-  EXPECT_NE(controls.messages[0].find("at most 32766 files"), std::string::npos);
+  view.checked = RenameMethod::kReplace;
+  view.folder = music;
+  workflow.OnExpress();
+  EXPECT_EQ(job().oldCount(), tooMany);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find("at most 32766 files"), std::string::npos);
   EXPECT_TRUE(NewNames().empty());
-  EXPECT_FALSE(controls.IsEnabled(IDC_RUN));
+  EXPECT_FALSE(view.runEnabled);
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=mp3\n");
 
-  controls.ClickRadio(IDC_ADD);
-  EXPECT_FALSE(state.OnRandom());
-  EXPECT_EQ(controls.messages.size(), 2u);
+  view.checked = RenameMethod::kAdd;
+  EXPECT_FALSE(workflow.OnRandom());
+  EXPECT_EQ(view.messages.size(), 2u);
   EXPECT_TRUE(NewNames().empty());
-  EXPECT_EQ(ListNames(music).size(), static_cast<std::size_t>(kMaxNumberedFiles + 1));
+  EXPECT_EQ(ListNames(music).size(), tooMany);
   // Delete draws no numbers, so it is not limited.
-  controls.ClickRadio(IDC_DELETE);
-  EXPECT_TRUE(state.OnRandom());
-  EXPECT_EQ(state.newCount(), kMaxNumberedFiles + 1);
+  view.checked = RenameMethod::kDelete;
+  EXPECT_TRUE(workflow.OnRandom());
+  EXPECT_EQ(job().newCount(), tooMany);
 }
 
 TEST_F(Workflow, AFileNeverMovesTwiceWhenAListedFileVanishes) {
   Files({"0001_dup.mp3", "dup.mp3"});
   Search();
   // The rows in this order: the first takes the second's name.
-  state.InitRenameState();
-  state.AddOldEntry("0001_dup.mp3");
-  state.AddOldEntry("dup.mp3");
-  controls.ClickRadio(IDC_DELETE);
-  ASSERT_TRUE(state.OnRandom());
+  ListRows({"0001_dup.mp3", "dup.mp3"});
+  view.checked = RenameMethod::kDelete;
+  ASSERT_TRUE(workflow.OnRandom());
   ASSERT_EQ(NewNames(), (std::vector<std::string>{"dup.mp3", "p3"}));
   // Another program deletes dup.mp3 before Run.
   ASSERT_EQ(unlink((music + "/dup.mp3").c_str()), 0);
-  state.OnRun();
+  workflow.OnRun();
   EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"dup.mp3", "0001_dup.mp3"}}));
-  EXPECT_EQ(controls.GetDlgItemText(IDC_STATUS), "1 of 2 failed");
-  ASSERT_EQ(controls.messages.size(), 1u);
-  EXPECT_NE(controls.messages[0].find("dup.mp3  ->  p3: the file is gone"), std::string::npos);
+  EXPECT_EQ(view.status, "1 of 2 failed");
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find("dup.mp3  ->  p3: the file is gone"), std::string::npos);
 }

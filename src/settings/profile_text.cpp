@@ -1,20 +1,12 @@
-#include "platform/profile.h"
+#include "settings/profile_text.h"
 
 #include "platform/bytes.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+namespace settings {
 
-namespace platform {
+using platform::EqualsNoCase;
 
 namespace {
-
-// Files larger than this are not taken for settings files: they read as
-// absent and are never rewritten.
-constexpr off_t kMaxProfileSize = 64 * 1024 * 1024;
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -113,61 +105,6 @@ std::string LineEnding(const std::string& text) {
   return "\n";
 }
 
-// Reads a whole file; false when it cannot be read (errno tells why).
-bool ReadWholeFile(const std::string& path, std::string* text, struct stat* info) {
-  // O_NONBLOCK: a FIFO planted under the settings name must not hang the program.
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat st;
-  if (fstat(fd, &st) != 0) {
-    int error = errno;
-    close(fd);
-    errno = error;
-    return false;
-  }
-  if (!S_ISREG(st.st_mode) || st.st_size > kMaxProfileSize) {
-    close(fd);
-    errno = EINVAL;
-    return false;
-  }
-  std::string content;
-  char buffer[65536];
-  for (;;) {
-    ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      int error = errno;
-      close(fd);
-      errno = error;
-      return false;
-    }
-    if (got == 0) break;
-    content.append(buffer, static_cast<std::size_t>(got));
-    if (static_cast<off_t>(content.size()) > kMaxProfileSize) {
-      close(fd);
-      errno = EINVAL;
-      return false;
-    }
-  }
-  close(fd);
-  text->swap(content);
-  if (info != nullptr) *info = st;
-  return true;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t put = write(fd, text.data() + done, text.size() - done);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(put);
-  }
-  return true;
-}
-
 }  // namespace
 
 bool ProfileLookup(const std::string& text, const std::string& section,
@@ -247,53 +184,4 @@ std::vector<ProfileEntry> ProfileEntries(const std::string& text) {
   return entries;
 }
 
-bool ReadProfileString(const std::string& path, const std::string& section,
-                       const std::string& key, std::string* value) {
-  std::string text;
-  if (!ReadWholeFile(path, &text, nullptr)) return false;
-  return ProfileLookup(text, section, key, value);
-}
-
-bool WriteProfileString(const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value) {
-  // Write through a symbolic link to the file it names, not over the link.
-  std::string target = path;
-  struct stat linkInfo;
-  if (lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-    if (char* resolved = realpath(path.c_str(), nullptr)) {
-      target = resolved;
-      std::free(resolved);
-    }
-  }
-
-  std::string text;
-  struct stat info;
-  bool exists = ReadWholeFile(target, &text, &info);
-  if (!exists && errno != ENOENT) return false;  // never clobber what we cannot read
-  std::string updated = text;
-  if (!ProfileUpdate(&updated, section, key, value)) return false;
-  if (exists && updated == text) return true;
-
-  mode_t mode;
-  if (exists) {
-    mode = info.st_mode & 07777;
-  } else {
-    mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-
-  std::size_t slash = target.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
-  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp = folder + "/." + base + ".XXXXXX";
-  int fd = mkostemp(&temp[0], O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, updated) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  if (ok && rename(temp.c_str(), target.c_str()) == 0) return true;
-  unlink(temp.c_str());
-  return false;
-}
-
-}  // namespace platform
+}  // namespace settings

@@ -1,19 +1,11 @@
-#include "platform/profile.h"
-
-#include "test_support.h"
+// The settings file's text rules.
+#include "settings/profile_text.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <tuple>
 
-using platform::ProfileLookup;
-using platform::ProfileUpdate;
-using platform::ReadProfileString;
-using platform::WriteProfileString;
-using testing_support::Exists;
-using testing_support::ListNames;
-using testing_support::ReadFile;
-using testing_support::TempDir;
-using testing_support::WriteFile;
+using settings::ProfileLookup;
+using settings::ProfileUpdate;
 
 namespace {
 
@@ -104,48 +96,3 @@ TEST(ProfileText, RefusesWhatWouldForgeLines) {
   }
 }
 
-TEST(ProfileFile, ReadingNeverCreatesAndWritingIsAtomic) {
-  TempDir dir;
-  const std::string path = dir / "t.ini";
-  std::string value;
-  EXPECT_FALSE(ReadProfileString(path, "Config", "Folder", &value));
-  EXPECT_FALSE(Exists(path));
-
-  ASSERT_TRUE(WriteProfileString(path, "Config", "Folder", "/music"));
-  ASSERT_TRUE(WriteProfileString(path, "Config", "File", "mp3"));
-  EXPECT_EQ(ReadFile(path), "[Config]\nFolder=/music\nFile=mp3\n");
-  // No temporary file is left beside it.
-  EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"t.ini"});
-
-  // A refused write leaves the file exactly as it was.
-  EXPECT_FALSE(WriteProfileString(path, "Config", "Folder", "/x\n[Config]\nMethod=2"));
-  EXPECT_EQ(ReadFile(path), "[Config]\nFolder=/music\nFile=mp3\n");
-}
-
-TEST(ProfileFile, WritingKeepsTheFileModeAndFollowsALink) {
-  TempDir dir;
-  const std::string real = dir / "real.ini";
-  WriteFile(real, "[Config]\nFile=mp3\n");
-  ASSERT_EQ(chmod(real.c_str(), 0640), 0);
-  ASSERT_EQ(symlink("real.ini", (dir / "t.ini").c_str()), 0);
-
-  ASSERT_TRUE(WriteProfileString(dir / "t.ini", "Config", "File", "ogg"));
-  struct stat st;
-  ASSERT_EQ(lstat((dir / "t.ini").c_str(), &st), 0);
-  EXPECT_TRUE(S_ISLNK(st.st_mode));
-  EXPECT_EQ(ReadFile(real), "[Config]\nFile=ogg\n");
-  ASSERT_EQ(stat(real.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-}
-
-TEST(ProfileFile, WhatCannotBeReadIsNeitherReadNorOverwritten) {
-  TempDir dir;
-  // A folder where the file should be.
-  testing_support::MakeDir(dir / "t.ini");
-  std::string value;
-  EXPECT_FALSE(ReadProfileString(dir / "t.ini", "Config", "File", &value));
-  EXPECT_FALSE(WriteProfileString(dir / "t.ini", "Config", "File", "mp3"));
-  // A folder that does not exist.
-  EXPECT_FALSE(WriteProfileString(dir / "none/t.ini", "Config", "File", "mp3"));
-  EXPECT_FALSE(Exists(dir / "none"));
-}

@@ -1,4 +1,6 @@
-#include "app/credits.h"
+#include "shell/shell.h"
+
+namespace shell {
 
 std::string CreditsText() {
   // The addresses are reserved example addresses: the program has no web
@@ -10,3 +12,9 @@ std::string CreditsText() {
          "\n"
          "tarvello@example.net";
 }
+
+Point MinimizedIconPosition(int clientWidth, int clientHeight, int iconWidth, int iconHeight) {
+  return Point{(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
+}
+
+}  // namespace shell

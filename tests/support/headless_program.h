@@ -1,10 +1,10 @@
 // The program with its window in memory and its executable, and so its
 // settings file, in a fresh temporary folder that also holds a music folder.
-// Not started: tests call state.InitRenameState() when they want it.
+// Not started: tests call workflow.InitRenameState() when they want it.
 #pragma once
 
-#include "rename/memory_controls.h"
-#include "rename/rename_state.h"
+#include "memory_view.h"
+#include "rename/workflow.h"
 #include "test_support.h"
 
 #include <string>
@@ -12,17 +12,24 @@
 namespace testing_support {
 
 struct HeadlessProgram {
-  HeadlessProgram() { MakeDir(music); }
+  // openFolder: where the workflow's folders come from; empty: the system's.
+  explicit HeadlessProgram(platform::FolderOpener openFolder = {})
+      : openFolder(std::move(openFolder)) {
+    MakeDir(music);
+  }
   // The settings file's text, or "<none>" when there is none.
   std::string Ini() const { return Exists(ini) ? ReadFile(ini) : "<none>"; }
+  const RenameJob& job() const { return workflow.job(); }
 
   TempDir root;
   const std::string music = root / "music";
   const std::string ini = root / "tarvello.ini";
-  CMemoryControls controls;
+  MemoryView view;
   TestRandom random;
   RecordingPauser pauser;
-  CRenameState state{controls, random, pauser, root / "tarvello"};
+  platform::FolderOpener openFolder;
+  WorkflowServices services{&random, &pauser, openFolder, root / "tarvello"};
+  RenameWorkflow workflow{view, services};
 };
 
 }  // namespace testing_support

@@ -1,4 +1,4 @@
-// Private-profile ("INI") text and files.
+// Private-profile ("INI") text: the rules of reading and writing it.
 //
 // The text is made of "[section]" header lines and "key=value" lines. Section
 // and key names match without regard to ASCII letter case; white space around
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace settings {
 
 // The value of key in section, or false when the section or key is absent.
 bool ProfileLookup(const std::string& text, const std::string& section,
@@ -35,17 +35,4 @@ struct ProfileEntry {
 // Every key line that stands inside a section, in text order.
 std::vector<ProfileEntry> ProfileEntries(const std::string& text);
 
-// Reads a key from the file at path. False when the file cannot be read, or
-// when the section or the key is absent. Never creates the file.
-bool ReadProfileString(const std::string& path, const std::string& section,
-                       const std::string& key, std::string* value);
-
-// Writes a key into the file at path, creating the file and the section when
-// needed. The new content is written to a temporary file beside it and then
-// renamed over it, so the file is never left half-written. Returns false,
-// with the file as it was, when the file cannot be read or written, or when
-// ProfileUpdate refuses the names or the value.
-bool WriteProfileString(const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value);
-
-}  // namespace platform
+}  // namespace settings

@@ -2,6 +2,7 @@
 // random sequence and a pause that never sleeps.
 #pragma once
 
+#include "platform/pause.h"
 #include "platform/random.h"
 
 #include <deque>

@@ -1,0 +1,33 @@
+// Small files read whole and replaced whole: the settings file and the journal.
+#pragma once
+
+#include "platform/error.h"
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// Files larger than this are not taken for the program's own files: reading
+// one fails, and it is never rewritten.
+constexpr std::size_t kMaxSmallFileSize = 64 * 1024 * 1024;
+
+// Reads the whole file. kNotFound when there is none; an error too when it is
+// not a regular file (a folder, a pipe...) or larger than the limit. Never
+// waits on a pipe planted under the name.
+Error ReadWholeFile(const std::string& path, std::string* content);
+
+// Gives the file at `path` the content `content`, creating it when needed,
+// so that it is never left half-written: the content goes to a temporary
+// file beside it, is flushed to the disk and then takes the file's place. A
+// link is written through to the file it names; the file's permissions are
+// kept.
+Error ReplaceFile(const std::string& path, const std::string& content);
+
+// Adds `content` to the end of an existing file and flushes it to the disk.
+Error AppendToFile(const std::string& path, const std::string& content);
+
+// Removes a file; kNotFound when there was none.
+Error RemoveFile(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,142 @@
+#include "platform/file.h"
+
+#include "platform/posix_error.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// Closes a descriptor on every way out.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  // Closes now, reporting a failure of the close itself.
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+Error ReadOpenFile(int fd, std::string* content) {
+  struct stat st;
+  if (fstat(fd, &st) != 0) return ErrorFromErrno(errno);
+  if (S_ISDIR(st.st_mode)) return MakeError(ErrorCode::kNotFolder);
+  if (!S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > kMaxSmallFileSize) {
+    return OtherError("not a settings file");
+  }
+  std::string text;
+  text.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return ErrorFromErrno(errno);
+    }
+    if (got == 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
+    if (text.size() > kMaxSmallFileSize) return OtherError("not a settings file");
+  }
+  content->swap(text);
+  return Error{};
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t put = write(fd, text.data() + done, text.size() - done);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+}  // namespace
+
+Error ReadWholeFile(const std::string& path, std::string* content) {
+  // O_NONBLOCK: a FIFO planted under the name must not hang the program.
+  Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return ErrorFromErrno(errno);
+  return ReadOpenFile(fd.get(), content);
+}
+
+Error ReplaceFile(const std::string& path, const std::string& content) {
+  // Write through a symbolic link to the file it names, not over the link.
+  std::string target = path;
+  struct stat linkInfo;
+  if (lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
+    if (char* resolved = realpath(path.c_str(), nullptr)) {
+      target = resolved;
+      std::free(resolved);
+    }
+  }
+
+  // Never clobber what is not a plain file (a folder, a pipe...).
+  struct stat info;
+  const bool exists = stat(target.c_str(), &info) == 0;
+  if (!exists && errno != ENOENT) return ErrorFromErrno(errno);
+  if (exists && !S_ISREG(info.st_mode)) return OtherError("not a regular file");
+
+  mode_t mode;
+  if (exists) {
+    mode = info.st_mode & 07777;
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+
+  const std::size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string temp = folder + "/." + base + ".XXXXXX";
+  Fd fd(mkostemp(&temp[0], O_CLOEXEC));
+  if (fd.get() < 0) return ErrorFromErrno(errno);
+  bool ok = WriteAll(fd.get(), content) && fchmod(fd.get(), mode) == 0 && fsync(fd.get()) == 0;
+  int error = ok ? 0 : errno;
+  if (!fd.Close() && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && rename(temp.c_str(), target.c_str()) == 0) return Error{};
+  if (ok) error = errno;
+  unlink(temp.c_str());
+  return ErrorFromErrno(error);
+}
+
+Error AppendToFile(const std::string& path, const std::string& content) {
+  Fd fd(open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return ErrorFromErrno(errno);
+  struct stat st;
+  if (fstat(fd.get(), &st) != 0) return ErrorFromErrno(errno);
+  if (!S_ISREG(st.st_mode)) return OtherError("not a regular file");
+  if (!WriteAll(fd.get(), content) || fsync(fd.get()) != 0) return ErrorFromErrno(errno);
+  if (!fd.Close()) return ErrorFromErrno(errno);
+  return Error{};
+}
+
+Error RemoveFile(const std::string& path) {
+  if (unlink(path.c_str()) == 0) return Error{};
+  return ErrorFromErrno(errno);
+}
+
+}  // namespace platform

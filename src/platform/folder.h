@@ -1,0 +1,80 @@
+// One folder of the file system, opened by its path: its files listed in the
+// file system's own order, renamed without ever replacing a file, and asked
+// whether a name is there. File names are byte strings, handed on exactly as
+// the system spells them.
+#pragma once
+
+#include "platform/error.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// Which file or folder a name stands for, whatever the spelling of the path.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t node = 0;
+  bool operator==(const FileId& other) const {
+    return device == other.device && node == other.node;
+  }
+};
+
+// Whether a name is present in a folder.
+enum class Presence { kPresent, kAbsent, kUnknown };
+
+class Folder {
+ public:
+  // Opens the folder at `path` exactly as given; the path separator is put
+  // between it and the names.
+  explicit Folder(const std::string& path);
+  virtual ~Folder();
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+
+  // Why the folder could not be opened; kNone when it is open.
+  const Error& openError() const { return openError_; }
+  bool isOpen() const { return !openError_.failed(); }
+  const std::string& path() const { return path_; }
+
+  // Calls onFile with every entry that is neither "." nor ".." nor a folder
+  // (a link to a folder counts as one), in the order the system yields them.
+  // Hidden files and other links are listed. Nothing is sorted.
+  virtual Error List(const std::function<void(std::string name)>& onFile);
+
+  // Renames `from` to `to` inside this folder. An existing `to` is never
+  // replaced (kExists), also when it is `from` itself, another link to the
+  // same file, or, on a file system that ignores letter case, the same name
+  // in other letters.
+  virtual Error RenameNoReplace(const std::string& from, const std::string& to);
+
+  // Whether an entry of that name is there (without following a link).
+  virtual Presence Has(const std::string& name);
+
+  // The folder's own identity, when the system tells it.
+  std::optional<FileId> Id() const;
+
+ protected:
+  // The system's own rename that refuses an existing target in one step;
+  // kUnsupported where the file system has none, and RenameNoReplace then
+  // checks for the target first.
+  virtual Error AtomicRenameNoReplace(const std::string& from, const std::string& to);
+
+ private:
+  struct Handle;
+  std::string path_;
+  Error openError_;
+  std::unique_ptr<Handle> handle_;
+};
+
+// The identity of the file or folder at a path (a final link followed).
+std::optional<FileId> IdOfPath(const std::string& path);
+
+// Opens folders for the workflow; tests hand in folders of their own.
+using FolderOpener = std::function<std::unique_ptr<Folder>(const std::string& path)>;
+std::unique_ptr<Folder> OpenSystemFolder(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,112 @@
+// One rename job: the folder, the extension filter, the method, and the rows
+// of old and new names. The job owns the names, byte for byte as the folder
+// listing gave them; the windows only show them. Its steps return plain
+// results: what happened to every row.
+#pragma once
+
+#include "platform/error.h"
+#include "platform/folder.h"
+#include "platform/random.h"
+#include "rename/rename_method.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct RenameRow {
+  std::string oldName;
+  std::string newName;  // empty until a proposal
+};
+
+// What a Run did with one row.
+enum class RowOutcome : std::uint8_t {
+  kNotRun,     // a stopped Run did not reach it
+  kRenamed,
+  kSameName,   // the proposal is the old name: nothing to do
+  kNameTaken,
+  kFileGone,
+  kEmptyName,
+  kError,      // anything else; the error's words say what
+};
+
+struct RowFailure {
+  std::size_t row;
+  RowOutcome outcome;
+  platform::Error error;  // the system's answer, for kError
+};
+
+struct RunResult {
+  std::vector<RowOutcome> outcomes;  // one per row
+  std::vector<RowFailure> failures;  // every row that was not renamed, in row order
+  std::size_t done = 0;              // rows handled before the Run ended
+  bool stopped = false;              // ended early at the observer's request
+};
+
+// The words that say why a row was not renamed.
+std::string FailureWords(const RowFailure& failure);
+
+// Why a proposal was not made.
+enum class ProposeRefusal { kNone, kNoMethod, kTooManyFiles };
+
+// Told of a Run's progress after every row.
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  // False stops the Run before its next rename.
+  virtual bool Continue(std::size_t done, std::size_t total) = 0;
+};
+
+class RenameJob {
+ public:
+  // Numbers are drawn from 15 bits into a table of numbers 0 to 32766, of
+  // which 0 is never handed out.
+  static constexpr int kNumberTableSize = 32767;
+  static constexpr std::size_t kMaxNumberedFiles = kNumberTableSize - 1;
+  // The number prefix "0042_" that Replace and Delete take off.
+  static constexpr std::size_t kPrefixLength = 5;
+
+  const std::string& folder() const { return folder_; }
+  void SetFolder(std::string folder) { folder_ = std::move(folder); }
+  // The filter as it is matched: upper-cased.
+  const std::string& filter() const { return filter_; }
+  void SetFilter(const std::string& filter);
+  RenameMethod method() const { return method_; }
+  void SetMethod(RenameMethod method) { method_ = method; }
+
+  // Rows of the Old list, and of the New list (none until a proposal).
+  std::size_t oldCount() const { return rows_.size(); }
+  std::size_t newCount() const { return proposed_ ? rows_.size() : 0; }
+  const RenameRow& row(std::size_t index) const { return rows_[index]; }
+
+  // Both lists emptied.
+  void Clear();
+  // Whether a file name passes the filter: its last three bytes, upper-cased,
+  // are the whole filter; an empty filter passes every name.
+  bool Matches(const std::string& name) const;
+  // Calls onMatch with every file of the folder that passes the filter, in
+  // the folder's own order. Returns why the folder could not be read.
+  platform::Error Scan(platform::Folder& folder,
+                       const std::function<void(std::string name)>& onMatch) const;
+  // Appends a row to the Old list.
+  void AddRow(std::string oldName);
+
+  // Proposes a new name for every row: a random permutation of 1 to the row
+  // count for Add and Replace, drawn by rejection from `random`. A refusal
+  // changes nothing.
+  ProposeRefusal Propose(RenameMethod method, platform::RandomSource& random);
+
+  // Renames every row inside `folder`, in row order, never replacing a file.
+  RunResult Run(platform::Folder& folder, RunObserver* observer) const;
+
+ private:
+  std::string folder_;
+  std::string filter_;
+  RenameMethod method_ = RenameMethod::kNone;
+  // A deque: growing never moves the rows already there.
+  std::deque<RenameRow> rows_;
+  bool proposed_ = false;
+  std::vector<std::int32_t> usedNumbers_;
+};

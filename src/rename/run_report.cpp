@@ -1,0 +1,33 @@
+#include "rename/run_report.h"
+
+#include "platform/bytes.h"
+
+namespace {
+// Failed rows named in the report; the rest are counted.
+constexpr std::size_t kReportedRows = 12;
+}  // namespace
+
+std::string RunStatusText(const RunResult& result) {
+  if (result.failures.empty()) return "COMPLETE!!";
+  return std::to_string(result.failures.size()) + " of " +
+         std::to_string(result.outcomes.size()) + " failed";
+}
+
+std::string RunFailureReport(const RenameJob& job, const RunResult& result) {
+  if (result.failures.empty()) return std::string();
+  const std::size_t total = result.outcomes.size();
+  std::string report = std::to_string(result.failures.size()) + " of " + std::to_string(total) +
+                       (total == 1 ? " file" : " files") + " could not be renamed:\n";
+  std::size_t shown = 0;
+  for (const RowFailure& failure : result.failures) {
+    if (shown == kReportedRows) break;
+    ++shown;
+    const RenameRow& row = job.row(failure.row);
+    report += "\n" + platform::DisplayUtf8(row.oldName, true) + "  ->  " +
+              platform::DisplayUtf8(row.newName, true) + ": " + FailureWords(failure);
+  }
+  if (shown < result.failures.size()) {
+    report += "\n... and " + std::to_string(result.failures.size() - shown) + " more.";
+  }
+  return report;
+}

@@ -1,0 +1,79 @@
+// The program's start: what the settings file gives the window.
+#include "rename/workflow.h"
+
+#include "headless_program.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::Exists;
+using testing_support::WriteFile;
+
+namespace {
+
+// A program "installed" in a temporary folder, with its window in memory.
+class StartUp : public ::testing::Test, protected testing_support::HeadlessProgram {
+ protected:
+  void Start() { workflow.InitRenameState(); }
+};
+
+}  // namespace
+
+TEST_F(StartUp, FirstStartShowsDefaultsAndCreatesNoFile) {
+  Start();
+  EXPECT_EQ(random.seeds, 1);
+  EXPECT_EQ(workflow.settings().path(), ini);
+  EXPECT_EQ(view.folder, "");
+  EXPECT_EQ(view.extension, "mp3");
+  EXPECT_EQ(job().method(), RenameMethod::kNone);
+  EXPECT_EQ(view.checked, RenameMethod::kNone);
+  EXPECT_FALSE(view.randomEnabled);
+  EXPECT_FALSE(view.runEnabled);
+  EXPECT_FALSE(view.busyShown);
+  EXPECT_EQ(view.status, "");
+  EXPECT_EQ(job().oldCount(), 0u);
+  EXPECT_EQ(job().newCount(), 0u);
+  EXPECT_FALSE(Exists(ini));
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_TRUE(pauser.pauses.empty());
+}
+
+TEST_F(StartUp, StoredMethodChecksItsButtonOrNone) {
+  const std::vector<std::pair<std::string, RenameMethod>> cases = {
+      {"Method=0", RenameMethod::kAdd},     {"Method=1", RenameMethod::kReplace},
+      {"Method=2", RenameMethod::kDelete},  {"Method=7", RenameMethod::kNone},
+      {"Method=-1", RenameMethod::kNone},   {"Method=", RenameMethod::kAdd},
+      {"Method=abc", RenameMethod::kAdd},   {"Method=12abc", RenameMethod::kNone},
+  };
+  for (const auto& [line, checked] : cases) {
+    WriteFile(ini, "[Config]\n" + line + "\n");
+    view.checked = RenameMethod::kDelete;  // whatever was checked before
+    Start();
+    EXPECT_EQ(view.checked, checked) << line;
+  }
+}
+
+TEST_F(StartUp, StoredValuesFillTheBoxesAsTheyStand) {
+  const std::string folder = root.path() + "/" + std::string(70, 'f');
+  WriteFile(ini, "[Config]\r\nFolder=" + folder + "\r\nFile=\r\n");
+  Start();
+  EXPECT_EQ(view.folder, folder);
+  EXPECT_EQ(job().folder(), folder);
+  EXPECT_EQ(view.extension, "");
+
+  WriteFile(ini, "\xEF\xBB\xBF[Config]\nFile=Mp3\n");
+  Start();
+  EXPECT_EQ(view.extension, "Mp3");
+  EXPECT_EQ(view.folder, "");
+}
+
+TEST_F(StartUp, ReadMethodTakesTheCheckedOneAndKeepsIt) {
+  Start();
+  EXPECT_EQ(workflow.ReadMethod(), RenameMethod::kNone);
+  view.checked = RenameMethod::kReplace;
+  EXPECT_EQ(workflow.ReadMethod(), RenameMethod::kReplace);
+  EXPECT_EQ(job().method(), RenameMethod::kReplace);
+  // The stored numbers of the methods are the settings file's.
+  EXPECT_EQ(MethodFromStored(2), RenameMethod::kDelete);
+  EXPECT_EQ(StoredMethod(RenameMethod::kNone), -1);
+  EXPECT_EQ(MethodFromStored(3), RenameMethod::kNone);
+}
