@@ -2,6 +2,8 @@
 
 #include "platform/bytes.h"
 
+#include <cstring>
+
 namespace settings {
 
 using platform::EqualsNoCase;
@@ -37,6 +39,14 @@ std::string Unquoted(std::string value) {
   return value;
 }
 
+// The first `c` in text[from, end), or end: a search never runs past the
+// line, so reading a file costs time in proportion to its size.
+std::size_t FindInLine(const std::string& text, char c, std::size_t from, std::size_t end) {
+  if (from >= end) return end;
+  const void* found = std::memchr(text.data() + from, c, end - from);
+  return found == nullptr ? end : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+}
+
 // Reads the line starting at pos.
 Line ReadLine(const std::string& text, std::size_t pos) {
   Line line;
@@ -60,13 +70,12 @@ Line ReadLine(const std::string& text, std::size_t pos) {
   } else if (text[p] == ';') {
     line.kind = LineKind::Comment;
   } else if (text[p] == '[') {
-    std::size_t close = text.find(']', p + 1);
-    if (close == std::string::npos || close > line.contentEnd) close = line.contentEnd;
+    const std::size_t close = FindInLine(text, ']', p + 1, line.contentEnd);
     line.kind = LineKind::Section;
     line.name = Trimmed(text, p + 1, close);
   } else {
-    std::size_t equals = text.find('=', p);
-    if (equals != std::string::npos && equals < line.contentEnd) {
+    const std::size_t equals = FindInLine(text, '=', p, line.contentEnd);
+    if (equals < line.contentEnd) {
       line.kind = LineKind::Key;
       line.name = Trimmed(text, p, equals);
       line.valueStart = equals + 1;
