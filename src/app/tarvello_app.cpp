@@ -1,6 +1,7 @@
 #include "app/tarvello_app.h"
 
 #include "dialog/tarvello_dlg.h"
+#include "platform/exepath.h"
 
 bool CTarvelloApp::OnInit() {
   SetAppName("tarvello");
@@ -14,7 +15,12 @@ int CTarvelloApp::OnRun() {
 }
 
 bool CTarvelloApp::InitInstance() {
-  CTarvelloDlg dialog(nullptr);
+  CTarvelloDlg::Options options;
+  // The settings file lies beside the program; its command line helps find
+  // it where the system cannot tell.
+  const wxCharBuffer argv0 = argc > 0 ? argv[0].fn_str() : wxCharBuffer("");
+  options.services.executablePath = platform::ExecutablePath(std::string(argv0.data(), argv0.length()));
+  CTarvelloDlg dialog(nullptr, std::move(options));
   SetTopWindow(&dialog);
   dialog.ShowModal();
   SetTopWindow(nullptr);

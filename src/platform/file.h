@@ -19,9 +19,14 @@ Error ReadWholeFile(const std::string& path, std::string* content);
 
 // Gives the file at `path` the content `content`, creating it when needed,
 // so that it is never left half-written: the content goes to a temporary
-// file beside it, is flushed to the disk and then takes the file's place. A
-// link is written through to the file it names; the file's permissions are
-// kept.
+// file beside it, is flushed to the disk and then takes the file's place,
+// keeping its permissions. Who may write the file stays as it was:
+// - a file nobody may write (a read-only file) is refused and left alone;
+// - a file with more than one name (a hard link), or one whose folder does
+//   not let the temporary file be made, is written in place: the content
+//   first, then the length;
+// - a symbolic link is written through to the file it names, and one that
+//   leads nowhere is refused.
 Error ReplaceFile(const std::string& path, const std::string& content);
 
 // Adds `content` to the end of an existing file and flushes it to the disk.

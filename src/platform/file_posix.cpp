@@ -79,22 +79,56 @@ Error ReadWholeFile(const std::string& path, std::string* content) {
   return ReadOpenFile(fd.get(), content);
 }
 
+namespace {
+
+// Writes the content over the file's own bytes and then cuts it to length:
+// no moment without the file, but no protection against a crash midway.
+Error WriteInPlace(const std::string& target, const std::string& content) {
+  Fd fd(open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return ErrorFromErrno(errno);
+  std::size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t put = pwrite(fd.get(), content.data() + done, content.size() - done,
+                               static_cast<off_t>(done));
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return ErrorFromErrno(errno);
+    }
+    done += static_cast<std::size_t>(put);
+  }
+  if (ftruncate(fd.get(), static_cast<off_t>(content.size())) != 0 || fsync(fd.get()) != 0) {
+    return ErrorFromErrno(errno);
+  }
+  if (!fd.Close()) return ErrorFromErrno(errno);
+  return Error{};
+}
+
+}  // namespace
+
 Error ReplaceFile(const std::string& path, const std::string& content) {
-  // Write through a symbolic link to the file it names, not over the link.
+  // Write through a symbolic link to the file it names, not over the link; a
+  // link that leads nowhere is left as it is.
   std::string target = path;
   struct stat linkInfo;
   if (lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-    if (char* resolved = realpath(path.c_str(), nullptr)) {
-      target = resolved;
-      std::free(resolved);
-    }
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return ErrorFromErrno(errno);
+    target = resolved;
+    std::free(resolved);
   }
 
-  // Never clobber what is not a plain file (a folder, a pipe...).
   struct stat info;
   const bool exists = stat(target.c_str(), &info) == 0;
   if (!exists && errno != ENOENT) return ErrorFromErrno(errno);
-  if (exists && !S_ISREG(info.st_mode)) return OtherError("not a regular file");
+  if (exists) {
+    // Never clobber what is not a plain file (a folder, a pipe...), and keep
+    // a file that nobody may write as it is: its owner pinned it so.
+    if (!S_ISREG(info.st_mode)) return OtherError("not a regular file");
+    if ((info.st_mode & 0222) == 0) return MakeError(ErrorCode::kReadOnly);
+    if (access(target.c_str(), W_OK) != 0) return ErrorFromErrno(errno);
+    // A file with other names (hard links) stays one file under all of them.
+    if (info.st_nlink > 1) return WriteInPlace(target, content);
+  }
 
   mode_t mode;
   if (exists) {
@@ -110,7 +144,13 @@ Error ReplaceFile(const std::string& path, const std::string& content) {
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   std::string temp = folder + "/." + base + ".XXXXXX";
   Fd fd(mkostemp(&temp[0], O_CLOEXEC));
-  if (fd.get() < 0) return ErrorFromErrno(errno);
+  if (fd.get() < 0) {
+    // A file the user may write in a folder the user may not (a shared
+    // install folder with a settings file of one's own): written in place,
+    // as Windows' own profile functions write it.
+    if (exists) return WriteInPlace(target, content);
+    return ErrorFromErrno(errno);
+  }
   bool ok = WriteAll(fd.get(), content) && fchmod(fd.get(), mode) == 0 && fsync(fd.get()) == 0;
   int error = ok ? 0 : errno;
   if (!fd.Close() && ok) {

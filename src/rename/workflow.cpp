@@ -43,9 +43,13 @@ void RenameWorkflow::InitRenameState() {
 
 void RenameWorkflow::LoadSettings() {
   if (!executablePath_) executablePath_ = platform::ExecutablePath();
-  const SettingsLocation location = SettingsLocationFor(*executablePath_);
-  settings_.SetPath(location.folder);
-  settings_.SetFileName(location.fileName);
+  // Where the program cannot tell its own place there is no settings file:
+  // the defaults at start and no writes, never a file in the working folder.
+  if (!executablePath_->empty()) {
+    const SettingsLocation location = SettingsLocationFor(*executablePath_);
+    settings_.SetPath(location.folder);
+    settings_.SetFileName(location.fileName);
+  }
   settings_.SetSection(kSection);
   storedFolder_ = settings_.GetString("Folder", "");
   storedExtension_ = settings_.GetString("File", "mp3");

@@ -22,7 +22,7 @@ struct WorkflowServices {
   platform::Pauser* pauser = nullptr;
   platform::FolderOpener openFolder;
   // The program's own path, beside which the settings file lies; unset: the
-  // running program's.
+  // running program's; empty: unknown, and there is no settings file.
   std::optional<std::string> executablePath;
 };
 

@@ -27,15 +27,18 @@ bool ReadKey(const std::string& path, const std::string& section, const std::str
 
 std::string CIniSettings::GetString(const std::string& key, const std::string& def) const {
   std::string value;
+  if (path_.empty()) return def;
   return ReadKey(path_, section_, key, &value) ? value : def;
 }
 
 int CIniSettings::GetInt(const std::string& key, int def) const {
   std::string value;
+  if (path_.empty()) return def;
   return ReadKey(path_, section_, key, &value) ? ParseDecimalLikeAtoi(value) : def;
 }
 
 int CIniSettings::WriteString(const std::string& key, const std::string& value) {
+  if (path_.empty()) return 0;
   std::string text;
   const platform::Error read = platform::ReadWholeFile(path_, &text);
   // A file that is there but cannot be read is never overwritten.

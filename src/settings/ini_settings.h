@@ -25,7 +25,8 @@ class CIniSettings {
   int WriteString(const std::string& key, const std::string& value);
   int WriteInt(const std::string& key, int value);
 
-  // The settings file's full path.
+  // The settings file's full path; empty when there is no file, and then
+  // every read gives its default and every write fails.
   const std::string& path() const { return path_; }
 
  private:

@@ -80,6 +80,17 @@ std::vector<std::string> ListNames(const std::string& folder) {
 
 bool RunningAsRoot() { return geteuid() == 0; }
 
+WorkingFolder::WorkingFolder(const std::string& path) {
+  char buffer[4096];
+  if (getcwd(buffer, sizeof buffer) == nullptr) throw std::runtime_error("getcwd failed");
+  previous_ = buffer;
+  if (chdir(path.c_str()) != 0) throw std::runtime_error("cannot enter " + path);
+}
+
+WorkingFolder::~WorkingFolder() {
+  if (chdir(previous_.c_str()) != 0) std::perror("chdir back");
+}
+
 int TestRandom::Next15() {
   ++draws;
   if (!script.empty()) {

@@ -35,6 +35,18 @@ void MakeDir(const std::string& path);
 std::vector<std::string> ListNames(const std::string& folder);
 bool RunningAsRoot();
 
+// Makes a folder the working folder for as long as the object lives.
+class WorkingFolder {
+ public:
+  explicit WorkingFolder(const std::string& path);
+  ~WorkingFolder();
+  WorkingFolder(const WorkingFolder&) = delete;
+  WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+ private:
+  std::string previous_;
+};
+
 // A generator that first replays its script, then goes on with a fixed-seed
 // sequence. Seeding from the clock is counted and restarts that sequence.
 class TestRandom : public platform::RandomSource {

@@ -1,3 +1,4 @@
+#include "platform/exepath.h"
 #include "settings/ini_settings.h"
 #include "settings/settings_path.h"
 
@@ -141,4 +142,66 @@ TEST_F(SettingsFile, WhatCannotBeReadIsNeitherReadNorOverwritten) {
   nowhere.SetSection("Config");
   EXPECT_EQ(nowhere.WriteString("File", "mp3"), 0);
   EXPECT_FALSE(Exists(dir / "none"));
+}
+
+// Writing never changes who may write the settings file.
+TEST_F(SettingsFile, AFileTheUserMayWriteInAFolderTheUserMayNotIsWrittenInPlace) {
+  if (testing_support::RunningAsRoot()) GTEST_SKIP() << "root writes into read-only folders";
+  ASSERT_EQ(settings.WriteString("File", "mp3"), 1);
+  struct stat before;
+  ASSERT_EQ(stat(settings.path().c_str(), &before), 0);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
+  EXPECT_EQ(settings.WriteString("Folder", "/a/much/longer/folder/than/before"), 1);
+  EXPECT_EQ(settings.WriteString("File", "o"), 1);  // shorter: the old tail is cut
+  chmod(dir.path().c_str(), 0755);
+  EXPECT_EQ(ReadFile(settings.path()), "[Config]\nFile=o\nFolder=/a/much/longer/folder/than/before\n");
+  struct stat after;
+  ASSERT_EQ(stat(settings.path().c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"tarvello.ini"});
+}
+
+TEST_F(SettingsFile, AReadOnlyFileStaysAsItIs) {
+  WriteFile(settings.path(), "[Config]\nFile=mp3\n");
+  ASSERT_EQ(chmod(settings.path().c_str(), 0444), 0);
+  EXPECT_EQ(settings.WriteString("File", "ogg"), 0);
+  EXPECT_EQ(settings.WriteInt("Method", 1), 0);
+  EXPECT_EQ(ReadFile(settings.path()), "[Config]\nFile=mp3\n");
+  struct stat st;
+  ASSERT_EQ(stat(settings.path().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
+}
+
+TEST_F(SettingsFile, AHardLinkedFileStaysOneFile) {
+  WriteFile(settings.path(), "[Config]\nFile=mp3\n");
+  ASSERT_EQ(link(settings.path().c_str(), (dir / "shared.ini").c_str()), 0);
+  EXPECT_EQ(settings.WriteString("File", "ogg"), 1);
+  EXPECT_EQ(ReadFile(dir / "shared.ini"), "[Config]\nFile=ogg\n");
+  struct stat a, b;
+  ASSERT_EQ(stat(settings.path().c_str(), &a), 0);
+  ASSERT_EQ(stat((dir / "shared.ini").c_str(), &b), 0);
+  EXPECT_EQ(a.st_ino, b.st_ino);
+}
+
+TEST_F(SettingsFile, ALinkThatLeadsNowhereIsLeftAlone) {
+  ASSERT_EQ(symlink("elsewhere.ini", settings.path().c_str()), 0);
+  EXPECT_EQ(settings.WriteString("File", "ogg"), 0);
+  struct stat st;
+  ASSERT_EQ(lstat(settings.path().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_FALSE(Exists(dir / "elsewhere.ini"));
+}
+
+TEST(ProgramPath, FoundFromTheCommandLineAsAShellFindsIt) {
+  TempDir dir;
+  testing_support::MakeDir(dir / "bin");
+  WriteFile(dir / "bin/tool", "#!/bin/sh\n");
+  ASSERT_EQ(chmod((dir / "bin/tool").c_str(), 0755), 0);
+  WriteFile(dir / "plain", "not a program");
+  const std::string search = dir / "empty:" + dir / "bin";
+  EXPECT_EQ(platform::ProgramPathFromArgv0("tool", search), dir / "bin/tool");
+  EXPECT_EQ(platform::ProgramPathFromArgv0(dir / "bin/tool", ""), dir / "bin/tool");
+  EXPECT_EQ(platform::ProgramPathFromArgv0("plain", dir.path()), "");  // not executable
+  EXPECT_EQ(platform::ProgramPathFromArgv0("missing", search), "");
+  EXPECT_EQ(platform::ProgramPathFromArgv0("", search), "");
 }

@@ -77,3 +77,28 @@ TEST_F(StartUp, ReadMethodTakesTheCheckedOneAndKeepsIt) {
   EXPECT_EQ(StoredMethod(RenameMethod::kNone), -1);
   EXPECT_EQ(MethodFromStored(3), RenameMethod::kNone);
 }
+
+TEST(StartUpWithoutItsOwnPath, UsesNoSettingsFileAtAll) {
+  // A program that cannot tell where it lies reads the defaults and writes
+  // nothing: never a settings file in whatever folder it was started from.
+  testing_support::TempDir work;
+  testing_support::MakeDir(work / "music");
+  WriteFile(work / "music/a.mp3", "a");
+  WriteFile(work / ".ini", "[Config]\nFile=ogg\n");
+  testing_support::WorkingFolder inWork(work.path());
+  testing_support::MemoryView view;
+  testing_support::TestRandom random;
+  testing_support::RecordingPauser pauser;
+  RenameWorkflow workflow(view, WorkflowServices{&random, &pauser, {}, std::string()});
+  workflow.InitRenameState();
+  EXPECT_EQ(view.extension, "mp3");
+  EXPECT_EQ(workflow.settings().path(), "");
+  view.folder = work / "music";
+  workflow.OnSearch();
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(workflow.OnRandom());
+  workflow.OnRun();
+  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_EQ(testing_support::ListNames(work.path()), (std::vector<std::string>{".ini", "music"}));
+  EXPECT_EQ(testing_support::ReadFile(work / ".ini"), "[Config]\nFile=ogg\n");
+}
