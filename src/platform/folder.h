@@ -29,7 +29,7 @@ enum class Presence { kPresent, kAbsent, kUnknown };
 class Folder {
  public:
   // Opens the folder at `path` exactly as given; the path separator is put
-  // between it and the names.
+  // between it and the names. An empty path opens nothing (kNotFound).
   explicit Folder(const std::string& path);
   virtual ~Folder();
   Folder(const Folder&) = delete;

@@ -24,6 +24,11 @@ struct Folder::Handle {
 };
 
 Folder::Folder(const std::string& path) : path_(path), handle_(std::make_unique<Handle>()) {
+  // No path names no folder: not the root, not the working folder.
+  if (path.empty()) {
+    openError_ = MakeError(ErrorCode::kNotFound);
+    return;
+  }
   // The folder text plus one separator, nothing added or removed besides.
   handle_->fd = open((path + "/").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (handle_->fd < 0) openError_ = ErrorFromErrno(errno);

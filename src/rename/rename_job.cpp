@@ -157,14 +157,24 @@ RunResult RenameJob::Run(platform::Folder& folder, RunObserver* observer) const 
   while (row < total) {
     const std::string& from = rows_[row].oldName;
     const std::string& to = rows_[row].newName;
-    RowOutcome outcome;
+    RowOutcome outcome = RowOutcome::kError;
     platform::Error error;
-    if (from == to) {
-      outcome = RowOutcome::kSameName;  // Replace drew the file's own number
+    if (names.groupOfOld[row] != kNoGroup && given[names.groupOfOld[row]] != 0) {
+      outcome = RowOutcome::kFileGone;
+    } else if (from == to) {
+      // Replace drew the file's own number: nothing to rename, as long as the
+      // file is still there.
+      switch (folder.Has(from)) {
+        case platform::Presence::kPresent: outcome = RowOutcome::kSameName; break;
+        case platform::Presence::kAbsent: outcome = RowOutcome::kFileGone; break;
+        case platform::Presence::kUnknown:
+          outcome = RowOutcome::kError;
+          error = folder.isOpen() ? platform::OtherError("the file cannot be checked")
+                                  : folder.openError();
+          break;
+      }
     } else if (to.empty()) {
       outcome = RowOutcome::kEmptyName;
-    } else if (names.groupOfOld[row] != kNoGroup && given[names.groupOfOld[row]] != 0) {
-      outcome = RowOutcome::kFileGone;
     } else {
       error = folder.RenameNoReplace(from, to);
       outcome = OutcomeOf(error);

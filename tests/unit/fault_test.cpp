@@ -175,7 +175,7 @@ void RunTrial(unsigned seed, bool fallback) {
     const std::string& oldName = oldNames[static_cast<std::size_t>(row)];
     const std::string& newName = newNames[static_cast<std::size_t>(row)];
     if (removed.count(row)) {
-      if (oldName != newName) failed.push_back(row);
+      failed.push_back(row);  // gone, also when its proposal was its own name
       continue;
     }
     const std::string& now = nameOfContent[contentOf[oldName]];
@@ -218,10 +218,11 @@ void RunTrial(unsigned seed, bool fallback) {
     const std::size_t end = report.find('\n', pos);
     const std::string reason = report.substr(pos + line.size(), end - pos - line.size());
     // The reason is one of those that apply (a gone file whose name is
-    // taken too may be told either way).
+    // taken too, or empty, may be told either way).
     std::set<std::string> reasons;
     if (newName.empty()) {
       reasons = {"the new name is empty"};
+      if (removed.count(row)) reasons.insert("the file is gone");
     } else {
       if (removed.count(row)) reasons.insert("the file is gone");
       if (newName.size() > 255) reasons.insert("the name is too long");

@@ -142,14 +142,12 @@ TEST_F(Workflow, SearchOfAMissingFolderListsNothingAndSaysNothing) {
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + root / "missing" + "\nFile=mp3\n");
 }
 
-TEST_F(Workflow, AnEmptyFolderBoxListsTheRoot) {
+TEST_F(Workflow, AnEmptyFolderBoxListsNothing) {
+  // Not the root folder, not the working folder: with an empty filter and
+  // one Yes, that would rename system files.
   Search("", "");
-  std::size_t rootFiles = 0;
-  for (const std::string& name : ListNames("/")) {
-    struct stat st;
-    if (stat(("/" + name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) ++rootFiles;
-  }
-  EXPECT_EQ(job().oldCount(), rootFiles);
+  EXPECT_EQ(job().oldCount(), 0u);
+  EXPECT_FALSE(view.randomEnabled);
   EXPECT_EQ(Ini(), "[Config]\nFolder=\nFile=\n");
 }
 
@@ -341,6 +339,22 @@ TEST_F(Workflow, AFileThatKeepsItsNumberIsNotAFailure) {
   std::set<std::string> contents;
   for (const auto& entry : after) contents.insert(entry.second);
   EXPECT_EQ(contents, (std::set<std::string>{"0001_a.mp3", "0002_b.mp3", "0003_c.mp3"}));
+}
+
+TEST_F(Workflow, AFileThatKeptItsNumberButVanishedIsReportedGone) {
+  Files({"0001_a.mp3", "0002_b.mp3", "0003_c.mp3"});
+  Search();
+  const std::vector<std::string> old = OldNames();
+  view.checked = RenameMethod::kReplace;
+  RandomUntil([&](const std::vector<std::string>& proposed) { return proposed[0] == old[0]; });
+  // Another program deletes that file before Run.
+  ASSERT_EQ(unlink((music + "/" + old[0]).c_str()), 0);
+  workflow.OnRun();
+  EXPECT_NE(view.status, "COMPLETE!!");
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find(old[0] + "  ->  " + old[0] + ": the file is gone"),
+            std::string::npos)
+      << view.messages[0];
 }
 
 TEST_F(Workflow, AnExistingFileIsNeverReplaced) {
