@@ -191,10 +191,12 @@ void CTarvelloDlg::OnSysCommand(unsigned id, long) {
 }
 
 std::unique_ptr<wxMenu> CTarvelloDlg::CreateWindowMenu() {
+  // As the system menu of a Windows dialog: its own Close, then the entry
+  // the program appends after a separator.
   auto menu = std::make_unique<wxMenu>();
-  menu->Append(IDM_ABOUTBOX, wxString::FromUTF8(shell::kAboutMenuText));
-  menu->AppendSeparator();
   menu->Append(kMenuClose, "&Close");
+  menu->AppendSeparator();
+  menu->Append(IDM_ABOUTBOX, wxString::FromUTF8(shell::kAboutMenuText));
   return menu;
 }
 
@@ -242,6 +244,11 @@ void CTarvelloDlg::OnCharHook(wxKeyEvent& event) {
   }
   if (key == WXK_MENU || key == WXK_WINDOWS_MENU ||
       (key == WXK_F10 && modifiers == wxMOD_SHIFT)) {
+    // An edit box opens its own menu (cut, copy, paste) for these keys.
+    if (dynamic_cast<wxTextCtrl*>(FindFocus()) != nullptr) {
+      event.Skip();
+      return;
+    }
     ShowWindowMenu(wxPoint(0, 0));
     return;
   }

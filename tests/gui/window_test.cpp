@@ -173,13 +173,13 @@ TEST_F(Window, TheCloseButtonAndTheMenusCloseCancel) {
   EXPECT_EQ(IniText(), "<none>");
 }
 
-TEST_F(Window, WindowMenuHoldsTheAboutEntryAndClose) {
+TEST_F(Window, WindowMenuEndsWithASeparatorAndTheAboutEntry) {
   std::unique_ptr<wxMenu> menu = dlg().CreateWindowMenu();
   ASSERT_EQ(menu->GetMenuItemCount(), 3u);
-  EXPECT_EQ(menu->FindItemByPosition(0)->GetId(), 0x0010);
-  EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabel(), wxString::FromUTF8("Tarvello 정보(&A)..."));
+  EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabelText(), "Close");
   EXPECT_TRUE(menu->FindItemByPosition(1)->IsSeparator());
-  EXPECT_EQ(menu->FindItemByPosition(2)->GetItemLabelText(), "Close");
+  EXPECT_EQ(menu->FindItemByPosition(2)->GetId(), IDM_ABOUTBOX);
+  EXPECT_EQ(menu->FindItemByPosition(2)->GetItemLabel(), wxString::FromUTF8("Tarvello 정보(&A)..."));
 }
 
 TEST_F(Window, WindowCommandsOpenTheAboutBoxAgainAndAgain) {
@@ -203,12 +203,13 @@ TEST_F(Window, TheWindowMenuOpensFromTheKeyboardAndTheMouse) {
     ++opened;
     event.Skip();
   });
-  // Shift+F10, then Down and Enter on the open menu: the About box.
+  // Shift+F10, then Up (to the last item) and Enter on the open menu: the
+  // About box.
   ShownDialog about;
   wxTimer choose;
   choose.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
     wxUIActionSimulator keys;
-    keys.Char(WXK_DOWN);
+    keys.Char(WXK_UP);
     keys.Char(WXK_RETURN);
   });
   choose.StartOnce(300);
@@ -235,7 +236,7 @@ TEST_F(Window, TheWindowMenuOpensFromTheKeyboardAndTheMouse) {
   wxTimer close;
   close.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
     wxUIActionSimulator keys;
-    keys.Char(WXK_UP);  // the last item, Close
+    keys.Char(WXK_DOWN);  // the first item, Close
     keys.Char(WXK_RETURN);
   });
   close.StartOnce(300);
@@ -244,6 +245,39 @@ TEST_F(Window, TheWindowMenuOpensFromTheKeyboardAndTheMouse) {
   EXPECT_EQ(opened, 3);
   EXPECT_FALSE(dlg().IsShown());
   EXPECT_EQ(dlg().GetReturnCode(), wxID_CANCEL);
+}
+
+TEST_F(Window, TheMenuKeysInAnEditBoxOpenItsOwnMenu) {
+  ShowActive();
+  int opened = 0;
+  dlg().Bind(wxEVT_MENU_OPEN, [&](wxMenuEvent& event) {
+    ++opened;
+    event.Skip();
+  });
+  auto* box = static_cast<wxTextCtrl*>(Control(IDC_FOLDER));
+  box->ChangeValue("/some/folder");
+  box->SetFocus();
+  box->SelectAll();
+  Pump(50);
+  // The edit box's own menu opens, its first item, Cut, chosen: Enter takes
+  // the text.
+  for (const bool shiftF10 : {true, false}) {
+    wxTimer cut;
+    cut.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { wxUIActionSimulator().Char(WXK_RETURN); });
+    cut.StartOnce(400);
+    if (shiftF10) {
+      PressKey(WXK_F10, wxMOD_SHIFT);
+    } else {
+      PressKey(WXK_MENU);
+    }
+    PumpUntil([&] { return box->GetValue().empty(); }, 3000);
+    EXPECT_EQ(box->GetValue(), "") << (shiftF10 ? "Shift+F10" : "Menu key");
+    EXPECT_EQ(opened, 0) << "the window menu opened instead";
+    box->ChangeValue("/some/folder");
+    box->SelectAll();
+    Pump(50);
+  }
+  EXPECT_TRUE(dlg().IsShown());
 }
 
 TEST_F(Window, AboutButtonShowsTheCredits) {
