@@ -14,7 +14,10 @@ class COverlay : public wxWindow {
   // afterwards without serving the window.
   void PaintNow();
 
-  bool AcceptsFocus() const override { return false; }
+  // The overlay takes the keyboard only while a long Run shows its progress
+  // (for Esc); otherwise focus passes it by.
+  void TakeKeys(bool take) { takesKeys_ = take; }
+  bool AcceptsFocus() const override { return takesKeys_; }
   bool AcceptsFocusFromKeyboard() const override { return false; }
 
  private:
@@ -22,4 +25,5 @@ class COverlay : public wxWindow {
 
   wxString label_;
   unsigned long paints_ = 0;  // tells PaintNow when a drawing has happened
+  bool takesKeys_ = false;
 };

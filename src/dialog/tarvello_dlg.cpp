@@ -14,6 +14,7 @@
 #include <wx/button.h>
 #include <wx/dcclient.h>
 #include <wx/dirdlg.h>
+#include <wx/evtloop.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
@@ -39,6 +40,24 @@ class CMethodRadio : public wxRadioButton {
 
 // The window menu's Close item; its own command is the system's SC_CLOSE.
 constexpr int kMenuClose = wxID_CLOSE;
+// The window menu's Undo item.
+constexpr int kMenuUndo = wxID_UNDO;
+constexpr char kUndoMenuText[] = "&Undo last Run\tCtrl+Z";
+// How often the folder under a proposal is looked at.
+constexpr int kPreviewIntervalMs = 500;
+
+// Marks a workflow step as under way for as long as it lives.
+class StepGuard {
+ public:
+  explicit StepGuard(bool& flag) : flag_(flag), outer_(flag) { flag_ = true; }
+  ~StepGuard() { flag_ = outer_; }
+  StepGuard(const StepGuard&) = delete;
+  StepGuard& operator=(const StepGuard&) = delete;
+
+ private:
+  bool& flag_;
+  bool outer_;
+};
 
 }  // namespace
 
@@ -66,6 +85,8 @@ CTarvelloDlg::CTarvelloDlg(wxWindow* parent, Options options)
   m_icons = TarvelloIcons();
   CreateControls();
   OnInitDialog();
+  m_previewTimer.Bind(wxEVT_TIMER, &CTarvelloDlg::OnPreviewTimer, this);
+  m_previewTimer.Start(kPreviewIntervalMs);
 }
 
 CTarvelloDlg::~CTarvelloDlg() = default;
@@ -141,6 +162,8 @@ bool CTarvelloDlg::OnInitDialog() {
 // Buttons and the window menu
 
 void CTarvelloDlg::OnButton(wxCommandEvent& event) {
+  if (m_busy || m_inStep) return;
+  const StepGuard step(m_inStep);
   switch (event.GetId()) {
     case IDC_ABOUT: OnAbout(); break;
     case IDC_SELECT: OnSelectFolder(); break;
@@ -179,6 +202,18 @@ void CTarvelloDlg::OnRun() { m_workflow.OnRun(); }
 
 void CTarvelloDlg::OnExpress() { m_workflow.OnExpress(); }
 
+void CTarvelloDlg::OnUndo() {
+  if (m_busy) return;
+  const StepGuard step(m_inStep);
+  m_workflow.OnUndo();
+}
+
+void CTarvelloDlg::OnPreviewTimer(wxTimerEvent&) {
+  if (m_busy || m_inStep || !IsShown()) return;
+  const StepGuard step(m_inStep);
+  m_workflow.RefreshPreview();
+}
+
 void CTarvelloDlg::OnSysCommand(unsigned id, long) {
   if ((id & 0xFFF0) == IDM_ABOUTBOX) {
     CAboutDlg about(this);
@@ -196,6 +231,8 @@ std::unique_ptr<wxMenu> CTarvelloDlg::CreateWindowMenu() {
   auto menu = std::make_unique<wxMenu>();
   menu->Append(kMenuClose, "&Close");
   menu->AppendSeparator();
+  menu->Append(kMenuUndo, kUndoMenuText);
+  menu->Enable(kMenuUndo, m_undoEnabled);
   menu->Append(IDM_ABOUTBOX, wxString::FromUTF8(shell::kAboutMenuText));
   return menu;
 }
@@ -204,10 +241,12 @@ void CTarvelloDlg::ShowWindowMenu(const wxPoint& position) {
   std::unique_ptr<wxMenu> menu = CreateWindowMenu();
   const int choice = GetPopupMenuSelectionFromUser(*menu, position);
   if (choice == IDM_ABOUTBOX) OnSysCommand(IDM_ABOUTBOX, 0);
+  if (choice == kMenuUndo) OnUndo();
   if (choice == kMenuClose) OnSysCommand(kScClose, 0);
 }
 
 void CTarvelloDlg::OnContextMenu(wxContextMenuEvent& event) {
+  if (m_busy) return;
   // Only the dialog's own background (labels and frames included) opens the
   // window menu; the edit boxes keep their own.
   wxWindow* source = dynamic_cast<wxWindow*>(event.GetEventObject());
@@ -224,6 +263,17 @@ void CTarvelloDlg::OnContextMenu(wxContextMenuEvent& event) {
 void CTarvelloDlg::OnCharHook(wxKeyEvent& event) {
   const int key = event.GetKeyCode();
   const int modifiers = event.GetModifiers();
+  if (m_busy) {
+    // A long Run takes no input but Esc, which stops it.
+    if (key == WXK_ESCAPE) m_stopRequested = true;
+    return;
+  }
+  if (key == 'Z' && modifiers == wxMOD_CONTROL &&
+      dynamic_cast<wxTextCtrl*>(FindFocus()) == nullptr) {
+    // Outside the edit boxes, which undo their own typing.
+    if (m_undoEnabled && !m_inStep) OnUndo();
+    return;
+  }
   if (key == WXK_ESCAPE && modifiers == wxMOD_NONE) {
     EndDialogWith(wxID_CANCEL);
     return;
@@ -255,7 +305,13 @@ void CTarvelloDlg::OnCharHook(wxKeyEvent& event) {
   event.Skip();
 }
 
-void CTarvelloDlg::OnClose(wxCloseEvent&) { EndDialogWith(wxID_CANCEL); }
+void CTarvelloDlg::OnClose(wxCloseEvent& event) {
+  if (m_busy && event.CanVeto()) {
+    event.Veto();
+    return;
+  }
+  EndDialogWith(wxID_CANCEL);
+}
 
 void CTarvelloDlg::EndDialogWith(int code) {
   if (IsModal()) {
@@ -352,7 +408,55 @@ void CTarvelloDlg::ShowBusy(const std::string& text) {
 void CTarvelloDlg::HideBusy() {
   ShowOverlay(false);
   m_overlay->SetLabel(wxString());
+  if (m_busy) LeaveBusy();
 }
+
+bool CTarvelloDlg::ShowProgress(const std::string& text) {
+  if (!m_busy) EnterBusy();
+  m_overlay->SetLabel(ToScreen(text, true));
+  ShowOverlay(true);
+  m_overlay->PaintNow();
+  ServeWindow();
+  return !m_stopRequested;
+}
+
+void CTarvelloDlg::EnterBusy() {
+  m_busy = true;
+  m_stopRequested = false;
+  m_focusBeforeBusy = FindFocus();
+  m_enabledBeforeBusy.clear();
+  for (wxWindow* child : GetChildren()) {
+    if (child == m_overlay) continue;
+    m_enabledBeforeBusy[child] = child->IsThisEnabled();
+    child->Disable();
+  }
+  // The keys come to the overlay, for Esc.
+  m_overlay->Enable();
+  m_overlay->TakeKeys(true);
+  m_overlay->SetFocus();
+}
+
+void CTarvelloDlg::LeaveBusy() {
+  m_overlay->TakeKeys(false);
+  m_overlay->Disable();
+  for (const auto& [child, enabled] : m_enabledBeforeBusy) child->Enable(enabled);
+  m_enabledBeforeBusy.clear();
+  m_busy = false;
+  if (m_focusBeforeBusy != nullptr && m_focusBeforeBusy->IsEnabled()) m_focusBeforeBusy->SetFocus();
+  m_focusBeforeBusy = nullptr;
+}
+
+void CTarvelloDlg::ServeWindow() {
+  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
+    loop->YieldFor(wxEVT_CATEGORY_ALL);
+  } else {
+    wxEventLoop temporary;
+    wxEventLoopActivator activate(&temporary);
+    temporary.YieldFor(wxEVT_CATEGORY_ALL);
+  }
+}
+
+void CTarvelloDlg::EnableUndo(bool enable) { m_undoEnabled = enable; }
 
 void CTarvelloDlg::ShowOverlay(bool show) {
   if (m_overlay->IsShown() == show) return;

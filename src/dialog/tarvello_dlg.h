@@ -8,6 +8,7 @@
 
 #include <wx/dialog.h>
 #include <wx/iconbndl.h>
+#include <wx/timer.h>
 
 #include <array>
 #include <functional>
@@ -47,6 +48,7 @@ class CTarvelloDlg : public wxDialog, public RenameView {
   void OnRandom();
   void OnRun();
   void OnExpress();
+  void OnUndo();
   // A command of the window menu: the About box for 0x0010 to 0x001F,
   // the default handling (Close, for one) for the rest.
   void OnSysCommand(unsigned id, long lParam);
@@ -63,6 +65,8 @@ class CTarvelloDlg : public wxDialog, public RenameView {
   void SetStatus(const std::string& text) override;
   void ShowBusy(const std::string& text) override;
   void HideBusy() override;
+  bool ShowProgress(const std::string& text) override;
+  void EnableUndo(bool enable) override;
   bool AskYesNo(const std::string& text, const std::string& caption) override;
   void ShowMessage(const std::string& text) override;
 
@@ -87,7 +91,14 @@ class CTarvelloDlg : public wxDialog, public RenameView {
   void SetEditText(int id, const std::string& text);
   void CenterStatusText();
   void ShowOverlay(bool show);
+  // While a long Run shows its progress the window takes no input but Esc:
+  // its controls are disabled and given back as they were afterwards.
+  void EnterBusy();
+  void LeaveBusy();
+  // Serves the window (painting, and Esc) while a long Run goes on.
+  void ServeWindow();
   void OnButton(wxCommandEvent& event);
+  void OnPreviewTimer(wxTimerEvent& event);
   void OnCharHook(wxKeyEvent& event);
   void OnContextMenu(wxContextMenuEvent& event);
   void OnClose(wxCloseEvent& event);
@@ -115,6 +126,18 @@ class CTarvelloDlg : public wxDialog, public RenameView {
   };
   std::map<int, EditBytes> m_editTexts;
   wxRect m_statusArea;
+
+  // A workflow step is under way (a question of its may be open): the
+  // preview timer waits.
+  bool m_inStep = false;
+  // A long Run shows its progress.
+  bool m_busy = false;
+  bool m_stopRequested = false;
+  std::map<wxWindow*, bool> m_enabledBeforeBusy;
+  wxWindow* m_focusBeforeBusy = nullptr;
+  bool m_undoEnabled = false;
+  // Looks now and then whether the searched folder changed under a proposal.
+  wxTimer m_previewTimer;
 
   wxDECLARE_EVENT_TABLE();
 };

@@ -44,6 +44,9 @@ class Folder {
   // (a link to a folder counts as one), in the order the system yields them.
   // Hidden files and other links are listed. Nothing is sorted.
   virtual Error List(const std::function<void(std::string name)>& onFile);
+  // Every name in the folder but "." and "..", folders too: the names a
+  // rename may not take.
+  virtual Error ListAllNames(const std::function<void(std::string name)>& onName);
 
   // Renames `from` to `to` inside this folder. An existing `to` is never
   // replaced (kExists), also when it is `from` itself, another link to the

@@ -61,9 +61,11 @@ bool FlagUnsupported(int error) {
 
 }  // namespace
 
-Error Folder::List(const std::function<void(std::string name)>& onFile) {
-  if (!isOpen()) return openError_;
-  const int fd = dup(handle_->fd);
+namespace {
+
+// Calls onEntry with every entry but "." and ".." of the open folder.
+Error ForEachEntry(int folderFd, const std::function<void(const struct dirent*)>& onEntry) {
+  const int fd = dup(folderFd);
   if (fd < 0) return ErrorFromErrno(errno);
   DIR* dir = fdopendir(fd);
   if (dir == nullptr) {
@@ -82,11 +84,26 @@ Error Folder::List(const std::function<void(std::string name)>& onFile) {
     }
     const char* name = entry->d_name;
     if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
-    if (IsFolderEntry(handle_->fd, entry)) continue;
-    onFile(std::string(name));
+    onEntry(entry);
   }
   closedir(dir);
   return ErrorFromErrno(error);
+}
+
+}  // namespace
+
+Error Folder::List(const std::function<void(std::string name)>& onFile) {
+  if (!isOpen()) return openError_;
+  const int fd = handle_->fd;
+  return ForEachEntry(fd, [&](const struct dirent* entry) {
+    if (!IsFolderEntry(fd, entry)) onFile(std::string(entry->d_name));
+  });
+}
+
+Error Folder::ListAllNames(const std::function<void(std::string name)>& onName) {
+  if (!isOpen()) return openError_;
+  return ForEachEntry(handle_->fd,
+                      [&](const struct dirent* entry) { onName(std::string(entry->d_name)); });
 }
 
 Error Folder::AtomicRenameNoReplace(const std::string& from, const std::string& to) {

@@ -83,11 +83,27 @@ std::string FailureWords(const RowFailure& failure) {
   return failure.error.words.empty() ? std::string("failed") : failure.error.words;
 }
 
+std::string ForecastWords(RowForecast forecast) {
+  switch (forecast) {
+    case RowForecast::kFine: return "";
+    case RowForecast::kSameName: return "keeps its name: nothing to do";
+    case RowForecast::kTaken: return "will fail: the new name is taken";
+    case RowForecast::kEmptyName: return "will fail: the new name is empty";
+    case RowForecast::kLosesText: return "loses part of its name: the first five characters are no number";
+  }
+  return "";
+}
+
+bool ForecastFails(RowForecast forecast) {
+  return forecast == RowForecast::kTaken || forecast == RowForecast::kEmptyName;
+}
+
 void RenameJob::SetFilter(const std::string& filter) { filter_ = platform::UpperBytes(filter); }
 
 void RenameJob::Clear() {
   std::deque<RenameRow>().swap(rows_);  // gives the memory back
   proposed_ = false;
+  std::vector<RowForecast>().swap(forecast_);
 }
 
 bool RenameJob::Matches(const std::string& name) const {
@@ -110,6 +126,13 @@ void RenameJob::AddRow(std::string oldName) {
   rows_.push_back(RenameRow{std::move(oldName), std::string()});
 }
 
+void RenameJob::LoadProposal(std::deque<RenameRow> rows) {
+  rows_ = std::move(rows);
+  forecast_.clear();
+  proposed_ = true;
+  proposedMethod_ = RenameMethod::kNone;
+}
+
 ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& random) {
   if (method != RenameMethod::kAdd && method != RenameMethod::kReplace &&
       method != RenameMethod::kDelete) {
@@ -120,6 +143,7 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
   if (numbered && count > kMaxNumberedFiles) return ProposeRefusal::kTooManyFiles;
 
   proposed_ = false;
+  forecast_.clear();
   if (numbered) {
     usedNumbers_.resize(kNumberTableSize);
     std::fill(usedNumbers_.begin(), usedNumbers_.begin() + static_cast<std::ptrdiff_t>(count) + 1, 0);
@@ -141,7 +165,122 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
     }
   }
   proposed_ = true;
+  proposedMethod_ = method;
   return ProposeRefusal::kNone;
+}
+
+namespace {
+
+// The names in a folder, from one pass over it, found by their bytes or by
+// their letters whatever the case.
+class PresentNames {
+ public:
+  explicit PresentNames(platform::Folder& folder) {
+    listed_ = !folder.ListAllNames([this](std::string name) { names_.push_back(std::move(name)); })
+                   .failed();
+    std::size_t capacity = 16;
+    while (capacity < 2 * names_.size()) capacity *= 2;
+    slots_.assign(capacity, kEmpty);
+    mask_ = capacity - 1;
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      std::size_t slot = FoldedHash(names_[i]) & mask_;
+      while (slots_[slot] != kEmpty) slot = (slot + 1) & mask_;
+      slots_[slot] = i;
+    }
+  }
+  bool listed() const { return listed_; }
+  enum class Match { kNone, kExact, kOtherCase };
+  Match Find(const std::string& name) const {
+    Match best = Match::kNone;
+    for (std::size_t slot = FoldedHash(name) & mask_; slots_[slot] != kEmpty; slot = (slot + 1) & mask_) {
+      const std::string& present = names_[slots_[slot]];
+      if (present == name) return Match::kExact;
+      if (platform::EqualsNoCase(present, name)) best = Match::kOtherCase;
+    }
+    return best;
+  }
+
+ private:
+  static constexpr std::size_t kEmpty = static_cast<std::size_t>(-1);
+  static std::uint64_t FoldedHash(const std::string& name) {
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the upper-cased bytes
+    for (char c : name) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    return hash;
+  }
+  std::vector<std::string> names_;
+  std::vector<std::size_t> slots_;
+  std::size_t mask_ = 0;
+  bool listed_ = false;
+};
+
+// Whether a name starts with a number prefix "dddd_" as Add writes it.
+bool HasNumberPrefix(const std::string& name) {
+  if (name.size() < RenameJob::kPrefixLength) return false;
+  for (std::size_t i = 0; i + 1 < RenameJob::kPrefixLength; ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+  }
+  return name[RenameJob::kPrefixLength - 1] == '_';
+}
+
+}  // namespace
+
+void RenameJob::Preview(platform::Folder& folder) {
+  const std::size_t total = newCount();
+  forecast_.assign(total, RowForecast::kFine);
+  if (total == 0) return;
+  const NameGroups names = GroupNames(rows_, total);
+  // One pass over the folder tells which names are there. A name there only
+  // in other letters is taken on a file system that ignores case and free
+  // on one that does not: the folder itself is asked about those.
+  const PresentNames present(folder);
+  const auto isPresent = [&](const std::string& name) {
+    switch (present.Find(name)) {
+      case PresentNames::Match::kExact: return true;
+      case PresentNames::Match::kOtherCase: return folder.Has(name) == platform::Presence::kPresent;
+      case PresentNames::Match::kNone: break;
+    }
+    // A folder that could not be listed is asked name by name.
+    return !present.listed() && folder.Has(name) == platform::Presence::kPresent;
+  };
+  // What the Run will have made of each proposed name by the time it gets
+  // to a row: not looked at yet, there, or free.
+  enum class State : std::uint8_t { kUnknown, kPresent, kAbsent };
+  std::vector<State> state(names.groups, State::kUnknown);
+  const bool cuts = proposedMethod_ == RenameMethod::kReplace || proposedMethod_ == RenameMethod::kDelete;
+  for (std::size_t row = 0; row < total; ++row) {
+    const RenameRow& r = rows_[row];
+    RowForecast forecast = RowForecast::kFine;
+    if (r.newName == r.oldName) {
+      forecast = RowForecast::kSameName;
+    } else if (r.newName.empty()) {
+      forecast = RowForecast::kEmptyName;
+    } else {
+      State& target = state[names.groupOfNew[row]];
+      if (target == State::kUnknown) target = isPresent(r.newName) ? State::kPresent : State::kAbsent;
+      if (target == State::kPresent) {
+        forecast = RowForecast::kTaken;
+      } else {
+        target = State::kPresent;
+        if (names.groupOfOld[row] != kNoGroup) state[names.groupOfOld[row]] = State::kAbsent;
+      }
+    }
+    if (forecast == RowForecast::kFine && cuts && !HasNumberPrefix(r.oldName)) {
+      forecast = RowForecast::kLosesText;
+    }
+    forecast_[row] = forecast;
+  }
+}
+
+ForecastCounts RenameJob::forecastCounts() const {
+  ForecastCounts counts;
+  for (const RowForecast forecast : forecast_) {
+    if (ForecastFails(forecast)) ++counts.willFail;
+    if (forecast == RowForecast::kLosesText) ++counts.losesText;
+  }
+  return counts;
 }
 
 RunResult RenameJob::Run(platform::Folder& folder, RunObserver* observer) const {

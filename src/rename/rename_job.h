@@ -48,6 +48,25 @@ struct RunResult {
 // The words that say why a row was not renamed.
 std::string FailureWords(const RowFailure& failure);
 
+// What a Run is expected to do with a row, against the folder as it is.
+enum class RowForecast : std::uint8_t {
+  kFine,
+  kSameName,   // the proposal is the old name: nothing to do
+  kTaken,      // will fail: the new name is taken by a file that stays
+  kEmptyName,  // will fail: the new name is empty
+  kLosesText,  // Replace or Delete cuts five bytes that are not a number
+               // prefix "dddd_": the file loses part of its real name
+};
+
+// The words that say what a forecast means, for a row's tip.
+std::string ForecastWords(RowForecast forecast);
+bool ForecastFails(RowForecast forecast);
+
+struct ForecastCounts {
+  std::size_t willFail = 0;
+  std::size_t losesText = 0;
+};
+
 // Why a proposal was not made.
 enum class ProposeRefusal { kNone, kNoMethod, kTooManyFiles };
 
@@ -92,11 +111,25 @@ class RenameJob {
                        const std::function<void(std::string name)>& onMatch) const;
   // Appends a row to the Old list.
   void AddRow(std::string oldName);
+  // Rows whose new names are given already (an Undo's): the job becomes a
+  // proposal of them.
+  void LoadProposal(std::deque<RenameRow> rows);
 
   // Proposes a new name for every row: a random permutation of 1 to the row
   // count for Add and Replace, drawn by rejection from `random`. A refusal
   // changes nothing.
   ProposeRefusal Propose(RenameMethod method, platform::RandomSource& random);
+
+  // Predicts every row's outcome against the folder as it is now, as the
+  // Run will go: row by row, so that a name an earlier row frees is free and
+  // a name an earlier row takes is taken. One pass over the folder, and a
+  // lookup only for a name that is there in other letters.
+  void Preview(platform::Folder& folder);
+  // The row's forecast; kFine before a preview.
+  RowForecast forecast(std::size_t row) const {
+    return row < forecast_.size() ? forecast_[row] : RowForecast::kFine;
+  }
+  ForecastCounts forecastCounts() const;
 
   // Renames every row inside `folder`, in row order, never replacing a file.
   RunResult Run(platform::Folder& folder, RunObserver* observer) const;
@@ -108,5 +141,7 @@ class RenameJob {
   // A deque: growing never moves the rows already there.
   std::deque<RenameRow> rows_;
   bool proposed_ = false;
+  RenameMethod proposedMethod_ = RenameMethod::kNone;
+  std::vector<RowForecast> forecast_;
   std::vector<std::int32_t> usedNumbers_;
 };

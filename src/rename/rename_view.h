@@ -36,6 +36,15 @@ class RenameView {
   virtual void ShowBusy(const std::string& text) = 0;
   virtual void HideBusy() = 0;
 
+  // A long Run or Undo: the progress text over the lists, painted before
+  // this returns, at most ten times a second. While it shows, the window
+  // takes no input but Esc, which asks for a stop. Returns false once a stop
+  // was asked for. HideBusy ends it.
+  virtual bool ShowProgress(const std::string& text) = 0;
+
+  // Undo of the last Run is possible, or not.
+  virtual void EnableUndo(bool enable) = 0;
+
   // A Yes/No question with a caption; true for Yes.
   virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
   // A message with an OK button, captioned with the program's title.

@@ -7,10 +7,17 @@ namespace {
 constexpr std::size_t kReportedRows = 12;
 }  // namespace
 
-std::string RunStatusText(const RunResult& result) {
-  if (result.failures.empty()) return "COMPLETE!!";
-  return std::to_string(result.failures.size()) + " of " +
-         std::to_string(result.outcomes.size()) + " failed";
+std::string RunStatusText(const RunResult& result, const std::string& done) {
+  const std::string total = std::to_string(result.outcomes.size());
+  if (result.stopped) {
+    std::size_t renamed = 0;
+    for (const RowOutcome outcome : result.outcomes) {
+      if (outcome == RowOutcome::kRenamed || outcome == RowOutcome::kSameName) ++renamed;
+    }
+    return "stopped: " + std::to_string(renamed) + " of " + total + " renamed";
+  }
+  if (result.failures.empty()) return done;
+  return std::to_string(result.failures.size()) + " of " + total + " failed";
 }
 
 std::string RunFailureReport(const RenameJob& job, const RunResult& result) {

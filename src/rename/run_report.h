@@ -6,8 +6,9 @@
 
 #include <string>
 
-// "COMPLETE!!" when every row was renamed, "N of M failed" otherwise.
-std::string RunStatusText(const RunResult& result);
+// `done` ("COMPLETE!!") when every row was renamed, "N of M failed" when
+// some failed, "stopped: N of M renamed" when the user stopped the Run.
+std::string RunStatusText(const RunResult& result, const std::string& done);
 
 // The message naming the rows that failed, "old  ->  new: why", the first
 // dozen of them and a count of the rest; empty when none failed.

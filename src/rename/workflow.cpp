@@ -1,6 +1,9 @@
 #include "rename/workflow.h"
 
 #include "platform/exepath.h"
+#include "platform/file.h"
+#include "platform/path.h"
+#include "rename/journal.h"
 #include "rename/run_report.h"
 #include "settings/settings_path.h"
 
@@ -9,6 +12,10 @@
 namespace {
 const char kSection[] = "Config";
 constexpr int kSearchPauseMs = 500;
+// A Run shows its progress once it has lasted this long, and then repaints
+// it at most this often.
+constexpr std::int64_t kProgressDelayMs = 500;
+constexpr std::int64_t kProgressIntervalMs = 100;
 
 template <class T, class Default>
 std::unique_ptr<T> OwnUnless(T* given) {
@@ -20,11 +27,39 @@ RenameWorkflow::RenameWorkflow(RenameView& view, WorkflowServices services)
     : view_(view),
       ownRandom_(OwnUnless<platform::RandomSource, platform::ClockRandom>(services.random)),
       ownPauser_(OwnUnless<platform::Pauser, platform::SleepPauser>(services.pauser)),
+      ownClock_(OwnUnless<platform::Clock, platform::SteadyClock>(services.clock)),
       random_(services.random != nullptr ? *services.random : *ownRandom_),
       pauser_(services.pauser != nullptr ? *services.pauser : *ownPauser_),
+      clock_(services.clock != nullptr ? *services.clock : *ownClock_),
       openFolder_(services.openFolder ? std::move(services.openFolder)
                                       : platform::FolderOpener(platform::OpenSystemFolder)),
       executablePath_(std::move(services.executablePath)) {}
+
+RenameWorkflow::~RenameWorkflow() = default;
+
+// Shows a long Run's progress and passes on the user's request to stop.
+class RenameWorkflow::Progress : public RunObserver {
+ public:
+  Progress(RenameView& view, platform::Clock& clock)
+      : view_(view), clock_(clock), start_(clock.NowMs()) {}
+  bool Continue(std::size_t done, std::size_t total) override {
+    const std::int64_t now = clock_.NowMs();
+    if (!shown_ && now - start_ < kProgressDelayMs) return true;
+    if (shown_ && now - lastShown_ < kProgressIntervalMs && done < total) return true;
+    shown_ = true;
+    lastShown_ = now;
+    return view_.ShowProgress("renaming... " + std::to_string(done) + " / " +
+                              std::to_string(total));
+  }
+  bool shown() const { return shown_; }
+
+ private:
+  RenameView& view_;
+  platform::Clock& clock_;
+  std::int64_t start_;
+  std::int64_t lastShown_ = 0;
+  bool shown_ = false;
+};
 
 void RenameWorkflow::InitRenameState() {
   random_.SeedFromClock();
@@ -39,6 +74,12 @@ void RenameWorkflow::InitRenameState() {
   CheckMethod(job_.method());
   EnableActions(false, false);
   view_.SetStatus("");
+  // A journal left by an earlier Run, even one cut short, can be undone.
+  std::string journal;
+  Journal parsed;
+  std::string problem;
+  SetUndoAvailable(!journalPath_.empty() && !platform::ReadWholeFile(journalPath_, &journal).failed() &&
+                   !(ParseJournal(journal, &parsed, &problem) && parsed.spent));
 }
 
 void RenameWorkflow::LoadSettings() {
@@ -49,6 +90,7 @@ void RenameWorkflow::LoadSettings() {
     const SettingsLocation location = SettingsLocationFor(*executablePath_);
     settings_.SetPath(location.folder);
     settings_.SetFileName(location.fileName);
+    journalPath_ = platform::JoinPath(location.folder, location.journalName);
   }
   settings_.SetSection(kSection);
   storedFolder_ = settings_.GetString("Folder", "");
@@ -66,6 +108,7 @@ void RenameWorkflow::CheckMethod(RenameMethod method) { view_.SetCheckedMethod(m
 void RenameWorkflow::EnableActions(bool random, bool run) { view_.SetActionsEnabled(random, run); }
 
 void RenameWorkflow::OnSearch() {
+  watch_.reset();
   view_.SetStatus("");
   EnableActions(false, false);
   job_.Clear();
@@ -120,9 +163,32 @@ bool RenameWorkflow::GenerateNewNames(RenameMethod method) {
     case ProposeRefusal::kNone:
       break;
   }
+  // The marks of what Run will do, kept up to date while the proposal shows.
+  watch_ = std::make_unique<platform::FolderWatch>(job_.folder());
+  const std::unique_ptr<platform::Folder> folder = OpenFolder(job_.folder());
+  UpdatePreview(*folder);
   view_.RowsChanged();
   EnableActions(true, true);
   return true;
+}
+
+void RenameWorkflow::UpdatePreview(platform::Folder& folder) {
+  job_.Preview(folder);
+  const ForecastCounts counts = job_.forecastCounts();
+  std::string status;
+  if (counts.willFail > 0) status = std::to_string(counts.willFail) + " will fail";
+  if (counts.losesText > 0) {
+    if (!status.empty()) status += ", ";
+    status += std::to_string(counts.losesText) + " lose text";
+  }
+  view_.SetStatus(status);
+}
+
+void RenameWorkflow::RefreshPreview() {
+  if (!watch_ || !watch_->Changed()) return;
+  const std::unique_ptr<platform::Folder> folder = OpenFolder(job_.folder());
+  UpdatePreview(*folder);
+  view_.RowsChanged();
 }
 
 void RenameWorkflow::OnRun() { RenameAll(true); }
@@ -133,16 +199,107 @@ void RenameWorkflow::RenameAll(bool confirm) {
     return;
   }
   if (confirm && !view_.AskYesNo("파일 이름을 바꾸시겠습니까?", "확인")) return;
+  watch_.reset();
 
-  // The folder of the last Search; every rename happens inside it.
+  // The folder of the last Search; every rename happens inside it. The
+  // journal goes to the disk first, so that even a Run cut short can be
+  // undone.
   const std::unique_ptr<platform::Folder> folder = OpenFolder(job_.folder());
-  const RunResult result = job_.Run(*folder, nullptr);
+  const bool journaled =
+      !journalPath_.empty() &&
+      !platform::ReplaceFile(journalPath_, JournalStart(job_.folder(), job_)).failed();
+  const RunResult result = RunWithProgress(job_, *folder);
+  if (journaled) platform::AppendToFile(journalPath_, JournalResult(result));
 
-  view_.SetStatus(RunStatusText(result));
+  view_.SetStatus(RunStatusText(result, "COMPLETE!!"));
   EnableActions(false, false);
   settings_.SetSection(kSection);
   settings_.WriteInt("Method", StoredMethod(job_.method()));
+  if (journaled) SetUndoAvailable(true);
   if (!result.failures.empty()) view_.ShowMessage(RunFailureReport(job_, result));
+}
+
+RunResult RenameWorkflow::RunWithProgress(const RenameJob& job, platform::Folder& folder) {
+  Progress progress(view_, clock_);
+  RunResult result = job.Run(folder, &progress);
+  if (progress.shown()) view_.HideBusy();
+  return result;
+}
+
+void RenameWorkflow::OnUndo() {
+  if (!undoAvailable_) return;
+  std::string text;
+  const platform::Error read = platform::ReadWholeFile(journalPath_, &text);
+  if (read.code == platform::ErrorCode::kNotFound) {
+    SetUndoAvailable(false);
+    view_.ShowMessage("There is no Run to undo.");
+    return;
+  }
+  Journal journal;
+  std::string problem;
+  if (read.failed()) {
+    view_.ShowMessage("The journal of the last Run cannot be read (" + read.words +
+                      ").\n\nNothing was changed.");
+    return;
+  }
+  if (!ParseJournal(text, &journal, &problem)) {
+    view_.ShowMessage("The journal of the last Run cannot be used: " + problem +
+                      ".\n\nNothing was changed.");
+    return;
+  }
+  if (journal.spent) {
+    SetUndoAvailable(false);
+    view_.ShowMessage("There is no Run to undo.");
+    return;
+  }
+  const std::unique_ptr<platform::Folder> folder = OpenFolder(journal.folder);
+  if (!folder->isOpen()) {
+    view_.ShowMessage("The folder of the last Run cannot be opened (" +
+                      folder->openError().words + "):\n" + journal.folder +
+                      "\n\nNothing was changed.");
+    return;
+  }
+
+  // Backwards, each file from its new name to its old one. A Run that was
+  // cut short left no record of what it did: rows whose new name is not
+  // there while their old name is were never renamed.
+  std::deque<RenameRow> rows;
+  for (std::size_t i = journal.rows.size(); i-- > 0;) {
+    const RenameRow& row = journal.rows[i];
+    if (row.oldName == row.newName || row.newName.empty()) continue;
+    if (journal.finished) {
+      if (!journal.renamed[i]) continue;
+    } else if (folder->Has(row.newName) == platform::Presence::kAbsent &&
+               folder->Has(row.oldName) == platform::Presence::kPresent) {
+      continue;
+    }
+    rows.push_back(RenameRow{row.newName, row.oldName});
+  }
+  const std::size_t count = rows.size();
+  if (!view_.AskYesNo("Undo the last Run?\n\n" + std::to_string(count) +
+                          (count == 1 ? " file in\n" : " files in\n") + journal.folder +
+                          "\nget back the names they had.",
+                      "Undo")) {
+    return;
+  }
+  watch_.reset();
+  RenameJob undo;
+  undo.SetFolder(journal.folder);
+  undo.LoadProposal(std::move(rows));
+  const RunResult result = RunWithProgress(undo, *folder);
+  view_.SetStatus(RunStatusText(result, "UNDONE"));
+  EnableActions(false, false);
+  // The journal is spent: what could not go back is reported, not retried.
+  if (platform::RemoveFile(journalPath_).failed()) {
+    platform::AppendToFile(journalPath_, JournalSpent());
+  }
+  SetUndoAvailable(false);
+  if (!result.failures.empty()) view_.ShowMessage(RunFailureReport(undo, result));
+}
+
+void RenameWorkflow::SetUndoAvailable(bool available) {
+  undoAvailable_ = available;
+  view_.EnableUndo(available);
 }
 
 void RenameWorkflow::OnExpress() {

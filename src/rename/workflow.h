@@ -1,9 +1,11 @@
 // The rename workflow of the main window: start-up, Search, Random, Run and
-// Express, over one RenameJob, told to a RenameView. A window owns one of
-// these by value and routes its buttons here.
+// Express, over one RenameJob, told to a RenameView; and around them the
+// preview of what Run will do, the journal of the last Run and its Undo. A
+// window owns one of these by value and routes its buttons here.
 #pragma once
 
 #include "platform/folder.h"
+#include "platform/folder_watch.h"
 #include "platform/pause.h"
 #include "platform/random.h"
 #include "rename/rename_job.h"
@@ -15,8 +17,8 @@
 #include <optional>
 #include <string>
 
-// Where the workflow takes its random numbers, pauses, folders and settings
-// file from. What is left empty is the real thing.
+// Where the workflow takes its random numbers, pauses, time, folders and
+// settings file from. What is left empty is the real thing.
 struct WorkflowServices {
   platform::RandomSource* random = nullptr;
   platform::Pauser* pauser = nullptr;
@@ -24,11 +26,13 @@ struct WorkflowServices {
   // The program's own path, beside which the settings file lies; unset: the
   // running program's; empty: unknown, and there is no settings file.
   std::optional<std::string> executablePath;
+  platform::Clock* clock = nullptr;
 };
 
 class RenameWorkflow {
  public:
   explicit RenameWorkflow(RenameView& view, WorkflowServices services = {});
+  ~RenameWorkflow();
   RenameWorkflow(const RenameWorkflow&) = delete;
   RenameWorkflow& operator=(const RenameWorkflow&) = delete;
 
@@ -49,8 +53,9 @@ class RenameWorkflow {
   // Appends a row to the Old list.
   void AddOldEntry(std::string name);
 
-  // Random: proposes new names by the checked method. True when the New list
-  // was filled.
+  // Random: proposes new names by the checked method, and marks the rows
+  // that will fail or lose part of their name. True when the New list was
+  // filled.
   bool OnRandom();
   bool GenerateNewNames(RenameMethod method);
 
@@ -60,17 +65,35 @@ class RenameWorkflow {
   void RenameAll(bool confirm);
   void OnExpress();
 
+  // Gives the files of the last Run their old names back, after a question.
+  void OnUndo();
+  bool UndoAvailable() const { return undoAvailable_; }
+
+  // Called now and then by the window: when the searched folder changed
+  // since the proposal, the marks are worked out again.
+  void RefreshPreview();
+
   const RenameJob& job() const { return job_; }
   const CIniSettings& settings() const { return settings_; }
+  // The journal of the last Run; empty when there is no settings folder.
+  const std::string& journalPath() const { return journalPath_; }
 
  private:
+  class Progress;
+
   std::unique_ptr<platform::Folder> OpenFolder(const std::string& path);
+  void UpdatePreview(platform::Folder& folder);
+  RunResult RunWithProgress(const RenameJob& job, platform::Folder& folder);
+  void ShowOutcome(const RenameJob& job, const RunResult& result, const char* doneText);
+  void SetUndoAvailable(bool available);
 
   RenameView& view_;
   std::unique_ptr<platform::RandomSource> ownRandom_;
   std::unique_ptr<platform::Pauser> ownPauser_;
+  std::unique_ptr<platform::Clock> ownClock_;
   platform::RandomSource& random_;
   platform::Pauser& pauser_;
+  platform::Clock& clock_;
   platform::FolderOpener openFolder_;
   std::optional<std::string> executablePath_;
 
@@ -79,4 +102,9 @@ class RenameWorkflow {
   std::string storedFolder_;
   std::string storedExtension_;
   int storedMethod_ = -1;
+
+  std::string journalPath_;
+  bool undoAvailable_ = false;
+  // Watches the searched folder while a proposal is on screen.
+  std::unique_ptr<platform::FolderWatch> watch_;
 };

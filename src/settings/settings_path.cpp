@@ -10,5 +10,6 @@ SettingsLocation SettingsLocationFor(const std::string& executablePath) {
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.erase(dot);
   location.fileName = name + ".ini";
+  location.journalName = name + ".journal";
   return location;
 }

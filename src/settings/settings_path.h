@@ -6,6 +6,7 @@
 struct SettingsLocation {
   std::string folder;    // the executable's folder, without a trailing separator
   std::string fileName;  // the executable's name without its last extension, plus ".ini"
+  std::string journalName;  // the same name with ".journal": the last Run, for Undo
 };
 
 // "/opt/t/my.tool" gives {"/opt/t", "my.ini"}; "/opt/t/tarvello" gives

@@ -76,7 +76,7 @@ int RunModal(wxDialog& dialog, const std::function<void()>& during, int millisec
   return code;
 }
 
-DialogFixture::DialogFixture() {
+DialogFixture::DialogFixture(platform::FolderOpener openFolder) {
   music = root / "music";
   ini = root / "tarvello.ini";
   testing_support::MakeDir(music);
@@ -84,6 +84,7 @@ DialogFixture::DialogFixture() {
   options.services.random = &random;
   options.services.pauser = &pauser;
   options.services.executablePath = root / "tarvello";
+  options.services.openFolder = std::move(openFolder);
   options.folderPicker = [this](wxWindow*, std::string* path) {
     ++pickerCalls;
     if (pickerAnswers) *path = pickerPath;

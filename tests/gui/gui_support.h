@@ -38,7 +38,8 @@ int RunModal(wxDialog& dialog, const std::function<void()>& during, int millisec
 // A dialog with its settings file in a temporary folder, no pauses, a fixed
 // random sequence and a scripted folder picker.
 struct DialogFixture {
-  DialogFixture();
+  // openFolder: where the workflow's folders come from; empty: the system's.
+  explicit DialogFixture(platform::FolderOpener openFolder = {});
   ~DialogFixture();
   std::string IniText() const;
 

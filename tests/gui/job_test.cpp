@@ -116,13 +116,15 @@ TEST_F(Job, AnsweredNoNothingChanges) {
   Click(Control(IDC_DELETE));
   Click(Control(IDC_RANDOM));
   const std::string ini = IniText();
+  // Delete leaves both names empty: the status line says Run will fail.
+  EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "2 will fail");
   ShownDialog question;
   wxTEST_DIALOG(Click(Control(IDC_RUN)), ExpectMessage(wxID_NO, &question));
   EXPECT_EQ(question.count, 1);
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"a.mp3", "b.mp3", "c.txt"}));
   EXPECT_EQ(IniText(), ini);
   EXPECT_TRUE(Control(IDC_RUN)->IsEnabled());
-  EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "");
+  EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "2 will fail");
 }
 
 TEST_F(Job, RandomWithoutAMethodTellsSoInTheProgramsBox) {

@@ -27,8 +27,9 @@ struct HeadlessProgram {
   MemoryView view;
   TestRandom random;
   RecordingPauser pauser;
+  FakeClock clock;
   platform::FolderOpener openFolder;
-  WorkflowServices services{&random, &pauser, openFolder, root / "tarvello"};
+  WorkflowServices services{&random, &pauser, openFolder, root / "tarvello", &clock};
   RenameWorkflow workflow{view, services};
 };
 

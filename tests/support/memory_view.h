@@ -39,6 +39,12 @@ class MemoryView : public RenameView {
     busyShown = false;
     busyLog.push_back("hide");
   }
+  bool ShowProgress(const std::string& text) override {
+    busyShown = true;
+    progress.push_back(text);
+    return stopAfter < 0 || static_cast<int>(progress.size()) < stopAfter;
+  }
+  void EnableUndo(bool enable) override { undoEnabled = enable; }
   bool AskYesNo(const std::string& text, const std::string& caption) override {
     questions.push_back({text, caption});
     if (answers.empty()) return true;
@@ -57,6 +63,9 @@ class MemoryView : public RenameView {
   std::string status = "<unset>";
   bool busyShown = true;
   std::vector<std::string> busyLog;  // "show:text" and "hide", in order
+  std::vector<std::string> progress; // every progress text shown
+  int stopAfter = -1;                // Esc after that many progress texts; -1: never
+  bool undoEnabled = false;
   std::deque<bool> answers;          // the next answers to AskYesNo
   std::vector<Question> questions;   // every question asked
   std::vector<std::string> messages; // every OK message shown

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/folder.h"
+#include "test_support.h"
 
 namespace testing_support {
 
@@ -15,6 +16,22 @@ class FallbackFolder : public platform::Folder {
   platform::Error AtomicRenameNoReplace(const std::string&, const std::string&) override {
     return platform::MakeError(platform::ErrorCode::kUnsupported);
   }
+};
+
+// A folder on a slow disk: every rename takes `delayMs` of the clock's time
+// (a fake clock: the test does not sleep).
+class SlowFolder : public platform::Folder {
+ public:
+  SlowFolder(const std::string& path, FakeClock& clock, int delayMs)
+      : platform::Folder(path), clock_(clock), delayMs_(delayMs) {}
+  platform::Error RenameNoReplace(const std::string& from, const std::string& to) override {
+    clock_.now += delayMs_;
+    return platform::Folder::RenameNoReplace(from, to);
+  }
+
+ private:
+  FakeClock& clock_;
+  int delayMs_;
 };
 
 // The system's folders, or fallback ones.

@@ -65,6 +65,13 @@ class TestRandom : public platform::RandomSource {
   platform::ClockRandom generator_{kSeed};
 };
 
+// A clock that moves only when told.
+class FakeClock : public platform::Clock {
+ public:
+  std::int64_t NowMs() override { return now; }
+  std::int64_t now = 1000;
+};
+
 class RecordingPauser : public platform::Pauser {
  public:
   void Pause(int milliseconds) override { pauses.push_back(milliseconds); }

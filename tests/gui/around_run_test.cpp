@@ -1,0 +1,177 @@
+// The window around Run: marked rows, Undo from the menu and from the
+// keyboard, and a long Run that shows its progress and stops on Esc.
+#include "gui_support.h"
+#include "expectations.h"
+
+#include "dialog/name_list.h"
+#include "dialog/overlay.h"
+#include "resource.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+#include <wx/menu.h>
+#include <wx/timer.h>
+
+using namespace gui_support;
+using testing_support::ListNames;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+namespace {
+
+// A slow disk: every rename waits a while first.
+class WaitingFolder : public platform::Folder {
+ public:
+  using platform::Folder::Folder;
+  platform::Error RenameNoReplace(const std::string& from, const std::string& to) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    return platform::Folder::RenameNoReplace(from, to);
+  }
+};
+
+class AroundRunWindow : public ::testing::Test, protected DialogFixture {
+ protected:
+  explicit AroundRunWindow(platform::FolderOpener opener = {}) : DialogFixture(std::move(opener)) {
+    dialog->Show();
+    Activate(dialog.get());
+  }
+  CTarvelloDlg& dlg() { return *dialog; }
+  wxWindow* Control(int id) { return dlg().FindWindow(id); }
+  void Files(const std::vector<std::string>& names) {
+    for (const std::string& name : names) WriteFile(music + "/" + name, name);
+  }
+  void SearchAndPropose(RenameMethod method) {
+    dlg().SetFolderText(music);
+    Click(Control(IDC_SEARCH));
+    dlg().SetCheckedMethod(method);
+    Click(Control(IDC_RANDOM));
+  }
+  void RunAnsweredYes() {
+    ShownDialog question;
+    wxTEST_DIALOG(Click(Control(IDC_RUN)), ExpectMessage(wxID_YES, &question));
+  }
+};
+
+class SlowWindow : public AroundRunWindow {
+ protected:
+  SlowWindow()
+      : AroundRunWindow([](const std::string& path) -> std::unique_ptr<platform::Folder> {
+          return std::make_unique<WaitingFolder>(path);
+        }) {}
+};
+
+}  // namespace
+
+TEST_F(AroundRunWindow, MarkedRowsShowASignAColourAndTheReason) {
+  Files({"0001_song.mp3", "song.mp3", "x.mp3", "0002_tune.mp3"});
+  SearchAndPropose(RenameMethod::kDelete);
+  CNameList* list = dlg().newList();
+  int fails = 0, losesText = 0, plain = 0;
+  for (long row = 0; row < list->GetItemCount(); ++row) {
+    const wxString number = list->GetItemText(row, 0);
+    const wxString tip = list->RowTip(row);
+    if (number.StartsWith(wxString::FromUTF8("\xC3\x97"))) {
+      ++fails;
+      EXPECT_TRUE(tip.StartsWith("will fail")) << tip;
+    } else if (number.StartsWith("!")) {
+      ++losesText;
+      EXPECT_TRUE(tip.StartsWith("loses part of its name")) << tip;
+    } else {
+      ++plain;
+      EXPECT_EQ(tip, "");
+    }
+  }
+  // x.mp3 loses its whole name; song.mp3 loses "song."; 0002_tune.mp3 is
+  // fine; 0001_song.mp3 is fine or taken, as the listing's order has it.
+  EXPECT_GE(fails, 1);
+  EXPECT_EQ(losesText, 1);
+  EXPECT_EQ(fails + plain, 3);
+  EXPECT_NE(Control(IDC_STATUS)->GetLabel().Find("will fail"), wxNOT_FOUND);
+  EXPECT_NE(Control(IDC_STATUS)->GetLabel().Find("1 lose text"), wxNOT_FOUND);
+}
+
+TEST_F(AroundRunWindow, UndoFromTheMenuAndFromTheKeyboard) {
+  const std::vector<std::string> names = {"a.mp3", "b.mp3", "c.mp3"};
+  Files(names);
+  for (const bool fromMenu : {true, false}) {
+    SCOPED_TRACE(fromMenu ? "window menu" : "Ctrl+Z");
+    SearchAndPropose(RenameMethod::kAdd);
+    RunAnsweredYes();
+    ASSERT_NE(ListNames(music), names);
+    std::unique_ptr<wxMenu> menu = dlg().CreateWindowMenu();
+    EXPECT_TRUE(menu->FindItem(wxID_UNDO)->IsEnabled());
+
+    ShownDialog question;
+    if (fromMenu) {
+      wxTimer choose;
+      choose.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        wxUIActionSimulator keys;
+        keys.Char(WXK_UP);  // About
+        keys.Char(WXK_UP);  // Undo last Run
+        keys.Char(WXK_RETURN);
+      });
+      choose.StartOnce(300);
+      Control(IDC_ABOUT)->SetFocus();
+      wxTEST_DIALOG(PressKey(WXK_F10, wxMOD_SHIFT); PumpUntil([&] { return question.count > 0; }),
+                    ExpectMessage(wxID_YES, &question));
+    } else {
+      Control(IDC_SEARCH)->SetFocus();
+      Pump(30);
+      wxTEST_DIALOG(PressKey('Z', wxMOD_CONTROL), ExpectMessage(wxID_YES, &question));
+    }
+    EXPECT_EQ(question.count, 1);
+    EXPECT_EQ(question.title, "Undo");
+    EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "UNDONE");
+    EXPECT_EQ(ListNames(music), names);
+    // Spent: disabled in the menu, and Ctrl+Z does nothing (no dialog).
+    EXPECT_FALSE(dlg().CreateWindowMenu()->FindItem(wxID_UNDO)->IsEnabled());
+    Control(IDC_SEARCH)->SetFocus();
+    PressKey('Z', wxMOD_CONTROL);
+    EXPECT_EQ(ListNames(music), names);
+  }
+}
+
+TEST_F(SlowWindow, ALongRunShowsProgressAndStopsOnEscape) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 150; ++i) names.push_back("t" + std::to_string(1000 + i) + ".mp3");
+  Files(names);
+  SearchAndPropose(RenameMethod::kAdd);
+
+  // While the Run goes on: what the overlay shows, whether Search takes a
+  // click, and Esc after about a second.
+  std::vector<std::string> seen;
+  bool searchEnabledMeanwhile = true;
+  wxTimer watch;
+  watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (dlg().overlay()->IsShown()) seen.push_back(dlg().overlay()->GetLabel().utf8_str().data());
+  });
+  wxTimer stop;
+  stop.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    searchEnabledMeanwhile = Control(IDC_SEARCH)->IsEnabled();
+    wxUIActionSimulator().Char(WXK_ESCAPE);
+  });
+  watch.Start(40);
+  stop.StartOnce(1000);
+  ShownDialog question, report;
+  wxTEST_DIALOG(Click(Control(IDC_RUN)); PumpUntil([&] { return report.count > 0; }, 8000),
+                ExpectMessage(wxID_YES, &question), ExpectMessage(wxID_OK, &report));
+  watch.Stop();
+
+  EXPECT_TRUE(dlg().IsShown()) << "Esc stopped the Run, not the program";
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front().rfind("renaming... ", 0), 0u) << seen.front();
+  EXPECT_NE(seen.front().find(" / 150"), std::string::npos) << seen.front();
+  EXPECT_FALSE(searchEnabledMeanwhile);
+  const wxString status = Control(IDC_STATUS)->GetLabel();
+  EXPECT_TRUE(status.StartsWith("stopped: ")) << status;
+  EXPECT_NE(report.text.find("not renamed: stopped"), std::string::npos);
+  // The window takes input again; Random and Run are done with.
+  EXPECT_TRUE(Control(IDC_SEARCH)->IsEnabled());
+  EXPECT_FALSE(Control(IDC_RUN)->IsEnabled());
+  EXPECT_FALSE(dlg().overlay()->IsShown());
+  std::size_t numbered = 0;
+  for (const std::string& name : ListNames(music)) numbered += name[4] == '_';
+  EXPECT_GT(numbered, 0u);
+  EXPECT_LT(numbered, names.size());
+}
