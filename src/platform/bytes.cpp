@@ -1,6 +1,7 @@
 #include "platform/bytes.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace platform {
 
@@ -112,6 +113,18 @@ std::string DisplayUtf8(const std::string& bytes, bool visibleControls) {
     }
   }
   return out;
+}
+
+std::string ShortenMiddle(const std::string& utf8, std::size_t maxCharacters) {
+  // Where each character starts.
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80) starts.push_back(i);
+  }
+  if (starts.size() <= maxCharacters || maxCharacters < 3) return utf8;
+  const std::size_t tail = (maxCharacters - 1) / 2;
+  const std::size_t head = maxCharacters - 1 - tail;
+  return utf8.substr(0, starts[head]) + "\xE2\x80\xA6" + utf8.substr(starts[starts.size() - tail]);
 }
 
 }  // namespace platform

@@ -30,4 +30,8 @@ bool EqualsNoCase(const std::string& a, const std::string& b);
 // symbols from the U+2400 block, so that a cell never looks empty or breaks.
 std::string DisplayUtf8(const std::string& bytes, bool visibleControls);
 
+// Valid UTF-8 text of at most `maxCharacters` characters: longer text keeps
+// its beginning and its end, the middle replaced by "…" ("LLLL…LLL.mp3").
+std::string ShortenMiddle(const std::string& utf8, std::size_t maxCharacters);
+
 }  // namespace platform

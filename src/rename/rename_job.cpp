@@ -274,6 +274,14 @@ void RenameJob::Preview(platform::Folder& folder) {
   }
 }
 
+bool RenameJob::CutsText() const {
+  if (proposedMethod_ != RenameMethod::kReplace && proposedMethod_ != RenameMethod::kDelete) return false;
+  for (std::size_t row = 0; row < newCount(); ++row) {
+    if (!HasNumberPrefix(rows_[row].oldName)) return true;
+  }
+  return false;
+}
+
 ForecastCounts RenameJob::forecastCounts() const {
   ForecastCounts counts;
   for (const RowForecast forecast : forecast_) {

@@ -130,6 +130,9 @@ class RenameJob {
     return row < forecast_.size() ? forecast_[row] : RowForecast::kFine;
   }
   ForecastCounts forecastCounts() const;
+  // Whether the proposal cuts five bytes that are not a number prefix
+  // "dddd_" from any row (Replace and Delete on names without numbers).
+  bool CutsText() const;
 
   // Renames every row inside `folder`, in row order, never replacing a file.
   RunResult Run(platform::Folder& folder, RunObserver* observer) const;

@@ -5,7 +5,14 @@
 namespace {
 // Failed rows named in the report; the rest are counted.
 constexpr std::size_t kReportedRows = 12;
+// A name in the report is shortened in the middle to this many characters,
+// so that the message fits on the screen.
+constexpr std::size_t kReportedNameLength = 40;
 }  // namespace
+
+std::string ReportedName(const std::string& name) {
+  return platform::ShortenMiddle(platform::DisplayUtf8(name, true), kReportedNameLength);
+}
 
 std::string RunStatusText(const RunResult& result, const std::string& done) {
   const std::string total = std::to_string(result.outcomes.size());
@@ -30,8 +37,8 @@ std::string RunFailureReport(const RenameJob& job, const RunResult& result) {
     if (shown == kReportedRows) break;
     ++shown;
     const RenameRow& row = job.row(failure.row);
-    report += "\n" + platform::DisplayUtf8(row.oldName, true) + "  ->  " +
-              platform::DisplayUtf8(row.newName, true) + ": " + FailureWords(failure);
+    report += "\n" + ReportedName(row.oldName) + "  ->  " + ReportedName(row.newName) + ": " +
+              FailureWords(failure);
   }
   if (shown < result.failures.size()) {
     report += "\n... and " + std::to_string(result.failures.size() - shown) + " more.";

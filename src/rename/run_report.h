@@ -10,6 +10,10 @@
 // some failed, "stopped: N of M renamed" when the user stopped the Run.
 std::string RunStatusText(const RunResult& result, const std::string& done);
 
+// A file name as the report shows it: rendered for the screen and, when
+// long, shortened in the middle ("LLLL…LLL.mp3").
+std::string ReportedName(const std::string& name);
+
 // The message naming the rows that failed, "old  ->  new: why", the first
 // dozen of them and a count of the rest; empty when none failed.
 std::string RunFailureReport(const RenameJob& job, const RunResult& result);

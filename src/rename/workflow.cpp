@@ -1,5 +1,6 @@
 #include "rename/workflow.h"
 
+#include "platform/bytes.h"
 #include "platform/exepath.h"
 #include "platform/file.h"
 #include "platform/path.h"
@@ -16,6 +17,18 @@ constexpr int kSearchPauseMs = 500;
 // it at most this often.
 constexpr std::int64_t kProgressDelayMs = 500;
 constexpr std::int64_t kProgressIntervalMs = 100;
+
+// Why a folder lists nothing, in a few words for the status line.
+std::string FolderProblem(const std::string& folder, const platform::Error& error) {
+  if (folder.empty()) return "no folder chosen";
+  if (folder.find_first_of("\r\n") != std::string::npos) return "line break in the path";
+  switch (error.code) {
+    case platform::ErrorCode::kNotFound: return "folder not found";
+    case platform::ErrorCode::kAccess: return "no access";
+    case platform::ErrorCode::kNotFolder: return "not a folder";
+    default: return error.words;
+  }
+}
 
 template <class T, class Default>
 std::unique_ptr<T> OwnUnless(T* given) {
@@ -91,6 +104,8 @@ void RenameWorkflow::LoadSettings() {
     settings_.SetPath(location.folder);
     settings_.SetFileName(location.fileName);
     journalPath_ = platform::JoinPath(location.folder, location.journalName);
+    ownFolder_ = location.folder;
+    ownNames_ = {platform::SplitPath(*executablePath_).name, location.fileName, location.journalName};
   }
   settings_.SetSection(kSection);
   storedFolder_ = settings_.GetString("Folder", "");
@@ -125,7 +140,7 @@ void RenameWorkflow::OnSearch() {
   view_.ShowBusy("searching...");
   pauser_.Pause(kSearchPauseMs);
 
-  ScanFolder(job_.folder());
+  const platform::Error scanned = ScanFolder(job_.folder());
   view_.RowsChanged();
 
   view_.ShowBusy("done");
@@ -133,12 +148,23 @@ void RenameWorkflow::OnSearch() {
   view_.HideBusy();
 
   if (job_.oldCount() > 0) EnableActions(true, false);
+  // No message box, but a word on why nothing is listed.
+  if (scanned.failed()) view_.SetStatus(FolderProblem(job_.folder(), scanned));
 }
 
-void RenameWorkflow::ScanFolder(const std::string& folder) {
+platform::Error RenameWorkflow::ScanFolder(const std::string& folder) {
   // A folder that cannot be read lists nothing.
   const std::unique_ptr<platform::Folder> opened = OpenFolder(folder);
-  job_.Scan(*opened, [this](std::string name) { AddOldEntry(std::move(name)); });
+  const std::optional<platform::FileId> id = opened->Id();
+  const bool ownFolder = id && !ownFolder_.empty() && id == platform::IdOfPath(ownFolder_);
+  return job_.Scan(*opened, [&](std::string name) {
+    if (ownFolder) {
+      for (const std::string& own : ownNames_) {
+        if (platform::EqualsNoCase(name, own)) return;
+      }
+    }
+    AddOldEntry(std::move(name));
+  });
 }
 
 void RenameWorkflow::AddOldEntry(std::string name) { job_.AddRow(std::move(name)); }
@@ -306,7 +332,14 @@ void RenameWorkflow::OnExpress() {
   if (ReadMethod() != RenameMethod::kReplace) return;
   if (!view_.AskYesNo("sure?\n\n[Search] - [Random] - [Run]", "Replace")) return;
   OnSearch();
-  if (job_.oldCount() != 0 && OnRandom()) RenameAll(false);
+  if (job_.oldCount() == 0 || !OnRandom()) return;
+  // Express re-shuffles a numbered folder. A proposal that would cut real
+  // names stays on screen, marked, for the user to look at and Run.
+  if (job_.CutsText()) {
+    view_.SetStatus("Express stopped: names without numbers");
+    return;
+  }
+  RenameAll(false);
 }
 
 std::unique_ptr<platform::Folder> RenameWorkflow::OpenFolder(const std::string& path) {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Where the workflow takes its random numbers, pauses, time, folders and
 // settings file from. What is left empty is the real thing.
@@ -49,7 +50,9 @@ class RenameWorkflow {
   // Search: lists the matching files of the folder in the box, remembering
   // the folder and the filter in the settings file.
   void OnSearch();
-  void ScanFolder(const std::string& folder);
+  // Lists the folder's matching files, leaving out the program's own files
+  // when it is the program's folder. Returns why the folder could not be read.
+  platform::Error ScanFolder(const std::string& folder);
   // Appends a row to the Old list.
   void AddOldEntry(std::string name);
 
@@ -103,6 +106,10 @@ class RenameWorkflow {
   std::string storedExtension_;
   int storedMethod_ = -1;
 
+  // The program's folder and the names of its own files there (the program,
+  // its settings file, its journal), which Search never lists.
+  std::string ownFolder_;
+  std::vector<std::string> ownNames_;
   std::string journalPath_;
   bool undoAvailable_ = false;
   // Watches the searched folder while a proposal is on screen.

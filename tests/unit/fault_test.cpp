@@ -4,6 +4,7 @@
 #include "rename/workflow.h"
 
 #include "platform/bytes.h"
+#include "rename/run_report.h"
 #include "headless_program.h"
 #include "test_folders.h"
 
@@ -211,8 +212,7 @@ void RunTrial(unsigned seed, bool fallback) {
     const int row = failed[i];
     const std::string& oldName = oldNames[static_cast<std::size_t>(row)];
     const std::string& newName = newNames[static_cast<std::size_t>(row)];
-    const std::string line = platform::DisplayUtf8(oldName, true) + "  ->  " +
-                             platform::DisplayUtf8(newName, true) + ": ";
+    const std::string line = ReportedName(oldName) + "  ->  " + ReportedName(newName) + ": ";
     ASSERT_EQ(report.compare(pos, line.size(), line), 0) << "expected line: " << line << "\n"
                                                          << report;
     const std::size_t end = report.find('\n', pos);

@@ -1,0 +1,127 @@
+// Traps a user falls into: Express on names without numbers, the program's
+// own folder, a report too wide to read, and a folder that lists nothing.
+#include "rename/workflow.h"
+
+#include "headless_program.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using testing_support::ListNames;
+using testing_support::MakeDir;
+using testing_support::ReadFile;
+using testing_support::RunningAsRoot;
+using testing_support::WriteFile;
+
+namespace {
+
+class Traps : public ::testing::Test, protected testing_support::HeadlessProgram {
+ protected:
+  Traps() { workflow.InitRenameState(); }
+  void Files(const std::string& folder, const std::vector<std::string>& names) {
+    for (const std::string& name : names) WriteFile(folder + "/" + name, name);
+  }
+  void Search(const std::string& folder, const std::string& filter = "mp3") {
+    view.folder = folder;
+    view.extension = filter;
+    workflow.OnSearch();
+  }
+};
+
+}  // namespace
+
+TEST_F(Traps, ExpressStopsBeforeCuttingRealNames) {
+  const std::vector<std::string> names = {"0001_a.mp3", "Blue in Green.mp3", "노래.mp3"};
+  Files(music, names);
+  view.folder = music;
+  view.checked = RenameMethod::kReplace;
+  workflow.OnExpress();
+  // Nothing renamed, no Method written; the proposal stays on screen,
+  // marked, and the status line says why.
+  EXPECT_EQ(ListNames(music), (std::vector<std::string>{"0001_a.mp3", "Blue in Green.mp3", "노래.mp3"}));
+  EXPECT_EQ(Ini().find("Method"), std::string::npos);
+  EXPECT_EQ(view.status, "Express stopped: names without numbers");
+  EXPECT_EQ(job().newCount(), 3u);
+  EXPECT_EQ(job().forecastCounts().losesText, 2u);
+  EXPECT_TRUE(view.runEnabled);
+  EXPECT_EQ(view.questions.size(), 1u);
+  // The user may still Run it.
+  workflow.OnRun();
+  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_EQ(ListNames(music).size(), 3u);
+}
+
+TEST_F(Traps, TheProgramsOwnFilesAreNeverListed) {
+  // A portable install on the stick, next to the music.
+  const std::string stick = root / "stick";
+  MakeDir(stick);
+  Files(stick, {"tarvello", "tarvello.ini", "tarvello.journal", "a.mp3", "b.mp3"});
+  services.executablePath = stick + "/tarvello";
+  testing_support::MemoryView portableView;
+  RenameWorkflow portable(portableView, services);
+  portable.InitRenameState();
+  portableView.folder = stick;
+  portableView.extension = "";
+  portable.OnSearch();
+  EXPECT_EQ(testing_support::OldNames(portable.job()).size(), 2u);
+  portableView.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(portable.OnRandom());
+  portable.OnRun();
+  // The program, its settings and its journal keep their names; the
+  // settings file still holds the folder and the filter.
+  const std::vector<std::string> after = ListNames(stick);
+  for (const char* own : {"tarvello", "tarvello.journal"}) {
+    EXPECT_NE(std::find(after.begin(), after.end(), own), after.end()) << own;
+  }
+  EXPECT_NE(ReadFile(stick + "/tarvello.ini").find("Folder=" + stick), std::string::npos);
+
+  // Elsewhere, files of those names are listed like any other.
+  Files(music, {"tarvello", "tarvello.ini"});
+  Search(music, "");
+  EXPECT_EQ(job().oldCount(), 2u);
+}
+
+TEST_F(Traps, TheReportShortensLongNamesInTheMiddle) {
+  const std::string longName = std::string(247, 'L') + "_end.mp3";  // 255 bytes
+  ASSERT_EQ(longName.size(), 255u);
+  Files(music, {longName});
+  Search(music);
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(workflow.OnRandom());  // 260 bytes: too long for the file system
+  workflow.OnRun();
+  ASSERT_EQ(view.messages.size(), 1u);
+  const std::string& report = view.messages[0];
+  const std::string line = report.substr(report.rfind('\n') + 1);
+  EXPECT_NE(line.find("LLL\xE2\x80\xA6"), std::string::npos) << line;
+  EXPECT_NE(line.find("L_end.mp3  ->  "), std::string::npos) << line;
+  EXPECT_NE(line.find(": the name is too long"), std::string::npos) << line;
+  EXPECT_LT(line.size(), 130u);
+}
+
+TEST_F(Traps, AFolderThatListsNothingSaysWhyInTheStatusLine) {
+  WriteFile(root / "file", "x");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", "no folder chosen"},
+      {root / "missing", "folder not found"},
+      {music + "\n", "line break in the path"},
+      {root / "file", "not a folder"},
+  };
+  for (const auto& [folder, status] : cases) {
+    Search(folder);
+    EXPECT_EQ(view.status, status) << folder;
+    EXPECT_TRUE(view.messages.empty());
+  }
+  // An empty folder that can be read says nothing.
+  Search(music);
+  EXPECT_EQ(view.status, "");
+}
+
+TEST_F(Traps, AFolderWithoutAccessSaysSo) {
+  if (RunningAsRoot()) GTEST_SKIP() << "root may read any folder; run again unprivileged";
+  MakeDir(root / "locked");
+  ASSERT_EQ(chmod((root / "locked").c_str(), 0), 0);
+  Search(root / "locked");
+  chmod((root / "locked").c_str(), 0755);
+  EXPECT_EQ(view.status, "no access");
+}
