@@ -245,6 +245,16 @@ void CTarvelloDlg::ShowWindowMenu(const wxPoint& position) {
   if (choice == kMenuClose) OnSysCommand(kScClose, 0);
 }
 
+wxPoint CTarvelloDlg::KeyboardMenuPosition() {
+  // Below the control with the focus, as menus opened from the keyboard
+  // open; the window's corner when no control has it.
+  wxWindow* control = FindFocus();
+  while (control != nullptr && control->GetParent() != this) control = control->GetParent();
+  if (control == nullptr) return wxPoint(0, 0);
+  const wxRect rect = control->GetRect();
+  return wxPoint(rect.GetLeft(), rect.GetBottom() + 1);
+}
+
 void CTarvelloDlg::OnContextMenu(wxContextMenuEvent& event) {
   if (m_busy) return;
   // Only the dialog's own background (labels and frames included) opens the
@@ -299,7 +309,7 @@ void CTarvelloDlg::OnCharHook(wxKeyEvent& event) {
       event.Skip();
       return;
     }
-    ShowWindowMenu(wxPoint(0, 0));
+    ShowWindowMenu(KeyboardMenuPosition());
     return;
   }
   event.Skip();
@@ -377,8 +387,29 @@ void CTarvelloDlg::SetCheckedMethod(RenameMethod method) {
 }
 
 void CTarvelloDlg::SetActionsEnabled(bool random, bool run) {
-  FindWindow(IDC_RANDOM)->Enable(random);
-  FindWindow(IDC_RUN)->Enable(run);
+  wxWindow* const focus = FindFocus();
+  wxWindow* const randomButton = FindWindow(IDC_RANDOM);
+  wxWindow* const runButton = FindWindow(IDC_RUN);
+  randomButton->Enable(random);
+  runButton->Enable(run);
+  // A disabled button keeps no focus: the keyboard would belong to nobody.
+  if ((focus == randomButton && !random) || (focus == runButton && !run)) MoveFocusOnFrom(focus);
+}
+
+void CTarvelloDlg::MoveFocusOnFrom(wxWindow* from) {
+  // As the Tab key would: the next control after it that takes the keyboard.
+  const wxWindowList& children = GetChildren();
+  wxWindowList::compatibility_iterator start = children.Find(from);
+  if (!start) return;
+  for (wxWindowList::compatibility_iterator node = start->GetNext(); node != start;
+       node = node ? node->GetNext() : children.GetFirst()) {
+    if (!node) continue;
+    wxWindow* child = node->GetData();
+    if (child->IsShown() && child->IsEnabled() && child->AcceptsFocusFromKeyboard()) {
+      child->SetFocus();
+      return;
+    }
+  }
 }
 
 void CTarvelloDlg::RowsChanged() {

@@ -78,6 +78,9 @@ class CTarvelloDlg : public wxDialog, public RenameView {
   // Menu key.
   std::unique_ptr<wxMenu> CreateWindowMenu();
   void ShowWindowMenu(const wxPoint& position);
+  // Where a window menu opened from the keyboard goes: below the focused
+  // control, in the dialog's client coordinates.
+  wxPoint KeyboardMenuPosition();
   // Ends the dialog with the code given, modal or not.
   void EndDialogWith(int code);
 
@@ -90,6 +93,8 @@ class CTarvelloDlg : public wxDialog, public RenameView {
   std::string EditText(int id);
   void SetEditText(int id, const std::string& text);
   void CenterStatusText();
+  // Moves the focus on from a control, as the Tab key would.
+  void MoveFocusOnFrom(wxWindow* from);
   void ShowOverlay(bool show);
   // While a long Run shows its progress the window takes no input but Esc:
   // its controls are disabled and given back as they were afterwards.

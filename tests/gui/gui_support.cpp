@@ -55,6 +55,14 @@ void Click(wxWindow* window, int button) {
 
 wxDialog* g_runningModal = nullptr;
 
+namespace {
+int g_realDialogs = 0;
+}  // namespace
+
+AllowRealDialogs::AllowRealDialogs() { ++g_realDialogs; }
+AllowRealDialogs::~AllowRealDialogs() { --g_realDialogs; }
+bool RealDialogsAllowed() { return g_realDialogs > 0; }
+
 int RunModal(wxDialog& dialog, const std::function<void()>& during, int milliseconds) {
   wxDialog* outer = g_runningModal;
   g_runningModal = &dialog;

@@ -30,6 +30,15 @@ void Click(wxWindow* window, int button = wxMOUSE_BTN_LEFT);
 // The dialog RunModal is running, which the unexpected-dialog guard lets be.
 extern wxDialog* g_runningModal;
 
+// While one of these lives, the unexpected-dialog guard lets every dialog
+// show for real (a test then closes it itself).
+class AllowRealDialogs {
+ public:
+  AllowRealDialogs();
+  ~AllowRealDialogs();
+};
+bool RealDialogsAllowed();
+
 // Runs the dialog modally while `during` acts on it from inside the modal
 // loop; a dialog still open after the time given is ended with the code -1
 // and the test fails. Returns the dialog's return code.
