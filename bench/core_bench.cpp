@@ -70,7 +70,7 @@ Phases TimeTarvello(const std::string& parent, const std::string& folder) {
   RunResult result;
   result.outcomes.assign(workflow.job().newCount(), RowOutcome::kRenamed);
   const Clock::time_point t = Clock::now();
-  platform::ReplaceFile(journal, JournalStart(folder, workflow.job()));
+  platform::ReplaceFileContents(journal, JournalStart(folder, workflow.job()));
   platform::AppendToFile(journal, JournalResult(result));
   p.journal = MillisecondsSince(t);
   platform::RemoveFile(journal);

@@ -27,7 +27,7 @@ Error ReadWholeFile(const std::string& path, std::string* content);
 //   first, then the length;
 // - a symbolic link is written through to the file it names, and one that
 //   leads nowhere is refused.
-Error ReplaceFile(const std::string& path, const std::string& content);
+Error ReplaceFileContents(const std::string& path, const std::string& content);
 
 // Adds `content` to the end of an existing file and flushes it to the disk.
 Error AppendToFile(const std::string& path, const std::string& content);

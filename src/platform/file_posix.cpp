@@ -105,7 +105,7 @@ Error WriteInPlace(const std::string& target, const std::string& content) {
 
 }  // namespace
 
-Error ReplaceFile(const std::string& path, const std::string& content) {
+Error ReplaceFileContents(const std::string& path, const std::string& content) {
   // Write through a symbolic link to the file it names, not over the link; a
   // link that leads nowhere is left as it is.
   std::string target = path;

@@ -21,6 +21,7 @@ struct FileId {
   bool operator==(const FileId& other) const {
     return device == other.device && node == other.node;
   }
+  bool operator!=(const FileId& other) const { return !(*this == other); }
 };
 
 // Whether a name is present in a folder.
@@ -56,6 +57,11 @@ class Folder {
 
   // Whether an entry of that name is there (without following a link).
   virtual Presence Has(const std::string& name);
+
+  // Whether a file could bear this name here at all: on Windows, bytes that
+  // cut a character in two or a name with a character Windows forbids
+  // cannot.
+  virtual bool CanHoldName(const std::string& name) const;
 
   // The folder's own identity, when the system tells it.
   std::optional<FileId> Id() const;

@@ -150,6 +150,11 @@ Presence Folder::Has(const std::string& name) {
   return errno == ENOENT ? Presence::kAbsent : Presence::kUnknown;
 }
 
+bool Folder::CanHoldName(const std::string& name) const {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string("/\0", 2)) == std::string::npos;
+}
+
 std::optional<FileId> Folder::Id() const {
   struct stat st;
   if (!isOpen() || fstat(handle_->fd, &st) != 0) return std::nullopt;

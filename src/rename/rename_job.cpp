@@ -89,13 +89,15 @@ std::string ForecastWords(RowForecast forecast) {
     case RowForecast::kSameName: return "keeps its name: nothing to do";
     case RowForecast::kTaken: return "will fail: the new name is taken";
     case RowForecast::kEmptyName: return "will fail: the new name is empty";
+    case RowForecast::kBadName: return "will fail: no file can have this name here";
     case RowForecast::kLosesText: return "loses part of its name: the first five characters are no number";
   }
   return "";
 }
 
 bool ForecastFails(RowForecast forecast) {
-  return forecast == RowForecast::kTaken || forecast == RowForecast::kEmptyName;
+  return forecast == RowForecast::kTaken || forecast == RowForecast::kEmptyName ||
+         forecast == RowForecast::kBadName;
 }
 
 void RenameJob::SetFilter(const std::string& filter) { filter_ = platform::UpperBytes(filter); }
@@ -257,6 +259,8 @@ void RenameJob::Preview(platform::Folder& folder) {
       forecast = RowForecast::kSameName;
     } else if (r.newName.empty()) {
       forecast = RowForecast::kEmptyName;
+    } else if (!folder.CanHoldName(r.newName)) {
+      forecast = RowForecast::kBadName;
     } else {
       State& target = state[names.groupOfNew[row]];
       if (target == State::kUnknown) target = isPresent(r.newName) ? State::kPresent : State::kAbsent;

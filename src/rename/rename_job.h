@@ -54,6 +54,7 @@ enum class RowForecast : std::uint8_t {
   kSameName,   // the proposal is the old name: nothing to do
   kTaken,      // will fail: the new name is taken by a file that stays
   kEmptyName,  // will fail: the new name is empty
+  kBadName,    // will fail: no file can bear the new name here
   kLosesText,  // Replace or Delete cuts five bytes that are not a number
                // prefix "dddd_": the file loses part of its real name
 };

@@ -233,7 +233,7 @@ void RenameWorkflow::RenameAll(bool confirm) {
   const std::unique_ptr<platform::Folder> folder = OpenFolder(job_.folder());
   const bool journaled =
       !journalPath_.empty() &&
-      !platform::ReplaceFile(journalPath_, JournalStart(job_.folder(), job_)).failed();
+      !platform::ReplaceFileContents(journalPath_, JournalStart(job_.folder(), job_)).failed();
   const RunResult result = RunWithProgress(job_, *folder);
   if (journaled) platform::AppendToFile(journalPath_, JournalResult(result));
 

@@ -46,7 +46,7 @@ int CIniSettings::WriteString(const std::string& key, const std::string& value) 
   std::string updated = text;
   if (!settings::ProfileUpdate(&updated, section_, key, value)) return 0;
   if (!read.failed() && updated == text) return 1;
-  return platform::ReplaceFile(path_, updated).failed() ? 0 : 1;
+  return platform::ReplaceFileContents(path_, updated).failed() ? 0 : 1;
 }
 
 int CIniSettings::WriteInt(const std::string& key, int value) {

@@ -1,55 +1,79 @@
 #include "test_support.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <dirent.h>
-#include <fstream>
-#include <ftw.h>
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
-#include <sys/stat.h>
+#include <system_error>
+
+#ifndef _WIN32
 #include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
 
 namespace testing_support {
 
 namespace {
 
-int MakeWritable(const char* path, const struct stat* st, int type, struct FTW*) {
-  if (type == FTW_D || type == FTW_DNR) chmod(path, (st->st_mode & 07777) | 0700);
-  return 0;
+// The program's bytes as a path: on Windows WTF-8 (UTF-8 for the names the
+// tests use), elsewhere the bytes as they are.
+fs::path PathOf(const std::string& bytes) {
+#ifdef _WIN32
+  return fs::u8path(bytes);
+#else
+  return fs::path(bytes);
+#endif
 }
 
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
-  remove(path);
-  return 0;
+std::string BytesOf(const fs::path& path) {
+#ifdef _WIN32
+  return path.u8string();
+#else
+  return path.string();
+#endif
 }
 
 }  // namespace
 
 TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/tarvello-test-XXXXXX";
-  if (mkdtemp(&pattern[0]) == nullptr) {
-    throw std::runtime_error(std::string("mkdtemp: ") + std::strerror(errno));
+  std::random_device seed;
+  std::mt19937_64 rng(seed());
+  const fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path candidate = base / ("tarvello-test-" + std::to_string(rng() % 1000000000));
+    std::error_code error;
+    if (fs::create_directory(candidate, error)) {
+      path_ = BytesOf(candidate);
+      return;
+    }
   }
-  path_ = pattern;
+  throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {
-  nftw(path_.c_str(), MakeWritable, 16, FTW_PHYS);
-  nftw(path_.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+  std::error_code error;
+  // Give back what tests took away, so that everything can go.
+  fs::permissions(PathOf(path_), fs::perms::owner_all, fs::perm_options::add, error);
+  for (fs::recursive_directory_iterator it(PathOf(path_), error), end; !error && it != end;
+       it.increment(error)) {
+    if (it->is_directory(error) && !it->is_symlink(error)) {
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
+    }
+  }
+  fs::remove_all(PathOf(path_), error);
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   if (!out) throw std::runtime_error("cannot write " + path);
   out << content;
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   std::ostringstream content;
   content << in.rdbuf();
@@ -57,38 +81,50 @@ std::string ReadFile(const std::string& path) {
 }
 
 bool Exists(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0;
+  std::error_code error;
+  return fs::exists(fs::symlink_status(PathOf(path), error));
 }
 
 void MakeDir(const std::string& path) {
-  if (mkdir(path.c_str(), 0755) != 0) throw std::runtime_error("cannot create " + path);
+  if (!fs::create_directory(PathOf(path))) throw std::runtime_error("cannot create " + path);
+}
+
+void RemovePath(const std::string& path) {
+  if (!fs::remove(PathOf(path))) throw std::runtime_error("cannot remove " + path);
+}
+
+void RenamePath(const std::string& from, const std::string& to) {
+  fs::rename(PathOf(from), PathOf(to));
+}
+
+void HardLink(const std::string& existing, const std::string& link) {
+  fs::create_hard_link(PathOf(existing), PathOf(link));
 }
 
 std::vector<std::string> ListNames(const std::string& folder) {
   std::vector<std::string> names;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) throw std::runtime_error("cannot list " + folder);
-  while (const struct dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
+  for (const fs::directory_entry& entry : fs::directory_iterator(PathOf(folder))) {
+    names.push_back(BytesOf(entry.path().filename()));
   }
-  closedir(dir);
   std::sort(names.begin(), names.end());
   return names;
 }
 
-bool RunningAsRoot() { return geteuid() == 0; }
+bool RunningAsRoot() {
+#ifdef _WIN32
+  return false;
+#else
+  return geteuid() == 0;
+#endif
+}
 
-WorkingFolder::WorkingFolder(const std::string& path) {
-  char buffer[4096];
-  if (getcwd(buffer, sizeof buffer) == nullptr) throw std::runtime_error("getcwd failed");
-  previous_ = buffer;
-  if (chdir(path.c_str()) != 0) throw std::runtime_error("cannot enter " + path);
+WorkingFolder::WorkingFolder(const std::string& path) : previous_(BytesOf(fs::current_path())) {
+  fs::current_path(PathOf(path));
 }
 
 WorkingFolder::~WorkingFolder() {
-  if (chdir(previous_.c_str()) != 0) std::perror("chdir back");
+  std::error_code error;
+  fs::current_path(PathOf(previous_), error);
 }
 
 int TestRandom::Next15() {

@@ -21,16 +21,28 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  // A name inside, joined with the system's separator.
+  std::string operator/(const std::string& name) const { return path_ + kSeparator + name; }
+
+#ifdef _WIN32
+  static constexpr char kSeparator[] = "\\";
+#else
+  static constexpr char kSeparator[] = "/";
+#endif
 
  private:
   std::string path_;
 };
 
+// Paths and names are the program's byte strings (WTF-8 on Windows).
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);  // without following a final link
 void MakeDir(const std::string& path);
+void RemovePath(const std::string& path);  // a file or an empty folder
+void RenamePath(const std::string& from, const std::string& to);
+// A second name for the same file.
+void HardLink(const std::string& existing, const std::string& link);
 // The names in a folder, sorted, without "." and "..".
 std::vector<std::string> ListNames(const std::string& folder);
 bool RunningAsRoot();

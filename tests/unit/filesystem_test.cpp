@@ -1,4 +1,4 @@
-// The folder's listing and its no-replace rename on a real file system.
+// The folder on a POSIX file system: links, and the order of the listing.
 #include "platform/folder.h"
 
 #include "test_folders.h"
@@ -39,7 +39,7 @@ class NoReplace : public ::testing::TestWithParam<bool> {
 
 }  // namespace
 
-TEST(Folder, ListsFilesAndLinksButNoFoldersInFileSystemOrder) {
+TEST(PosixFolder, ListsFilesAndLinksButNoFoldersInFileSystemOrder) {
   TempDir dir;
   WriteFile(dir / "a.mp3", "a");
   WriteFile(dir / ".hidden", "h");
@@ -67,26 +67,6 @@ TEST(Folder, ListsFilesAndLinksButNoFoldersInFileSystemOrder) {
   EXPECT_EQ(folder.Has("a.mp3"), platform::Presence::kPresent);
   EXPECT_EQ(folder.Has("dangling"), platform::Presence::kPresent);
   EXPECT_EQ(folder.Has("b.mp3"), platform::Presence::kAbsent);
-}
-
-TEST(Folder, WhatCannotBeOpenedSaysWhy) {
-  TempDir dir;
-  WriteFile(dir / "file", "x");
-  EXPECT_EQ(platform::Folder(dir / "missing").openError().code, ErrorCode::kNotFound);
-  EXPECT_EQ(platform::Folder(dir / "file").openError().code, ErrorCode::kNotFolder);
-  platform::Folder missing(dir / "missing");
-  ErrorCode error = ErrorCode::kNone;
-  EXPECT_TRUE(Listed(missing, &error).empty());
-  EXPECT_EQ(error, ErrorCode::kNotFound);
-  EXPECT_EQ(missing.RenameNoReplace("a", "b").code, ErrorCode::kNotFound);
-}
-
-TEST_P(NoReplace, RenamesIntoAFreeName) {
-  WriteFile(dir / "a.mp3", "A");
-  EXPECT_EQ(Rename("a.mp3", "0001_a.mp3"), ErrorCode::kNone);
-  EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"0001_a.mp3"});
-  EXPECT_EQ(ReadFile(dir / "0001_a.mp3"), "A");
-  EXPECT_EQ(Rename("gone.mp3", "x.mp3"), ErrorCode::kNotFound);
 }
 
 TEST_P(NoReplace, NeverReplacesAnExistingName) {

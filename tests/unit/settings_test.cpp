@@ -5,9 +5,12 @@
 #include "test_support.h"
 
 #include <climits>
+#include <filesystem>
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using testing_support::Exists;
 using testing_support::ListNames;
@@ -18,21 +21,33 @@ using testing_support::WriteFile;
 TEST(SettingsLocation, BesideTheExecutableNamedAfterIt) {
   auto at = [](const std::string& exe) {
     SettingsLocation l = SettingsLocationFor(exe);
-    return l.folder + "|" + l.fileName;
+    return l.folder + "|" + l.fileName + "|" + l.journalName;
   };
-  EXPECT_EQ(at("/opt/tools/my.tool"), "/opt/tools|my.ini");
-  EXPECT_EQ(at("/opt/tools/my.tool.bin"), "/opt/tools|my.tool.ini");
-  EXPECT_EQ(at("/opt/tools/tarvello"), "/opt/tools|tarvello.ini");
-  EXPECT_EQ(at("/tarvello"), "|tarvello.ini");
-  EXPECT_EQ(at("/opt/v1.2/tarvello"), "/opt/v1.2|tarvello.ini");
-  EXPECT_EQ(at("/opt/.tarvello"), "/opt|.tarvello.ini");
-
+#ifdef _WIN32
+  EXPECT_EQ(at("D:\\Tools\\Tarvello.exe"), "D:\\Tools|Tarvello.ini|Tarvello.journal");
+  EXPECT_EQ(at("D:\\x.exe"), "D:|x.ini|x.journal");
+  EXPECT_EQ(at("C:\\Program Files\\my.tool.exe"), "C:\\Program Files|my.tool.ini|my.tool.journal");
+  EXPECT_EQ(at("C:/v1.2/tarvello.exe"), "C:/v1.2|tarvello.ini|tarvello.journal");
+  // In the root of a drive the file is "D:\x.ini", with one separator.
+  CIniSettings settings;
+  SettingsLocation root = SettingsLocationFor("D:\\x.exe");
+  settings.SetPath(root.folder);
+  settings.SetFileName(root.fileName);
+  EXPECT_EQ(settings.path(), "D:\\x.ini");
+#else
+  EXPECT_EQ(at("/opt/tools/my.tool"), "/opt/tools|my.ini|my.journal");
+  EXPECT_EQ(at("/opt/tools/my.tool.bin"), "/opt/tools|my.tool.ini|my.tool.journal");
+  EXPECT_EQ(at("/opt/tools/tarvello"), "/opt/tools|tarvello.ini|tarvello.journal");
+  EXPECT_EQ(at("/tarvello"), "|tarvello.ini|tarvello.journal");
+  EXPECT_EQ(at("/opt/v1.2/tarvello"), "/opt/v1.2|tarvello.ini|tarvello.journal");
+  EXPECT_EQ(at("/opt/.tarvello"), "/opt|.tarvello.ini|.tarvello.journal");
   // At the root the file is "/tarvello.ini", with one separator.
   CIniSettings settings;
   SettingsLocation root = SettingsLocationFor("/tarvello");
   settings.SetPath(root.folder);
   settings.SetFileName(root.fileName);
   EXPECT_EQ(settings.path(), "/tarvello.ini");
+#endif
 }
 
 TEST(SettingsInt, ReadsLikeAtoi) {
@@ -59,7 +74,7 @@ class SettingsFile : public ::testing::Test {
 };
 
 TEST_F(SettingsFile, AbsentGivesDefaultsPresentGivesTheValue) {
-  EXPECT_EQ(settings.path(), dir.path() + "/tarvello.ini");
+  EXPECT_EQ(settings.path(), dir / "tarvello.ini");
   EXPECT_EQ(settings.GetString("File", "mp3"), "mp3");
   EXPECT_EQ(settings.GetInt("Method", -1), -1);
   EXPECT_FALSE(Exists(settings.path()));
@@ -99,13 +114,6 @@ TEST_F(SettingsFile, WritesKeepUnrelatedLinesAndSections) {
             "[Tail]\nX=y\n");
 }
 
-TEST_F(SettingsFile, ReadOnlyFolderFailsQuietly) {
-  if (testing_support::RunningAsRoot()) GTEST_SKIP() << "root writes into read-only folders";
-  ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
-  EXPECT_EQ(settings.WriteString("Folder", "/x"), 0);
-  EXPECT_FALSE(Exists(settings.path()));
-}
-
 TEST_F(SettingsFile, ReadingNeverCreatesAndWritingLeavesNoTemporaryFile) {
   EXPECT_EQ(settings.GetString("Folder", "?"), "?");
   EXPECT_FALSE(Exists(settings.path()));
@@ -113,21 +121,6 @@ TEST_F(SettingsFile, ReadingNeverCreatesAndWritingLeavesNoTemporaryFile) {
   ASSERT_EQ(settings.WriteString("File", "mp3"), 1);
   EXPECT_EQ(ReadFile(settings.path()), "[Config]\nFolder=/music\nFile=mp3\n");
   EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"tarvello.ini"});
-}
-
-TEST_F(SettingsFile, WritingKeepsTheFileModeAndFollowsALink) {
-  const std::string real = dir / "real.ini";
-  WriteFile(real, "[Config]\nFile=mp3\n");
-  ASSERT_EQ(chmod(real.c_str(), 0640), 0);
-  ASSERT_EQ(symlink("real.ini", settings.path().c_str()), 0);
-
-  ASSERT_EQ(settings.WriteString("File", "ogg"), 1);
-  struct stat st;
-  ASSERT_EQ(lstat(settings.path().c_str(), &st), 0);
-  EXPECT_TRUE(S_ISLNK(st.st_mode));
-  EXPECT_EQ(ReadFile(real), "[Config]\nFile=ogg\n");
-  ASSERT_EQ(stat(real.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 TEST_F(SettingsFile, WhatCannotBeReadIsNeitherReadNorOverwritten) {
@@ -145,6 +138,55 @@ TEST_F(SettingsFile, WhatCannotBeReadIsNeitherReadNorOverwritten) {
 }
 
 // Writing never changes who may write the settings file.
+TEST_F(SettingsFile, AReadOnlyFileStaysAsItIs) {
+  WriteFile(settings.path(), "[Config]\nFile=mp3\n");
+  namespace fs = std::filesystem;
+  const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  fs::permissions(fs::u8path(settings.path()), readOnly, fs::perm_options::replace);
+  EXPECT_EQ(settings.WriteString("File", "ogg"), 0);
+  EXPECT_EQ(settings.WriteInt("Method", 1), 0);
+  EXPECT_EQ(ReadFile(settings.path()), "[Config]\nFile=mp3\n");
+  EXPECT_EQ(fs::status(fs::u8path(settings.path())).permissions() & fs::perms::owner_write,
+            fs::perms::none);
+  fs::permissions(fs::u8path(settings.path()), fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(SettingsFile, AHardLinkedFileStaysOneFile) {
+  WriteFile(settings.path(), "[Config]\nFile=mp3\n");
+  testing_support::HardLink(settings.path(), dir / "shared.ini");
+  if (std::filesystem::hard_link_count(std::filesystem::u8path(settings.path())) < 2) {
+    GTEST_SKIP() << "this system does not count the names of a file (wine)";
+  }
+  EXPECT_EQ(settings.WriteString("File", "ogg"), 1);
+  EXPECT_EQ(ReadFile(dir / "shared.ini"), "[Config]\nFile=ogg\n");
+  EXPECT_EQ(std::filesystem::hard_link_count(std::filesystem::u8path(settings.path())), 2u);
+}
+
+#ifndef _WIN32
+// Permissions and links as POSIX systems have them.
+
+TEST_F(SettingsFile, ReadOnlyFolderFailsQuietly) {
+  if (testing_support::RunningAsRoot()) GTEST_SKIP() << "root writes into read-only folders";
+  ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
+  EXPECT_EQ(settings.WriteString("Folder", "/x"), 0);
+  EXPECT_FALSE(Exists(settings.path()));
+}
+
+TEST_F(SettingsFile, WritingKeepsTheFileModeAndFollowsALink) {
+  const std::string real = dir / "real.ini";
+  WriteFile(real, "[Config]\nFile=mp3\n");
+  ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+  ASSERT_EQ(symlink("real.ini", settings.path().c_str()), 0);
+
+  ASSERT_EQ(settings.WriteString("File", "ogg"), 1);
+  struct stat st;
+  ASSERT_EQ(lstat(settings.path().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFile(real), "[Config]\nFile=ogg\n");
+  ASSERT_EQ(stat(real.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
 TEST_F(SettingsFile, AFileTheUserMayWriteInAFolderTheUserMayNotIsWrittenInPlace) {
   if (testing_support::RunningAsRoot()) GTEST_SKIP() << "root writes into read-only folders";
   ASSERT_EQ(settings.WriteString("File", "mp3"), 1);
@@ -159,28 +201,6 @@ TEST_F(SettingsFile, AFileTheUserMayWriteInAFolderTheUserMayNotIsWrittenInPlace)
   ASSERT_EQ(stat(settings.path().c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino);
   EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"tarvello.ini"});
-}
-
-TEST_F(SettingsFile, AReadOnlyFileStaysAsItIs) {
-  WriteFile(settings.path(), "[Config]\nFile=mp3\n");
-  ASSERT_EQ(chmod(settings.path().c_str(), 0444), 0);
-  EXPECT_EQ(settings.WriteString("File", "ogg"), 0);
-  EXPECT_EQ(settings.WriteInt("Method", 1), 0);
-  EXPECT_EQ(ReadFile(settings.path()), "[Config]\nFile=mp3\n");
-  struct stat st;
-  ASSERT_EQ(stat(settings.path().c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0444u);
-}
-
-TEST_F(SettingsFile, AHardLinkedFileStaysOneFile) {
-  WriteFile(settings.path(), "[Config]\nFile=mp3\n");
-  ASSERT_EQ(link(settings.path().c_str(), (dir / "shared.ini").c_str()), 0);
-  EXPECT_EQ(settings.WriteString("File", "ogg"), 1);
-  EXPECT_EQ(ReadFile(dir / "shared.ini"), "[Config]\nFile=ogg\n");
-  struct stat a, b;
-  ASSERT_EQ(stat(settings.path().c_str(), &a), 0);
-  ASSERT_EQ(stat((dir / "shared.ini").c_str(), &b), 0);
-  EXPECT_EQ(a.st_ino, b.st_ino);
 }
 
 TEST_F(SettingsFile, ALinkThatLeadsNowhereIsLeftAlone) {
@@ -205,3 +225,4 @@ TEST(ProgramPath, FoundFromTheCommandLineAsAShellFindsIt) {
   EXPECT_EQ(platform::ProgramPathFromArgv0("missing", search), "");
   EXPECT_EQ(platform::ProgramPathFromArgv0("", search), "");
 }
+#endif  // !_WIN32

@@ -6,14 +6,16 @@
 #include "headless_program.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
-#include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 using testing_support::Exists;
+using testing_support::HardLink;
+using testing_support::RemovePath;
 using testing_support::NewNames;
 using testing_support::OldNames;
 using testing_support::ListNames;
@@ -73,15 +75,20 @@ class Workflow : public ::testing::Test, protected testing_support::HeadlessProg
 TEST_F(Workflow, SearchListsMatchingFilesOnly) {
   Files({"a.mp3", "b.MP3", "c.txt", "songmp3", "x.mp3a", ".hidden.mp3", "mp3"});
   MakeDir(music + "/d.mp3");
+  std::vector<std::string> mp3 = {".hidden.mp3", "a.mp3", "b.MP3", "mp3", "songmp3"};
+  std::vector<std::string> all = {".hidden.mp3", "a.mp3", "b.MP3", "c.txt", "mp3", "songmp3", "x.mp3a"};
+#ifndef _WIN32
+  // A link to a folder is a folder; a dangling link is a file.
   ASSERT_EQ(symlink("d.mp3", (music + "/dirlink.mp3").c_str()), 0);
   ASSERT_EQ(symlink("nowhere", (music + "/dangling.mp3").c_str()), 0);
+  mp3 = Sorted({".hidden.mp3", "a.mp3", "b.MP3", "dangling.mp3", "mp3", "songmp3"});
+  all = Sorted({".hidden.mp3", "a.mp3", "b.MP3", "c.txt", "dangling.mp3", "mp3", "songmp3", "x.mp3a"});
+#endif
 
-  const std::vector<std::string> mp3 = {".hidden.mp3", "a.mp3",   "b.MP3",
-                                        "dangling.mp3", "mp3",    "songmp3"};
   for (const std::string filter : {"mp3", "MP3", "Mp3"}) {
     Search(music, filter);
     EXPECT_EQ(Sorted(OldNames()), mp3) << filter;
-    EXPECT_EQ(job().oldCount(), 6u);
+    EXPECT_EQ(job().oldCount(), mp3.size());
     EXPECT_EQ(job().filter(), "MP3");
     EXPECT_TRUE(view.randomEnabled);
     EXPECT_FALSE(view.runEnabled);
@@ -90,9 +97,7 @@ TEST_F(Workflow, SearchListsMatchingFilesOnly) {
   }
 
   Search(music, "");
-  EXPECT_EQ(Sorted(OldNames()),
-            (std::vector<std::string>{".hidden.mp3", "a.mp3", "b.MP3", "c.txt", "dangling.mp3",
-                                      "mp3", "songmp3", "x.mp3a"}));
+  EXPECT_EQ(Sorted(OldNames()), all);
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=\n");
 
   for (const std::string filter : {"jpeg", ".mp3", "p3"}) {
@@ -348,7 +353,7 @@ TEST_F(Workflow, AFileThatKeptItsNumberButVanishedIsReportedGone) {
   view.checked = RenameMethod::kReplace;
   RandomUntil([&](const std::vector<std::string>& proposed) { return proposed[0] == old[0]; });
   // Another program deletes that file before Run.
-  ASSERT_EQ(unlink((music + "/" + old[0]).c_str()), 0);
+  RemovePath(music + "/" + old[0]);
   workflow.OnRun();
   EXPECT_NE(view.status, "COMPLETE!!");
   ASSERT_EQ(view.messages.size(), 1u);
@@ -381,15 +386,19 @@ TEST_F(Workflow, AHardLinkToTheSameFileIsATakenName) {
   Search();
   view.checked = RenameMethod::kAdd;
   ASSERT_TRUE(workflow.OnRandom());
-  ASSERT_EQ(link((music + "/a.mp3").c_str(), (music + "/0001_a.mp3").c_str()), 0);
+  HardLink(music + "/a.mp3", music + "/0001_a.mp3");
   workflow.OnRun();
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"0001_a.mp3", "a.mp3"}));
   EXPECT_NE(view.status, "COMPLETE!!");
 }
 
 TEST_F(Workflow, NamesStayByteExactFromListingToRename) {
-  const std::vector<std::string> odd = {std::string("\xff\xfe bad.mp3"), "-rf .mp3",
-                                        "line\nbreak.mp3", " lead.mp3", "노래.mp3"};
+  std::vector<std::string> odd = {"-rf .mp3", " lead.mp3", "노래.mp3", "\xF0\x9F\x8E\xB5.mp3"};
+#ifndef _WIN32
+  // Bytes that are no UTF-8, and a line break: names on Linux, not on Windows.
+  odd.push_back(std::string("\xff\xfe bad.mp3"));
+  odd.push_back("line\nbreak.mp3");
+#endif
   Files(odd);
   Search();
   EXPECT_EQ(Sorted(OldNames()), Sorted(odd));
@@ -480,11 +489,9 @@ TEST_F(Workflow, ExpressOnAnEmptyFolderSearchesButWritesNoMethod) {
 
 TEST_F(Workflow, MoreFilesThanNumbersAreRefusedWithNothingChanged) {
   const std::size_t tooMany = RenameJob::kMaxNumberedFiles + 1;
+#ifndef _WIN32
   for (std::size_t i = 0; i < tooMany; ++i) {
-    const int fd = open((music + "/" + std::to_string(i) + ".mp3").c_str(),
-                        O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-    ASSERT_GE(fd, 0);
-    close(fd);
+    WriteFile(music + "/" + std::to_string(i) + ".mp3", "");
   }
   view.checked = RenameMethod::kReplace;
   view.folder = music;
@@ -495,12 +502,19 @@ TEST_F(Workflow, MoreFilesThanNumbersAreRefusedWithNothingChanged) {
   EXPECT_TRUE(NewNames().empty());
   EXPECT_FALSE(view.runEnabled);
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=mp3\n");
-
+  EXPECT_EQ(ListNames(music).size(), tooMany);
+  view.messages.clear();
+#else
+  // Making 32767 files takes minutes under wine: the rows alone.
+  std::vector<std::string> rows;
+  for (std::size_t i = 0; i < tooMany; ++i) rows.push_back(std::to_string(i) + ".mp3");
+  ListRows(rows);
+#endif
   view.checked = RenameMethod::kAdd;
   EXPECT_FALSE(workflow.OnRandom());
-  EXPECT_EQ(view.messages.size(), 2u);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find("at most 32766 files"), std::string::npos);
   EXPECT_TRUE(NewNames().empty());
-  EXPECT_EQ(ListNames(music).size(), tooMany);
   // Delete draws no numbers, so it is not limited.
   view.checked = RenameMethod::kDelete;
   EXPECT_TRUE(workflow.OnRandom());
@@ -516,7 +530,7 @@ TEST_F(Workflow, AFileNeverMovesTwiceWhenAListedFileVanishes) {
   ASSERT_TRUE(workflow.OnRandom());
   ASSERT_EQ(NewNames(), (std::vector<std::string>{"dup.mp3", "p3"}));
   // Another program deletes dup.mp3 before Run.
-  ASSERT_EQ(unlink((music + "/dup.mp3").c_str()), 0);
+  RemovePath(music + "/dup.mp3");
   workflow.OnRun();
   EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"dup.mp3", "0001_dup.mp3"}}));
   EXPECT_EQ(view.status, "1 of 2 failed");

@@ -1,0 +1,183 @@
+#include "platform/file.h"
+
+#include "platform/win32_support.h"
+
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  HANDLE get() const { return handle_; }
+  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+  // Closes now, reporting a failure of the close itself.
+  bool Close() {
+    const HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    return CloseHandle(handle) != 0;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool WriteAll(HANDLE file, const std::string& content) {
+  std::size_t done = 0;
+  while (done < content.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 24));
+    DWORD put = 0;
+    if (!WriteFile(file, content.data() + done, chunk, &put, nullptr)) return false;
+    done += put;
+  }
+  return true;
+}
+
+// Writes the content over the file's own bytes and then cuts it to length:
+// no moment without the file, but no protection against a crash midway.
+Error WriteInPlace(const std::wstring& path, const std::string& content) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.ok()) return ErrorFromWin32(GetLastError());
+  if (!WriteAll(file.get(), content) || !SetEndOfFile(file.get()) ||
+      !FlushFileBuffers(file.get())) {
+    return ErrorFromWin32(GetLastError());
+  }
+  if (!file.Close()) return ErrorFromWin32(GetLastError());
+  return Error{};
+}
+
+// A name for a temporary file beside `path` that nobody else uses.
+std::wstring TemporaryBeside(const std::wstring& path, unsigned attempt) {
+  return path + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
+         std::to_wstring(GetTickCount() + attempt) + L".tmp";
+}
+
+}  // namespace
+
+Error ReadWholeFile(const std::string& path, std::string* content) {
+  std::wstring wide;
+  if (!LongWidePath(path, &wide)) return MakeError(ErrorCode::kNotFound);
+  FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.ok()) {
+    const DWORD error = GetLastError();
+    // A folder under the name cannot be opened as a file.
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return MakeError(ErrorCode::kNotFolder);
+    }
+    return ErrorFromWin32(error);
+  }
+  // Never waits on a pipe or a device planted under the name.
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return OtherError("not a settings file");
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size)) return ErrorFromWin32(GetLastError());
+  if (static_cast<unsigned long long>(size.QuadPart) > kMaxSmallFileSize) {
+    return OtherError("not a settings file");
+  }
+  std::string text;
+  text.resize(static_cast<std::size_t>(size.QuadPart));
+  std::size_t done = 0;
+  while (done < text.size()) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), &text[done], static_cast<DWORD>(text.size() - done), &got, nullptr)) {
+      return ErrorFromWin32(GetLastError());
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  text.resize(done);
+  content->swap(text);
+  return Error{};
+}
+
+Error ReplaceFileContents(const std::string& path, const std::string& content) {
+  std::wstring wide;
+  if (!LongWidePath(path, &wide)) return MakeError(ErrorCode::kBadName);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (!exists) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return ErrorFromWin32(error);
+  } else {
+    // Never clobber a folder, and keep a read-only file as it is: its owner
+    // pinned it so.
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return OtherError("not a regular file");
+    if (attributes & FILE_ATTRIBUTE_READONLY) return MakeError(ErrorCode::kReadOnly);
+    // A link is written through to the file it names; a file with more than
+    // one name (a hard link) stays one file under all of them.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return WriteInPlace(wide, content);
+    FileHandle probe(CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (probe.ok() && GetFileInformationByHandle(probe.get(), &info) && info.nNumberOfLinks > 1) {
+      probe.Close();
+      return WriteInPlace(wide, content);
+    }
+  }
+
+  std::wstring temp;
+  HANDLE created = INVALID_HANDLE_VALUE;
+  for (unsigned attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = TemporaryBeside(wide, attempt);
+    created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  FileHandle file(created);
+  if (!file.ok()) {
+    // A file the user may write in a folder the user may not: written in
+    // place, as the system's own profile functions write it.
+    const Error error = ErrorFromWin32(GetLastError());
+    return exists ? WriteInPlace(wide, content) : error;
+  }
+  bool ok = WriteAll(file.get(), content) && FlushFileBuffers(file.get());
+  DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+  if (!file.Close() && ok) {
+    ok = false;
+    error = GetLastError();
+  }
+  if (ok && exists) {
+    SetFileAttributesW(temp.c_str(), attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                   FILE_ATTRIBUTE_ARCHIVE));
+  }
+  if (ok && MoveFileExW(temp.c_str(), wide.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return Error{};
+  }
+  if (ok) error = GetLastError();
+  DeleteFileW(temp.c_str());
+  return ErrorFromWin32(error);
+}
+
+Error AppendToFile(const std::string& path, const std::string& content) {
+  std::wstring wide;
+  if (!LongWidePath(path, &wide)) return MakeError(ErrorCode::kBadName);
+  FileHandle file(CreateFileW(wide.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.ok()) return ErrorFromWin32(GetLastError());
+  if (GetFileType(file.get()) != FILE_TYPE_DISK) return OtherError("not a regular file");
+  if (!WriteAll(file.get(), content) || !FlushFileBuffers(file.get())) {
+    return ErrorFromWin32(GetLastError());
+  }
+  if (!file.Close()) return ErrorFromWin32(GetLastError());
+  return Error{};
+}
+
+Error RemoveFile(const std::string& path) {
+  std::wstring wide;
+  if (!LongWidePath(path, &wide)) return MakeError(ErrorCode::kNotFound);
+  if (DeleteFileW(wide.c_str())) return Error{};
+  return ErrorFromWin32(GetLastError());
+}
+
+}  // namespace platform

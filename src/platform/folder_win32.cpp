@@ -1,0 +1,214 @@
+#include "platform/folder.h"
+
+#include "platform/win32_support.h"
+
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+std::optional<FileId> IdOfHandle(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
+  return FileId{info.dwVolumeSerialNumber,
+                (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+HANDLE OpenForIdentity(const std::wstring& path) {
+  // FILE_FLAG_BACKUP_SEMANTICS opens folders too.
+  return CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+Error CutCharacterError() { return OtherError("the new name would cut a character in two"); }
+
+bool IsDots(const wchar_t* name) {
+  return (name[0] == L'.' && name[1] == L'\0') ||
+         (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
+}
+
+}  // namespace
+
+struct Folder::Handle {
+  std::wstring path;  // the folder's long path, ending in a backslash
+  HANDLE folder = INVALID_HANDLE_VALUE;
+  ~Handle() {
+    if (folder != INVALID_HANDLE_VALUE) CloseHandle(folder);
+  }
+  // The long path of a name in this folder; false for bytes that are no
+  // name (a character cut short).
+  bool PathOf(const std::string& name, std::wstring* full) const {
+    std::wstring wide;
+    if (!WideFromWtf8(name, &wide)) return false;
+    *full = path + wide;
+    return true;
+  }
+};
+
+Folder::Folder(const std::string& path) : path_(path), handle_(std::make_unique<Handle>()) {
+  // No path names no folder: not the root, not the working folder.
+  std::wstring wide;
+  if (path.empty() || !LongWidePath(path + "\\", &wide)) {
+    openError_ = MakeError(path.empty() ? ErrorCode::kNotFound : ErrorCode::kBadName);
+    return;
+  }
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    openError_ = ErrorFromWin32(GetLastError());
+    // A file under the name, with the separator after it, is not found.
+    std::wstring bare;
+    if (LongWidePath(path, &bare) && GetFileAttributesW(bare.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      openError_ = MakeError(ErrorCode::kNotFolder);
+    }
+    return;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    openError_ = MakeError(ErrorCode::kNotFolder);
+    return;
+  }
+  if (wide.back() != L'\\') wide += L'\\';
+  handle_->path = wide;
+  handle_->folder = OpenForIdentity(wide);
+}
+
+Folder::~Folder() = default;
+
+namespace {
+
+// Calls onEntry with every entry but "." and ".." of the folder.
+Error ForEachEntry(const std::wstring& folder,
+                   const std::function<void(const WIN32_FIND_DATAW&)>& onEntry) {
+  WIN32_FIND_DATAW data;
+  const FindHandle find(FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (find.get() == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? Error{} : ErrorFromWin32(error);
+  }
+  do {
+    if (!IsDots(data.cFileName)) onEntry(data);
+  } while (FindNextFileW(find.get(), &data));
+  const DWORD error = GetLastError();
+  return error == ERROR_NO_MORE_FILES ? Error{} : ErrorFromWin32(error);
+}
+
+}  // namespace
+
+Error Folder::List(const std::function<void(std::string name)>& onFile) {
+  if (!isOpen()) return openError_;
+  return ForEachEntry(handle_->path, [&](const WIN32_FIND_DATAW& data) {
+    // Folders, and links and junctions that stand for folders, carry the
+    // folder attribute.
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) onFile(Wtf8FromWide(data.cFileName, wcslen(data.cFileName)));
+  });
+}
+
+Error Folder::ListAllNames(const std::function<void(std::string name)>& onName) {
+  if (!isOpen()) return openError_;
+  return ForEachEntry(handle_->path, [&](const WIN32_FIND_DATAW& data) {
+    onName(Wtf8FromWide(data.cFileName, wcslen(data.cFileName)));
+  });
+}
+
+namespace {
+
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING: the system refuses an
+// existing target by itself, also one that differs only in letter case.
+Error MoveWithoutReplacing(const std::wstring& source, const std::wstring& target,
+                           std::size_t targetNameLength) {
+  if (MoveFileExW(source.c_str(), target.c_str(), 0)) return Error{};
+  const DWORD error = GetLastError();
+  if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) &&
+      GetFileAttributesW(source.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    // The file is there: it is the new name that cannot be.
+    return MakeError(targetNameLength > 255 ? ErrorCode::kNameTooLong : ErrorCode::kBadName);
+  }
+  return ErrorFromWin32(error);
+}
+
+}  // namespace
+
+Error Folder::AtomicRenameNoReplace(const std::string& from, const std::string& to) {
+  std::wstring source, target;
+  if (!handle_->PathOf(from, &source)) return MakeError(ErrorCode::kNotFound);
+  if (!handle_->PathOf(to, &target)) return CutCharacterError();
+  // Looking first as well keeps a second name of the same file (a hard link,
+  // or the name in other letters) from being taken for a free one.
+  if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return MakeError(ErrorCode::kExists);
+  }
+  return MoveWithoutReplacing(source, target, target.size() - handle_->path.size());
+}
+
+Error Folder::RenameNoReplace(const std::string& from, const std::string& to) {
+  if (!isOpen()) return openError_;
+  Error atomic = AtomicRenameNoReplace(from, to);
+  if (atomic.code != ErrorCode::kUnsupported) return atomic;
+  // Where the one-step rename is not to be had: the target is looked up
+  // first. A window remains in which another program could create it.
+  std::wstring source, target;
+  if (!handle_->PathOf(from, &source)) return MakeError(ErrorCode::kNotFound);
+  if (!handle_->PathOf(to, &target)) return CutCharacterError();
+  switch (Has(to)) {
+    case Presence::kPresent: return MakeError(ErrorCode::kExists);
+    case Presence::kUnknown: return OtherError("cannot tell whether the name is taken");
+    case Presence::kAbsent: break;
+  }
+  return MoveWithoutReplacing(source, target, target.size() - handle_->path.size());
+}
+
+Presence Folder::Has(const std::string& name) {
+  if (!isOpen()) return Presence::kUnknown;
+  std::wstring full;
+  if (!handle_->PathOf(name, &full)) return Presence::kAbsent;  // no such name can be there
+  if (GetFileAttributesW(full.c_str()) != INVALID_FILE_ATTRIBUTES) return Presence::kPresent;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Presence::kAbsent
+                                                                         : Presence::kUnknown;
+}
+
+bool Folder::CanHoldName(const std::string& name) const {
+  std::wstring wide;
+  if (name.empty() || name == "." || name == ".." || !WideFromWtf8(name, &wide)) return false;
+  if (wide.size() > 255) return false;
+  for (const wchar_t c : wide) {
+    if (c < 32 || wcschr(L"<>:\"/\\|?*", c) != nullptr) return false;
+  }
+  return true;
+}
+
+std::optional<FileId> Folder::Id() const {
+  if (!isOpen() || handle_->folder == INVALID_HANDLE_VALUE) return std::nullopt;
+  return IdOfHandle(handle_->folder);
+}
+
+std::optional<FileId> IdOfPath(const std::string& path) {
+  std::wstring wide;
+  if (!LongWidePath(path, &wide)) return std::nullopt;
+  const HANDLE handle = OpenForIdentity(wide);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  const std::optional<FileId> id = IdOfHandle(handle);
+  CloseHandle(handle);
+  return id;
+}
+
+std::unique_ptr<Folder> OpenSystemFolder(const std::string& path) {
+  return std::make_unique<Folder>(path);
+}
+
+}  // namespace platform
