@@ -8,8 +8,10 @@
 #define IDD_TARVELLO_DIALOG 102
 #define IDR_MAINFRAME 128
 
-// The About entry of the window menu.
+// The window menu's entries of the program: About, and Undo of the last Run.
+// (The system keeps the four lowest bits of a window command for itself.)
 #define IDM_ABOUTBOX 0x0010
+#define IDM_UNDO 0x0030
 
 // The main window's controls.
 #define IDC_ABOUT 1000
@@ -27,3 +29,8 @@
 #define IDC_SEARCH 1013
 #define IDC_EXPRESS 1015
 #define IDC_STATUS 1016
+
+// A control the program never addresses.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

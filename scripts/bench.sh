@@ -10,3 +10,6 @@ echo "== core: whole job against the C baseline"
 echo
 echo "== window"
 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" build/bench/window_bench
+echo
+echo "== settings file"
+build/bench/settings_bench

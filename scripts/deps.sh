@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Tarvello needs for a purpose, when they are
 # missing. Safe to run again and again; works as root or through sudo.
-#   scripts/deps.sh build   the program
-#   scripts/deps.sh test    the program and every test
-#   scripts/deps.sh bench   the benchmarks
+#   scripts/deps.sh build    the program
+#   scripts/deps.sh windows  the Windows program, cross-built, and wine to run it
+#   scripts/deps.sh test     both programs and every test
+#   scripts/deps.sh bench    the benchmarks
 set -euo pipefail
 
 build_packages=(cmake make g++ pkg-config libwxgtk3.2-dev)
 test_packages=(libgtest-dev xvfb xauth fonts-nanum xdotool imagemagick ntfs-3g clang libclang-rt-14-dev)
+windows_packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev)
 
 case "${1:-build}" in
   build) wanted=("${build_packages[@]}") ;;
-  test | bench) wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: $0 build|test|bench" >&2; exit 2 ;;
+  windows) wanted=("${windows_packages[@]}") ;;
+  test) wanted=("${build_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
+  bench) wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 build|windows|test|bench" >&2; exit 2 ;;
 esac
 
 missing=()

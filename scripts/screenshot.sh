@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Starts Tarvello on a virtual screen and saves two screenshots of its window:
-#   docs/screenshot.png   a demo folder after Search and Random with Add
-#   docs/marked-rows.png  a half-numbered folder after Random with Delete,
-#                         with the rows that will fail or lose text marked
-# (or into the folder given). Run scripts/build.sh first.
+# Starts Tarvello on a virtual screen and saves screenshots of its window:
+#   docs/screenshot.png          a demo folder after Search and Random with Add
+#   docs/marked-rows.png         a half-numbered folder after Random with
+#                                Delete, rows that will fail or lose text marked
+#   docs/screenshot-windows.png  the Windows program under wine, after Random
+# (or into the folder given). Run scripts/build.sh and, for the last one,
+# scripts/build-windows.sh first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-docs}")
@@ -45,3 +47,10 @@ shot screenshot.png 0 "Blue in Green.mp3" "So What.mp3" "Freddie Freeloader.mp3"
   "Flamenco Sketches.mp3" "바람의 노래.mp3" "cover.jpg" "notes.txt"
 shot marked-rows.png 2 "0003_Blue in Green.mp3" "0001_So What.mp3" "0002_All Blues.mp3" \
   "All Blues.mp3" "Flamenco Sketches.mp3" "0004_바람의 노래.mp3" "cover.jpg"
+
+if [ -x build-win/tarvello.exe ] || [ -f build-win/tarvello.exe ]; then
+  export WINEPREFIX=$PWD/build-win/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+  tests/windows/make_wine_prefix.sh "$WINEPREFIX"
+  tests/windows/window_test.sh build-win/tarvello.exe "$out/screenshot-windows.png" >/dev/null
+  echo "saved $out/screenshot-windows.png"
+fi

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite.
+# Installs what is missing, builds both programs, and runs the whole test
+# suite: the Linux program's tests, then the Windows program's under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
 scripts/build.sh -DTARVELLO_BUILD_TESTS=ON
-cd build
-ctest --output-on-failure --timeout 600 "$@"
+(cd build && ctest --output-on-failure --timeout 600 "$@")
+scripts/build-windows.sh -DTARVELLO_BUILD_TESTS=ON
+(cd build-win && ctest --output-on-failure --timeout 900 "$@")

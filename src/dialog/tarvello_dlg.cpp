@@ -42,7 +42,6 @@ class CMethodRadio : public wxRadioButton {
 constexpr int kMenuClose = wxID_CLOSE;
 // The window menu's Undo item.
 constexpr int kMenuUndo = wxID_UNDO;
-constexpr char kUndoMenuText[] = "&Undo last Run\tCtrl+Z";
 // How often the folder under a proposal is looked at.
 constexpr int kPreviewIntervalMs = 500;
 
@@ -231,7 +230,7 @@ std::unique_ptr<wxMenu> CTarvelloDlg::CreateWindowMenu() {
   auto menu = std::make_unique<wxMenu>();
   menu->Append(kMenuClose, "&Close");
   menu->AppendSeparator();
-  menu->Append(kMenuUndo, kUndoMenuText);
+  menu->Append(kMenuUndo, shell::kUndoMenuText);
   menu->Enable(kMenuUndo, m_undoEnabled);
   menu->Append(IDM_ABOUTBOX, wxString::FromUTF8(shell::kAboutMenuText));
   return menu;

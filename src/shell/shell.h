@@ -15,6 +15,8 @@ constexpr char kAboutCaption[] = "Tarvello 정보";
 constexpr char kAboutVersion[] = "Tarvello 버전 1.0";
 constexpr char kAboutCopyright[] = "Copyright (C) 2026 Tarvello";
 constexpr char kAboutOk[] = "확인";
+// The window menu's entry that undoes the last Run, with its key.
+constexpr char kUndoMenuText[] = "&Undo last Run\tCtrl+Z";
 
 // The text the "About" button shows: six lines, no line feed after the last.
 std::string CreditsText();

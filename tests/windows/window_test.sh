@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The Windows program as a user meets it, under wine on the display in
+# $DISPLAY: it starts and shows "Tarvello", a whole Add job done with clicks
+# and keys renames the files, the settings file beside the program is
+# written, Esc ends it with exit status 0. With a second argument, a
+# screenshot of the window after Random is saved there.
+# Usage: window_test.sh TARVELLO.EXE [SCREENSHOT.png]
+set -euo pipefail
+exe=$1
+shot=${2:-}
+wine=$(command -v wine64 || command -v wine)
+work=$(mktemp -d)
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+mkdir "$work/Music"
+for name in "a.mp3" "b.mp3" "c.txt" "바람의 노래.mp3"; do printf '%s' "$name" > "$work/Music/$name"; done
+cp "$exe" "$work/tarvello.exe"
+folder="Z:${work//\//\\}\\Music"
+
+"$wine" "$work/tarvello.exe" &
+pid=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Tarvello$' | head -n 1) || true
+[ -n "$window" ] || fail "no window called Tarvello appeared"
+echo "ok: the window \"Tarvello\" is shown"
+
+# Positions in dialog units, as the template gives them, made pixels from the
+# window's size (378 x 177 units).
+eval "$(xdotool getwindowgeometry --shell "$window")"
+click() {  # click X Y: the middle of a control at dialog units X, Y
+  xdotool mousemove --window "$window" $(( $1 * WIDTH / 378 )) $(( $2 * HEIGHT / 177 )) click 1
+  sleep 0.4
+}
+xdotool mousemove --window "$window" 5 5
+sleep 0.5
+
+# The folder box by the keyboard: from "About", Tab reaches it.
+xdotool key --delay 100 Tab
+xdotool type --delay 20 "$folder"
+click 93 39        # Search
+sleep 1.5          # its two pauses
+[ -f "$work/tarvello.ini" ] || fail "Search wrote no settings file beside the program"
+grep -q "^File=mp3" "$work/tarvello.ini" || fail "settings: $(cat "$work/tarvello.ini")"
+click 276 83       # Add
+click 342 87       # Random
+[ -n "$shot" ] && import -window "$window" "$shot" && echo "saved $shot"
+click 342 106      # Run: the question, answered Yes with Enter
+question=$(timeout 10 xdotool search --sync --onlyvisible --name '^확인$' | head -n 1) || true
+[ -n "$question" ] || fail "Run asked no question"
+# Without a window manager the keyboard follows the pointer.
+sleep 1
+# Without a window manager the keyboard follows the pointer.
+xdotool mousemove --window "$question" 5 5
+sleep 0.5
+xdotool key --delay 100 Return
+for _ in $(seq 50); do [ -e "$work/Music/a.mp3" ] || break; sleep 0.2; done
+sleep 0.5
+
+names=$(cd "$work/Music" && ls)
+echo "$names" | grep -q '^000[123]_a\.mp3$' || fail "a.mp3 was not renamed: $names"
+echo "$names" | grep -q '^000[123]_b\.mp3$' || fail "b.mp3 was not renamed: $names"
+echo "$names" | grep -q '^000[123]_바람의 노래\.mp3$' || fail "the Korean name was not renamed: $names"
+echo "$names" | grep -q '^c\.txt$' || fail "c.txt was touched: $names"
+for name in "$work"/Music/0*; do
+  [ "$(cat "$name")" = "$(basename "$name" | cut -c6-)" ] || fail "$name holds another file"
+done
+grep -q '^Method=0' "$work/tarvello.ini" || fail "settings: $(cat "$work/tarvello.ini")"
+echo "ok: a whole Add job renamed the files and wrote the settings file"
+
+# Ctrl+Z (the focus on a button, not in an edit box): Undo, after a question.
+xdotool mousemove --window "$window" 5 5
+sleep 0.3
+xdotool key --delay 100 ctrl+z
+undo=$(timeout 10 xdotool search --sync --onlyvisible --name '^Undo$' | head -n 1) || true
+[ -n "$undo" ] || fail "Ctrl+Z asked no question"
+sleep 1
+xdotool mousemove --window "$undo" 5 5
+sleep 0.5
+xdotool key --delay 100 Return
+for _ in $(seq 50); do [ -e "$work/Music/a.mp3" ] && break; sleep 0.2; done
+sleep 0.5
+names=$(cd "$work/Music" && ls | tr '\n' '|')
+[ "$names" = "a.mp3|b.mp3|c.txt|바람의 노래.mp3|" ] || fail "Undo left: $names"
+echo "ok: Ctrl+Z undid the Run"
+
+xdotool mousemove --window "$window" 5 5
+sleep 0.3
+xdotool key --delay 100 Escape
+status=0
+timeout 20 tail --pid="$pid" -f /dev/null || fail "still running after Esc"
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || fail "exit status $status after Esc"
+echo "ok: Esc ends the program with exit status 0"
