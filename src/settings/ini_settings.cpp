@@ -2,6 +2,7 @@
 
 #include "platform/file.h"
 #include "platform/path.h"
+#include "platform/text_file.h"
 #include "settings/profile_text.h"
 
 #include <climits>
@@ -18,9 +19,11 @@ namespace {
 // section or key is absent.
 bool ReadKey(const std::string& path, const std::string& section, const std::string& key,
              std::string* value) {
-  std::string text;
-  if (platform::ReadWholeFile(path, &text).failed()) return false;
-  return settings::ProfileLookup(text, section, key, value);
+  std::string bytes;
+  if (platform::ReadWholeFile(path, &bytes).failed()) return false;
+  const platform::DecodedText decoded = platform::DecodeTextFile(bytes);
+  if (decoded.encoding == platform::TextEncoding::kForeign) return false;
+  return settings::ProfileLookup(decoded.text, section, key, value);
 }
 
 }  // namespace
@@ -39,14 +42,32 @@ int CIniSettings::GetInt(const std::string& key, int def) const {
 
 int CIniSettings::WriteString(const std::string& key, const std::string& value) {
   if (path_.empty()) return 0;
-  std::string text;
-  const platform::Error read = platform::ReadWholeFile(path_, &text);
+  std::string bytes;
+  const platform::Error read = platform::ReadWholeFile(path_, &bytes);
   // A file that is there but cannot be read is never overwritten.
   if (read.failed() && read.code != platform::ErrorCode::kNotFound) return 0;
-  std::string updated = text;
-  if (!settings::ProfileUpdate(&updated, section_, key, value)) return 0;
-  if (!read.failed() && updated == text) return 1;
-  return platform::ReplaceFileContents(path_, updated).failed() ? 0 : 1;
+  const bool exists = !read.failed();
+  const platform::DecodedText decoded = platform::DecodeTextFile(bytes);
+  // A file in an encoding the profile functions do not read is left alone,
+  // and so is one whose text would not come back to the same bytes.
+  std::string again;
+  if (decoded.encoding == platform::TextEncoding::kForeign ||
+      (exists && (!platform::EncodeTextFile(decoded.text, decoded.encoding, &again) || again != bytes))) {
+    return 0;
+  }
+  std::string updated = decoded.text;
+  if (!settings::ProfileUpdate(&updated, section_, key, value, platform::NewFileLineEnd())) return 0;
+  if (exists && updated == decoded.text) return 1;
+  std::string out;
+  if (!platform::EncodeTextFile(updated, decoded.encoding, &out)) {
+    // A character the ANSI code page cannot hold: the file becomes UTF-16LE,
+    // Windows' own way, which its ANSI profile functions read too. Never "?".
+    if (decoded.encoding != platform::TextEncoding::kEightBit ||
+        !platform::EncodeTextFile(updated, platform::TextEncoding::kUtf16Le, &out)) {
+      return 0;
+    }
+  }
+  return platform::ReplaceFileContents(path_, out).failed() ? 0 : 1;
 }
 
 int CIniSettings::WriteInt(const std::string& key, int value) {

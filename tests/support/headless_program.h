@@ -17,8 +17,16 @@ struct HeadlessProgram {
       : openFolder(std::move(openFolder)) {
     MakeDir(music);
   }
-  // The settings file's text, or "<none>" when there is none.
-  std::string Ini() const { return Exists(ini) ? ReadFile(ini) : "<none>"; }
+  // The settings file's text, or "<none>" when there is none. Windows starts
+  // its files with CR LF line ends; they read here as LF.
+  std::string Ini() const {
+    if (!Exists(ini)) return "<none>";
+    std::string text = ReadFile(ini);
+#ifdef _WIN32
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.erase(at, 1);
+#endif
+    return text;
+  }
   const RenameJob& job() const { return workflow.job(); }
 
   TempDir root;

@@ -56,10 +56,13 @@ TEST_F(MalformedSettings, ReadableValuesAreTakenTheRestIsDefault) {
   };
   const std::vector<Case> cases = {
       {"[Config]\nFolder=/m\nFile=ogg", "/m", "ogg", kNone},  // no final newline
-      {"\xEF\xBB\xBF[Config]\r\nMethod=2\r\n", "", "mp3", kDelete},
+      // Windows reads a UTF-8 byte-order mark as part of the first line.
+      {"\xEF\xBB\xBF[Config]\r\nMethod=2\r\n", "", "mp3", kNone},
+      {"[Config]\rMethod=2\rFolder=/cr", "/cr", "mp3", kDelete},
       {std::string("[Config]\nFile=m\0p3\nMethod=1\n", 28), "", std::string("m\0p3", 4), kReplace},
       {"[Config]\nFolder=" + megabyte + "\nMethod=0\n", megabyte, "mp3", kAdd},
-      {"[Config]\nFile=one\nFile=two\n[Config]\nFile=three\nMethod=2\n", "", "one", kDelete},
+      // Only a section's first block counts.
+      {"[Config]\nFile=one\nFile=two\n[Config]\nFile=three\nMethod=2\n", "", "one", kNone},
       {"Folder=/outside\nMethod=1\n[Other]\nFolder=/other\n", "", "mp3", kNone},
       {"[Konfig]\nFolder=/k\n", "", "mp3", kNone},
       {"[Config\nFolder=/unclosed\n", "/unclosed", "mp3", kNone},

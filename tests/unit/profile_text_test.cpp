@@ -24,7 +24,7 @@ std::string Updated(std::string text, const std::string& section, const std::str
 
 TEST(ProfileText, ReadsWhatUsersAndEditorsWrite) {
   const std::string text =
-      "\xEF\xBB\xBF[config]\r\n"
+      "[config]\r\n"
       "; a comment = not a key\r\n"
       "\r\n"
       "  folder =  /music/a b  \r\n"
@@ -35,18 +35,39 @@ TEST(ProfileText, ReadsWhatUsersAndEditorsWrite) {
   EXPECT_EQ(Lookup(text, "Config", "File"), "");
   EXPECT_EQ(Lookup(text, "Config", "; a comment"), "<absent>");
   EXPECT_EQ(Lookup(text, "Other", "Folder"), "<absent>");
+  // The names asked for lose their blanks, as Windows takes them.
+  EXPECT_EQ(Lookup(text, " Config ", " Folder"), "/music/a b");
 }
 
-TEST(ProfileText, FirstOccurrenceWinsAndKeysOutsideSectionsAreIgnored) {
+TEST(ProfileText, ReadsAsWindowsReads) {
+  // A lone CR ends a line (old Mac editors), as CR LF and LF do.
+  EXPECT_EQ(Lookup("[Config]\rFolder=/cr\rFile=mp3\r", "Config", "File"), "mp3");
+  EXPECT_EQ(Lookup("[Config]\r\nFolder=a\nFile=b\rMethod=2", "Config", "Method"), "2");
+  // Single quotes are taken off as double ones are, one pair only.
+  EXPECT_EQ(Lookup("[Config]\nFolder='D:\\Music'\n", "Config", "Folder"), "D:\\Music");
+  EXPECT_EQ(Lookup("[Config]\nFolder=\"'x'\"\n", "Config", "Folder"), "'x'");
+  EXPECT_EQ(Lookup("[Config]\nFolder='x\"\n", "Config", "Folder"), "'x\"");
+  // A section name ends at the first "]"; an unclosed "[name" is a header.
+  EXPECT_EQ(Lookup("[Con]fig]\nA=1\n", "Con", "A"), "1");
+  EXPECT_EQ(Lookup("[Config\nA=2\n", "Config", "A"), "2");
+  // A UTF-8 byte-order mark is not skipped: the first line is no header.
+  EXPECT_EQ(Lookup("\xEF\xBB\xBF[Config]\nA=3\n", "Config", "A"), "<absent>");
+}
+
+TEST(ProfileText, OnlyTheFirstBlockOfASectionCountsAndKeysOutsideAreIgnored) {
   const std::string text =
       "Folder=outside\n"
-      "[Config]\nFile=first\n"
+      "[Config]\nFile=first\nFile=again\n"
       "[Other]\nFolder=other\n"
       "[Config]\nFile=second\nFolder=later\n";
   EXPECT_EQ(Lookup(text, "Config", "File"), "first");
-  EXPECT_EQ(Lookup(text, "Config", "Folder"), "later");
+  EXPECT_EQ(Lookup(text, "Config", "Folder"), "<absent>");
   EXPECT_EQ(Updated(text, "Config", "File", "x"),
-            "Folder=outside\n[Config]\nFile=x\n[Other]\nFolder=other\n"
+            "Folder=outside\n[Config]\nFile=x\nFile=again\n[Other]\nFolder=other\n"
+            "[Config]\nFile=second\nFolder=later\n");
+  // A key the first block lacks goes into it, not into the later one.
+  EXPECT_EQ(Updated(text, "Config", "Folder", "y"),
+            "Folder=outside\n[Config]\nFile=first\nFile=again\nFolder=y\n[Other]\nFolder=other\n"
             "[Config]\nFile=second\nFolder=later\n");
 }
 
@@ -62,15 +83,20 @@ TEST(ProfileText, UpdatesInPlaceAndLeavesEveryOtherLineAlone) {
   // A key added to a section whose last line has no line break.
   EXPECT_EQ(Updated("[Config]\nFile=mp3", "Config", "Method", "1"),
             "[Config]\nFile=mp3\nMethod=1\n");
-  // A file written with CRLF gets CRLF lines.
+  // Lines added to a file use the file's own line ends.
   EXPECT_EQ(Updated("[A]\r\nB=1\r\n", "Config", "File", "mp3"),
             "[A]\r\nB=1\r\n[Config]\r\nFile=mp3\r\n");
+  EXPECT_EQ(Updated("[A]\rB=1", "A", "C", "2"), "[A]\rB=1\rC=2\r");
+  std::string empty;
+  ASSERT_TRUE(ProfileUpdate(&empty, "Config", "File", "mp3", "\r\n"));
+  EXPECT_EQ(empty, "[Config]\r\nFile=mp3\r\n");
   EXPECT_EQ(Updated("", "Config", "Folder", ""), "[Config]\nFolder=\n");
 }
 
 TEST(ProfileText, ValuesComeBackWholeEvenWithBlanksAndQuotes) {
   for (const std::string& value :
        {std::string(" lead"), std::string("trail "), std::string("\"quoted\""), std::string("\""),
+        std::string("'single'"), std::string("'"), std::string("'mixed\""),
         std::string("a=b;c [d]"), std::string(200, 'x'), std::string("\xff\xfe\t")}) {
     std::string text = "[Config]\nFile=mp3\n";
     ASSERT_TRUE(ProfileUpdate(&text, "Config", "Folder", value)) << value;

@@ -1,4 +1,5 @@
 #include "platform/exepath.h"
+#include "platform/text_file.h"
 #include "settings/ini_settings.h"
 #include "settings/settings_path.h"
 
@@ -119,7 +120,9 @@ TEST_F(SettingsFile, ReadingNeverCreatesAndWritingLeavesNoTemporaryFile) {
   EXPECT_FALSE(Exists(settings.path()));
   ASSERT_EQ(settings.WriteString("Folder", "/music"), 1);
   ASSERT_EQ(settings.WriteString("File", "mp3"), 1);
-  EXPECT_EQ(ReadFile(settings.path()), "[Config]\nFolder=/music\nFile=mp3\n");
+  // A new file has the system's line ends.
+  const std::string eol = platform::NewFileLineEnd();
+  EXPECT_EQ(ReadFile(settings.path()), "[Config]" + eol + "Folder=/music" + eol + "File=mp3" + eol);
   EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"tarvello.ini"});
 }
 
@@ -226,3 +229,46 @@ TEST(ProgramPath, FoundFromTheCommandLineAsAShellFindsIt) {
   EXPECT_EQ(platform::ProgramPathFromArgv0("", search), "");
 }
 #endif  // !_WIN32
+
+namespace {
+
+std::string Utf16Le(const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+TEST_F(SettingsFile, ANotepadUnicodeFileIsReadAndStaysUnicode) {
+  WriteFile(settings.path(), Utf16Le(u"[Config]\r\nFolder=D:\\\uC74C\uC545\r\nFile=mp3\r\n"));
+  EXPECT_EQ(settings.GetString("Folder", "?"), "D:\\음악");
+  ASSERT_EQ(settings.WriteInt("Method", 2), 1);
+  EXPECT_EQ(ReadFile(settings.path()),
+            Utf16Le(u"[Config]\r\nFolder=D:\\\uC74C\uC545\r\nFile=mp3\r\nMethod=2\r\n"));
+  EXPECT_EQ(settings.GetInt("Method", -1), 2);
+}
+
+TEST_F(SettingsFile, ABigEndianFileIsNeitherReadNorChanged) {
+  static const char kBytes[] = "\xFE\xFF\0[\0C\0o\0n\0f\0i\0g\0]\0\r\0\n\0A\0=\0\x31";
+  const std::string bigEndian(kBytes, sizeof kBytes - 1);
+  WriteFile(settings.path(), bigEndian);
+  EXPECT_EQ(settings.GetString("A", "?"), "?");
+  EXPECT_EQ(settings.WriteString("A", "2"), 0);
+  EXPECT_EQ(ReadFile(settings.path()), bigEndian);
+}
+
+#ifdef _WIN32
+TEST_F(SettingsFile, AValueTheAnsiCodePageCannotHoldMakesTheFileUnicode) {
+  // Never "?": the file becomes UTF-16LE, which the ANSI profile functions
+  // read too.
+  WriteFile(settings.path(), "[Config]\r\nFile=mp3\r\n");
+  ASSERT_EQ(settings.WriteString("Folder", "D:\\\xF0\x9F\x8E\xB5"), 1);
+  EXPECT_EQ(ReadFile(settings.path()).compare(0, 2, "\xFF\xFE"), 0);
+  EXPECT_EQ(settings.GetString("Folder", "?"), "D:\\\xF0\x9F\x8E\xB5");
+  EXPECT_EQ(settings.GetString("File", "?"), "mp3");
+}
+#endif

@@ -60,7 +60,7 @@ TEST_F(StartUp, StoredValuesFillTheBoxesAsTheyStand) {
   EXPECT_EQ(job().folder(), folder);
   EXPECT_EQ(view.extension, "");
 
-  WriteFile(ini, "\xEF\xBB\xBF[Config]\nFile=Mp3\n");
+  WriteFile(ini, "[Config]\rFile=Mp3\r");
   Start();
   EXPECT_EQ(view.extension, "Mp3");
   EXPECT_EQ(view.folder, "");
