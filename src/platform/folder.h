@@ -42,12 +42,14 @@ class Folder {
   const std::string& path() const { return path_; }
 
   // Calls onFile with every entry that is neither "." nor ".." nor a folder
-  // (a link to a folder counts as one), in the order the system yields them.
-  // Hidden files and other links are listed. Nothing is sorted.
-  virtual Error List(const std::function<void(std::string name)>& onFile);
+  // (a link to a folder counts as one), in the order the system yields them,
+  // and onFolder, when given, with the folders. Hidden files and other links
+  // are listed. Nothing is sorted.
+  virtual Error List(const std::function<void(std::string name)>& onFile,
+                     const std::function<void(std::string name)>& onFolder = {});
   // Every name in the folder but "." and "..", folders too: the names a
-  // rename may not take.
-  virtual Error ListAllNames(const std::function<void(std::string name)>& onName);
+  // rename may not take. (The name passed lives only for the call.)
+  virtual Error ListAllNames(const std::function<void(const std::string& name)>& onName);
 
   // Renames `from` to `to` inside this folder. An existing `to` is never
   // replaced (kExists), also when it is `from` itself, another link to the

@@ -92,18 +92,26 @@ Error ForEachEntry(int folderFd, const std::function<void(const struct dirent*)>
 
 }  // namespace
 
-Error Folder::List(const std::function<void(std::string name)>& onFile) {
+Error Folder::List(const std::function<void(std::string name)>& onFile,
+                   const std::function<void(std::string name)>& onFolder) {
   if (!isOpen()) return openError_;
   const int fd = handle_->fd;
   return ForEachEntry(fd, [&](const struct dirent* entry) {
-    if (!IsFolderEntry(fd, entry)) onFile(std::string(entry->d_name));
+    if (!IsFolderEntry(fd, entry)) {
+      onFile(std::string(entry->d_name));
+    } else if (onFolder) {
+      onFolder(std::string(entry->d_name));
+    }
   });
 }
 
-Error Folder::ListAllNames(const std::function<void(std::string name)>& onName) {
+Error Folder::ListAllNames(const std::function<void(const std::string& name)>& onName) {
   if (!isOpen()) return openError_;
-  return ForEachEntry(handle_->fd,
-                      [&](const struct dirent* entry) { onName(std::string(entry->d_name)); });
+  std::string name;  // one buffer for every name
+  return ForEachEntry(handle_->fd, [&](const struct dirent* entry) {
+    name.assign(entry->d_name);
+    onName(name);
+  });
 }
 
 Error Folder::AtomicRenameNoReplace(const std::string& from, const std::string& to) {

@@ -109,16 +109,22 @@ Error ForEachEntry(const std::wstring& folder,
 
 }  // namespace
 
-Error Folder::List(const std::function<void(std::string name)>& onFile) {
+Error Folder::List(const std::function<void(std::string name)>& onFile,
+                   const std::function<void(std::string name)>& onFolder) {
   if (!isOpen()) return openError_;
   return ForEachEntry(handle_->path, [&](const WIN32_FIND_DATAW& data) {
     // Folders, and links and junctions that stand for folders, carry the
     // folder attribute.
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) onFile(Wtf8FromWide(data.cFileName, wcslen(data.cFileName)));
+    std::string name = Wtf8FromWide(data.cFileName, wcslen(data.cFileName));
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      onFile(std::move(name));
+    } else if (onFolder) {
+      onFolder(std::move(name));
+    }
   });
 }
 
-Error Folder::ListAllNames(const std::function<void(std::string name)>& onName) {
+Error Folder::ListAllNames(const std::function<void(const std::string& name)>& onName) {
   if (!isOpen()) return openError_;
   return ForEachEntry(handle_->path, [&](const WIN32_FIND_DATAW& data) {
     onName(Wtf8FromWide(data.cFileName, wcslen(data.cFileName)));

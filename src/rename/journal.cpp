@@ -1,5 +1,6 @@
 #include "rename/journal.h"
 
+#include <charconv>
 #include <cstdint>
 
 namespace {
@@ -58,16 +59,40 @@ class Reader {
 
 }  // namespace
 
+namespace {
+
+void AppendNumber(std::string* text, std::uint64_t number) {
+  char digits[24];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
+  text->append(digits, end.ptr);
+}
+
+}  // namespace
+
 std::string JournalStart(const std::string& folder, const RenameJob& job) {
-  std::string text = kMagic;
-  text += "folder " + std::to_string(folder.size()) + "\n" + folder + "\n";
-  text += "rows " + std::to_string(job.newCount()) + "\n";
+  std::size_t size = 64 + folder.size();
+  for (std::size_t i = 0; i < job.newCount(); ++i) {
+    size += job.row(i).oldName.size() + job.row(i).newName.size() + 16;
+  }
+  std::string text;
+  text.reserve(size);
+  text += kMagic;
+  text += "folder ";
+  AppendNumber(&text, folder.size());
+  text += '\n';
+  text += folder;
+  text += "\nrows ";
+  AppendNumber(&text, job.newCount());
+  text += '\n';
   for (std::size_t i = 0; i < job.newCount(); ++i) {
     const RenameRow& row = job.row(i);
-    text += std::to_string(row.oldName.size()) + " " + std::to_string(row.newName.size()) + "\n";
+    AppendNumber(&text, row.oldName.size());
+    text += ' ';
+    AppendNumber(&text, row.newName.size());
+    text += '\n';
     text += row.oldName;
     text += row.newName;
-    text += "\n";
+    text += '\n';
   }
   text += "ready\n";
   return text;

@@ -3,40 +3,70 @@
 #include "platform/bytes.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
-std::uint64_t NameHash(const std::string& name) {
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (const char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+// FNV-1a over the name's bytes with ASCII letters upper-cased: names that
+// differ only in letter case hash alike.
+std::uint64_t FoldedHash(const std::string& name) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (char c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  }
   return hash;
 }
 
 constexpr std::uint32_t kNoGroup = static_cast<std::uint32_t>(-1);
 
-// The proposed names of a Run, each distinct one numbered as a group, and for
-// every row the group of its old name when some row proposes that name too.
-// Worked out before the renames, so that the Run itself only reads small
-// arrays between its system calls.
+}  // namespace
+
+// The proposed names, each distinct one numbered as a group, and for every
+// row the group of its old name when some row proposes that name too. Worked
+// out once a proposal is made, so that Preview and Run only read small
+// arrays, Run between its system calls.
 struct NameGroups {
   std::vector<std::uint32_t> groupOfNew;  // per row
   std::vector<std::uint32_t> groupOfOld;  // per row; kNoGroup when no row proposes it
   std::uint32_t groups = 0;
-};
 
-NameGroups GroupNames(const std::deque<RenameRow>& rows, std::size_t count) {
-  NameGroups result;
-  result.groupOfNew.resize(count);
-  result.groupOfOld.assign(count, kNoGroup);
-  std::size_t capacity = 16;
-  while (capacity < 2 * count) capacity *= 2;
   struct Slot {
     std::uint64_t hash;
     std::uint32_t row;  // a row proposing the name; kNoGroup: an empty slot
     std::uint32_t group;
   };
-  std::vector<Slot> slots(capacity, Slot{0, kNoGroup, kNoGroup});
-  const std::size_t mask = capacity - 1;
+  std::vector<Slot> slots;
+  std::size_t mask = 0;
+
+  // Calls onMatch(group, exactly) for every proposed name that is `name`,
+  // byte for byte or in other letters.
+  template <class OnMatch>
+  void Match(const std::deque<RenameRow>& rows, const std::string& name, OnMatch onMatch) const {
+    const std::uint64_t hash = FoldedHash(name);
+    for (std::size_t i = hash & mask; slots[i].row != kNoGroup; i = (i + 1) & mask) {
+      if (slots[i].hash != hash) continue;
+      const std::string& proposed = rows[slots[i].row].newName;
+      if (proposed == name) {
+        onMatch(slots[i].group, true);
+      } else if (platform::EqualsNoCase(proposed, name)) {
+        onMatch(slots[i].group, false);
+      }
+    }
+  }
+};
+
+namespace {
+
+std::shared_ptr<const NameGroups> GroupNames(const std::deque<RenameRow>& rows, std::size_t count) {
+  auto result = std::make_shared<NameGroups>();
+  result->groupOfNew.resize(count);
+  result->groupOfOld.assign(count, kNoGroup);
+  std::size_t capacity = 16;
+  while (capacity < 2 * count) capacity *= 2;
+  std::vector<NameGroups::Slot>& slots = result->slots;
+  slots.assign(capacity, NameGroups::Slot{0, kNoGroup, kNoGroup});
+  const std::size_t mask = result->mask = capacity - 1;
   const auto find = [&](const std::string& name, std::uint64_t hash) {
     std::size_t i = hash & mask;
     while (slots[i].row != kNoGroup &&
@@ -46,15 +76,15 @@ NameGroups GroupNames(const std::deque<RenameRow>& rows, std::size_t count) {
     return i;
   };
   for (std::size_t row = 0; row < count; ++row) {
-    const std::uint64_t hash = NameHash(rows[row].newName);
+    const std::uint64_t hash = FoldedHash(rows[row].newName);
     const std::size_t i = find(rows[row].newName, hash);
     if (slots[i].row == kNoGroup) {
-      slots[i] = Slot{hash, static_cast<std::uint32_t>(row), result.groups++};
+      slots[i] = NameGroups::Slot{hash, static_cast<std::uint32_t>(row), result->groups++};
     }
-    result.groupOfNew[row] = slots[i].group;
+    result->groupOfNew[row] = slots[i].group;
   }
   for (std::size_t row = 0; row < count; ++row) {
-    result.groupOfOld[row] = slots[find(rows[row].oldName, NameHash(rows[row].oldName))].group;
+    result->groupOfOld[row] = slots[find(rows[row].oldName, FoldedHash(rows[row].oldName))].group;
   }
   return result;
 }
@@ -102,9 +132,16 @@ bool ForecastFails(RowForecast forecast) {
 
 void RenameJob::SetFilter(const std::string& filter) { filter_ = platform::UpperBytes(filter); }
 
+const NameGroups& RenameJob::Groups() const {
+  if (!groups_) groups_ = GroupNames(rows_, newCount());
+  return *groups_;
+}
+
 void RenameJob::Clear() {
   std::deque<RenameRow>().swap(rows_);  // gives the memory back
+  ForgetListing();
   proposed_ = false;
+  groups_.reset();
   std::vector<RowForecast>().swap(forecast_);
 }
 
@@ -118,10 +155,21 @@ bool RenameJob::Matches(const std::string& name) const {
 }
 
 platform::Error RenameJob::Scan(platform::Folder& folder,
-                                const std::function<void(std::string name)>& onMatch) const {
-  return folder.List([&](std::string name) {
-    if (Matches(name)) onMatch(std::move(name));
-  });
+                                const std::function<bool(std::string& name)>& onMatch) {
+  std::vector<std::string>().swap(otherNames_);
+  const auto other = [this](std::string name) { otherNames_.push_back(std::move(name)); };
+  const platform::Error error = folder.List(
+      [&](std::string name) {
+        if (!Matches(name) || !onMatch(name)) other(std::move(name));
+      },
+      other);
+  listingCurrent_ = !error.failed();
+  return error;
+}
+
+void RenameJob::ForgetListing() {
+  listingCurrent_ = false;
+  std::vector<std::string>().swap(otherNames_);
 }
 
 void RenameJob::AddRow(std::string oldName) {
@@ -130,7 +178,9 @@ void RenameJob::AddRow(std::string oldName) {
 
 void RenameJob::LoadProposal(std::deque<RenameRow> rows) {
   rows_ = std::move(rows);
+  ForgetListing();
   forecast_.clear();
+  groups_.reset();
   proposed_ = true;
   proposedMethod_ = RenameMethod::kNone;
 }
@@ -146,6 +196,7 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
 
   proposed_ = false;
   forecast_.clear();
+  groups_.reset();
   if (numbered) {
     usedNumbers_.resize(kNumberTableSize);
     std::fill(usedNumbers_.begin(), usedNumbers_.begin() + static_cast<std::ptrdiff_t>(count) + 1, 0);
@@ -173,51 +224,6 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
 
 namespace {
 
-// The names in a folder, from one pass over it, found by their bytes or by
-// their letters whatever the case.
-class PresentNames {
- public:
-  explicit PresentNames(platform::Folder& folder) {
-    listed_ = !folder.ListAllNames([this](std::string name) { names_.push_back(std::move(name)); })
-                   .failed();
-    std::size_t capacity = 16;
-    while (capacity < 2 * names_.size()) capacity *= 2;
-    slots_.assign(capacity, kEmpty);
-    mask_ = capacity - 1;
-    for (std::size_t i = 0; i < names_.size(); ++i) {
-      std::size_t slot = FoldedHash(names_[i]) & mask_;
-      while (slots_[slot] != kEmpty) slot = (slot + 1) & mask_;
-      slots_[slot] = i;
-    }
-  }
-  bool listed() const { return listed_; }
-  enum class Match { kNone, kExact, kOtherCase };
-  Match Find(const std::string& name) const {
-    Match best = Match::kNone;
-    for (std::size_t slot = FoldedHash(name) & mask_; slots_[slot] != kEmpty; slot = (slot + 1) & mask_) {
-      const std::string& present = names_[slots_[slot]];
-      if (present == name) return Match::kExact;
-      if (platform::EqualsNoCase(present, name)) best = Match::kOtherCase;
-    }
-    return best;
-  }
-
- private:
-  static constexpr std::size_t kEmpty = static_cast<std::size_t>(-1);
-  static std::uint64_t FoldedHash(const std::string& name) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the upper-cased bytes
-    for (char c : name) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    }
-    return hash;
-  }
-  std::vector<std::string> names_;
-  std::vector<std::size_t> slots_;
-  std::size_t mask_ = 0;
-  bool listed_ = false;
-};
-
 // Whether a name starts with a number prefix "dddd_" as Add writes it.
 bool HasNumberPrefix(const std::string& name) {
   if (name.size() < RenameJob::kPrefixLength) return false;
@@ -233,24 +239,31 @@ void RenameJob::Preview(platform::Folder& folder) {
   const std::size_t total = newCount();
   forecast_.assign(total, RowForecast::kFine);
   if (total == 0) return;
-  const NameGroups names = GroupNames(rows_, total);
-  // One pass over the folder tells which names are there. A name there only
-  // in other letters is taken on a file system that ignores case and free
-  // on one that does not: the folder itself is asked about those.
-  const PresentNames present(folder);
-  const auto isPresent = [&](const std::string& name) {
-    switch (present.Find(name)) {
-      case PresentNames::Match::kExact: return true;
-      case PresentNames::Match::kOtherCase: return folder.Has(name) == platform::Presence::kPresent;
-      case PresentNames::Match::kNone: break;
-    }
-    // A folder that could not be listed is asked name by name.
-    return !present.listed() && folder.Has(name) == platform::Presence::kPresent;
-  };
+  const NameGroups& names = Groups();
   // What the Run will have made of each proposed name by the time it gets
-  // to a row: not looked at yet, there, or free.
-  enum class State : std::uint8_t { kUnknown, kPresent, kAbsent };
-  std::vector<State> state(names.groups, State::kUnknown);
+  // to a row: there, free, or there in other letters (taken on a file
+  // system that ignores letter case, free on one that does not: the folder
+  // itself is asked about those), or not known.
+  enum class State : std::uint8_t { kUnknown, kPresent, kAbsent, kOtherCase };
+  std::vector<State> state(names.groups, State::kAbsent);
+  const auto present = [&](const std::string& name) {
+    names.Match(rows_, name, [&](std::uint32_t group, bool exactly) {
+      if (exactly) {
+        state[group] = State::kPresent;
+      } else if (state[group] == State::kAbsent) {
+        state[group] = State::kOtherCase;
+      }
+    });
+  };
+  bool listed = true;
+  if (listingCurrent_) {
+    // The folder as Search listed it: the rows' files and the other names.
+    for (const RenameRow& r : rows_) present(r.oldName);
+    for (const std::string& name : otherNames_) present(name);
+  } else {
+    listed = !folder.ListAllNames(present).failed();
+  }
+  if (!listed) std::fill(state.begin(), state.end(), State::kUnknown);
   const bool cuts = proposedMethod_ == RenameMethod::kReplace || proposedMethod_ == RenameMethod::kDelete;
   for (std::size_t row = 0; row < total; ++row) {
     const RenameRow& r = rows_[row];
@@ -263,7 +276,10 @@ void RenameJob::Preview(platform::Folder& folder) {
       forecast = RowForecast::kBadName;
     } else {
       State& target = state[names.groupOfNew[row]];
-      if (target == State::kUnknown) target = isPresent(r.newName) ? State::kPresent : State::kAbsent;
+      if (target == State::kUnknown || target == State::kOtherCase) {
+        target = folder.Has(r.newName) == platform::Presence::kPresent ? State::kPresent
+                                                                        : State::kAbsent;
+      }
       if (target == State::kPresent) {
         forecast = RowForecast::kTaken;
       } else {
@@ -302,7 +318,7 @@ RunResult RenameJob::Run(platform::Folder& folder, RunObserver* observer) const 
   // Which names this Run has given. A listed name among them means the listed
   // file went away (another program deleted it) and an earlier row took its
   // name: renaming it again would move the wrong file.
-  const NameGroups names = GroupNames(rows_, total);
+  const NameGroups& names = Groups();
   std::vector<std::uint8_t> given(names.groups, 0);
   std::size_t row = 0;
   while (row < total) {

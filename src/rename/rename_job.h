@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,8 @@ class RunObserver {
   virtual bool Continue(std::size_t done, std::size_t total) = 0;
 };
 
+struct NameGroups;
+
 class RenameJob {
  public:
   // Numbers are drawn from 15 bits into a table of numbers 0 to 32766, of
@@ -107,9 +110,14 @@ class RenameJob {
   // are the whole filter; an empty filter passes every name.
   bool Matches(const std::string& name) const;
   // Calls onMatch with every file of the folder that passes the filter, in
-  // the folder's own order. Returns why the folder could not be read.
+  // the folder's own order: it takes the name (and returns true) or leaves
+  // it (false). The names not taken are kept, so that a preview needs no
+  // second look at the folder. Returns why the folder could not be read.
   platform::Error Scan(platform::Folder& folder,
-                       const std::function<void(std::string name)>& onMatch) const;
+                       const std::function<bool(std::string& name)>& onMatch);
+  // The folder may have changed since Search listed it: a preview looks at
+  // it anew.
+  void ForgetListing();
   // Appends a row to the Old list.
   void AddRow(std::string oldName);
   // Rows whose new names are given already (an Undo's): the job becomes a
@@ -123,8 +131,9 @@ class RenameJob {
 
   // Predicts every row's outcome against the folder as it is now, as the
   // Run will go: row by row, so that a name an earlier row frees is free and
-  // a name an earlier row takes is taken. One pass over the folder, and a
-  // lookup only for a name that is there in other letters.
+  // a name an earlier row takes is taken. The names Search listed serve
+  // while they are current, one pass over the folder otherwise, and a lookup
+  // only for a name that is there in other letters.
   void Preview(platform::Folder& folder);
   // The row's forecast; kFine before a preview.
   RowForecast forecast(std::size_t row) const {
@@ -144,8 +153,15 @@ class RenameJob {
   RenameMethod method_ = RenameMethod::kNone;
   // A deque: growing never moves the rows already there.
   std::deque<RenameRow> rows_;
+  // The folder's names that are no row's (other files, folders), as Search
+  // listed them; with the rows' old names, the whole folder while current.
+  std::vector<std::string> otherNames_;
+  bool listingCurrent_ = false;
   bool proposed_ = false;
   RenameMethod proposedMethod_ = RenameMethod::kNone;
   std::vector<RowForecast> forecast_;
+  // The proposal's names in groups, worked out once for Preview and Run.
+  const NameGroups& Groups() const;
+  mutable std::shared_ptr<const NameGroups> groups_;
   std::vector<std::int32_t> usedNumbers_;
 };

@@ -123,7 +123,7 @@ void RenameWorkflow::CheckMethod(RenameMethod method) { view_.SetCheckedMethod(m
 void RenameWorkflow::EnableActions(bool random, bool run) { view_.SetActionsEnabled(random, run); }
 
 void RenameWorkflow::OnSearch() {
-  watch_.reset();
+  StopWatching();
   view_.SetStatus("");
   EnableActions(false, false);
   job_.Clear();
@@ -140,6 +140,9 @@ void RenameWorkflow::OnSearch() {
   view_.ShowBusy("searching...");
   pauser_.Pause(kSearchPauseMs);
 
+  // Changes to the folder from here on are noticed: the marks of a proposal
+  // follow them, and a listing they made stale is not used.
+  watch_ = std::make_unique<platform::FolderWatch>(job_.folder());
   const platform::Error scanned = ScanFolder(job_.folder());
   view_.RowsChanged();
 
@@ -157,13 +160,14 @@ platform::Error RenameWorkflow::ScanFolder(const std::string& folder) {
   const std::unique_ptr<platform::Folder> opened = OpenFolder(folder);
   const std::optional<platform::FileId> id = opened->Id();
   const bool ownFolder = id && !ownFolder_.empty() && id == platform::IdOfPath(ownFolder_);
-  return job_.Scan(*opened, [&](std::string name) {
+  return job_.Scan(*opened, [&](std::string& name) {
     if (ownFolder) {
       for (const std::string& own : ownNames_) {
-        if (platform::EqualsNoCase(name, own)) return;
+        if (platform::EqualsNoCase(name, own)) return false;
       }
     }
     AddOldEntry(std::move(name));
+    return true;
   });
 }
 
@@ -190,9 +194,10 @@ bool RenameWorkflow::GenerateNewNames(RenameMethod method) {
       break;
   }
   // The marks of what Run will do, kept up to date while the proposal shows.
-  watch_ = std::make_unique<platform::FolderWatch>(job_.folder());
+  NoticeChanges();
   const std::unique_ptr<platform::Folder> folder = OpenFolder(job_.folder());
   UpdatePreview(*folder);
+  previewShown_ = true;
   view_.RowsChanged();
   EnableActions(true, true);
   return true;
@@ -210,8 +215,14 @@ void RenameWorkflow::UpdatePreview(platform::Folder& folder) {
   view_.SetStatus(status);
 }
 
+bool RenameWorkflow::NoticeChanges() {
+  if (watch_ && !watch_->Changed()) return false;
+  job_.ForgetListing();
+  return true;
+}
+
 void RenameWorkflow::RefreshPreview() {
-  if (!watch_ || !watch_->Changed()) return;
+  if (!NoticeChanges() || !previewShown_) return;
   const std::unique_ptr<platform::Folder> folder = OpenFolder(job_.folder());
   UpdatePreview(*folder);
   view_.RowsChanged();
@@ -225,7 +236,8 @@ void RenameWorkflow::RenameAll(bool confirm) {
     return;
   }
   if (confirm && !view_.AskYesNo("파일 이름을 바꾸시겠습니까?", "확인")) return;
-  watch_.reset();
+  // The listing and the marks are done with once the files are renamed.
+  StopWatching();
 
   // The folder of the last Search; every rename happens inside it. The
   // journal goes to the disk first, so that even a Run cut short can be
@@ -308,7 +320,7 @@ void RenameWorkflow::OnUndo() {
                       "Undo")) {
     return;
   }
-  watch_.reset();
+  StopWatching();
   RenameJob undo;
   undo.SetFolder(journal.folder);
   undo.LoadProposal(std::move(rows));
@@ -321,6 +333,12 @@ void RenameWorkflow::OnUndo() {
   }
   SetUndoAvailable(false);
   if (!result.failures.empty()) view_.ShowMessage(RunFailureReport(undo, result));
+}
+
+void RenameWorkflow::StopWatching() {
+  watch_.reset();
+  previewShown_ = false;
+  job_.ForgetListing();
 }
 
 void RenameWorkflow::SetUndoAvailable(bool available) {

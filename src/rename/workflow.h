@@ -73,7 +73,8 @@ class RenameWorkflow {
   bool UndoAvailable() const { return undoAvailable_; }
 
   // Called now and then by the window: when the searched folder changed
-  // since the proposal, the marks are worked out again.
+  // since it was last looked at, the marks of a proposal on screen are
+  // worked out again.
   void RefreshPreview();
 
   const RenameJob& job() const { return job_; }
@@ -86,6 +87,10 @@ class RenameWorkflow {
 
   std::unique_ptr<platform::Folder> OpenFolder(const std::string& path);
   void UpdatePreview(platform::Folder& folder);
+  // True when the searched folder may have changed since it was last looked
+  // at; its listing is then forgotten.
+  bool NoticeChanges();
+  void StopWatching();
   RunResult RunWithProgress(const RenameJob& job, platform::Folder& folder);
   void ShowOutcome(const RenameJob& job, const RunResult& result, const char* doneText);
   void SetUndoAvailable(bool available);
@@ -112,6 +117,7 @@ class RenameWorkflow {
   std::vector<std::string> ownNames_;
   std::string journalPath_;
   bool undoAvailable_ = false;
-  // Watches the searched folder while a proposal is on screen.
+  // Watches the searched folder from Search until Run.
   std::unique_ptr<platform::FolderWatch> watch_;
+  bool previewShown_ = false;  // a proposal with its marks is on screen
 };

@@ -113,6 +113,19 @@ TEST_F(AroundRun, ANumberedFolderHasNoMarksAndAChangedFolderIsLookedAtAgain) {
   EXPECT_EQ(view.rowsChanged, again);
 }
 
+TEST_F(AroundRun, AFolderChangedBetweenSearchAndRandomIsLookedAtAgain) {
+  Files({"0001_a.mp3"});
+  view.folder = music;
+  workflow.OnSearch();
+  // Another program takes the only name Delete can give, after the Search.
+  Files({"a.mp3"});
+  view.extension = "mp3";
+  view.checked = RenameMethod::kDelete;
+  ASSERT_TRUE(workflow.OnRandom());
+  EXPECT_EQ(job().forecast(0), RowForecast::kTaken);
+  EXPECT_EQ(view.status, "1 will fail");
+}
+
 TEST_F(AroundRun, UndoGivesBackTheNamesOfAnAddAndOfAReplace) {
 #ifdef _WIN32
   const std::vector<std::string> names = {"a.mp3", "b.mp3", "0007_c.mp3", "0008_노래.mp3",
