@@ -6,6 +6,16 @@
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
 
+void YieldForEvents(long categories) {
+  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
+    loop->YieldFor(categories);
+  } else {
+    wxEventLoop temporary;
+    wxEventLoopActivator activate(&temporary);
+    temporary.YieldFor(categories);
+  }
+}
+
 COverlay::COverlay(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
     : wxWindow(parent, id, pos, size, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
@@ -38,13 +48,7 @@ void COverlay::PaintNow() {
   // the overlay has been drawn (or a short while has passed).
   wxStopWatch watch;
   while (paints_ == before && watch.Time() < 250) {
-    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
-      loop->YieldFor(wxEVT_CATEGORY_UI);
-    } else {
-      wxEventLoop temporary;
-      wxEventLoopActivator activate(&temporary);
-      temporary.YieldFor(wxEVT_CATEGORY_UI);
-    }
+    YieldForEvents(wxEVT_CATEGORY_UI);
     if (paints_ == before) wxMilliSleep(2);
   }
 }

@@ -4,6 +4,10 @@
 
 #include <wx/window.h>
 
+// Serves the toolkit's pending events of the kinds given, from the running
+// event loop or, before the dialog runs, from one of its own.
+void YieldForEvents(long categories);
+
 class COverlay : public wxWindow {
  public:
   COverlay(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size);

@@ -14,7 +14,6 @@
 #include <wx/button.h>
 #include <wx/dcclient.h>
 #include <wx/dirdlg.h>
-#include <wx/evtloop.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
@@ -45,18 +44,6 @@ constexpr int kMenuUndo = wxID_UNDO;
 // How often the folder under a proposal is looked at.
 constexpr int kPreviewIntervalMs = 500;
 
-// Marks a workflow step as under way for as long as it lives.
-class StepGuard {
- public:
-  explicit StepGuard(bool& flag) : flag_(flag), outer_(flag) { flag_ = true; }
-  ~StepGuard() { flag_ = outer_; }
-  StepGuard(const StepGuard&) = delete;
-  StepGuard& operator=(const StepGuard&) = delete;
-
- private:
-  bool& flag_;
-  bool outer_;
-};
 
 }  // namespace
 
@@ -162,7 +149,7 @@ bool CTarvelloDlg::OnInitDialog() {
 
 void CTarvelloDlg::OnButton(wxCommandEvent& event) {
   if (m_busy || m_inStep) return;
-  const StepGuard step(m_inStep);
+  const shell::ScopedFlag step(m_inStep);
   switch (event.GetId()) {
     case IDC_ABOUT: OnAbout(); break;
     case IDC_SELECT: OnSelectFolder(); break;
@@ -203,13 +190,13 @@ void CTarvelloDlg::OnExpress() { m_workflow.OnExpress(); }
 
 void CTarvelloDlg::OnUndo() {
   if (m_busy) return;
-  const StepGuard step(m_inStep);
+  const shell::ScopedFlag step(m_inStep);
   m_workflow.OnUndo();
 }
 
 void CTarvelloDlg::OnPreviewTimer(wxTimerEvent&) {
   if (m_busy || m_inStep || !IsShown()) return;
-  const StepGuard step(m_inStep);
+  const shell::ScopedFlag step(m_inStep);
   m_workflow.RefreshPreview();
 }
 
@@ -476,15 +463,7 @@ void CTarvelloDlg::LeaveBusy() {
   m_focusBeforeBusy = nullptr;
 }
 
-void CTarvelloDlg::ServeWindow() {
-  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
-    loop->YieldFor(wxEVT_CATEGORY_ALL);
-  } else {
-    wxEventLoop temporary;
-    wxEventLoopActivator activate(&temporary);
-    temporary.YieldFor(wxEVT_CATEGORY_ALL);
-  }
-}
+void CTarvelloDlg::ServeWindow() { YieldForEvents(wxEVT_CATEGORY_ALL); }
 
 void CTarvelloDlg::EnableUndo(bool enable) { m_undoEnabled = enable; }
 

@@ -40,25 +40,25 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-namespace {
-
-void AppendCodePoint(std::string& out, unsigned cp) {
+void AppendUtf8(std::string* out, char32_t cp) {
   if (cp < 0x80) {
-    out += static_cast<char>(cp);
+    *out += static_cast<char>(cp);
   } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *out += static_cast<char>(0xC0 | (cp >> 6));
+    *out += static_cast<char>(0x80 | (cp & 0x3F));
   } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *out += static_cast<char>(0xE0 | (cp >> 12));
+    *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out += static_cast<char>(0x80 | (cp & 0x3F));
   } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *out += static_cast<char>(0xF0 | (cp >> 18));
+    *out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
+
+namespace {
 
 // Length of the valid UTF-8 sequence starting at s[i], or 0 if it is not one
 // (overlong forms, surrogates and code points above U+10FFFF are invalid).
@@ -99,13 +99,13 @@ std::string DisplayUtf8(const std::string& bytes, bool visibleControls) {
     const unsigned char b = static_cast<unsigned char>(bytes[i]);
     const std::size_t length = ValidSequenceLength(bytes, i);
     if (length == 0) {
-      AppendCodePoint(out, 0xFFFD);
+      AppendUtf8(&out, 0xFFFD);
       ++i;
     } else if (visibleControls && b < 0x20) {
-      AppendCodePoint(out, 0x2400 + b);
+      AppendUtf8(&out, 0x2400 + b);
       ++i;
     } else if (visibleControls && b == 0x7F) {
-      AppendCodePoint(out, 0x2421);
+      AppendUtf8(&out, 0x2421);
       ++i;
     } else {
       out.append(bytes, i, length);

@@ -24,6 +24,10 @@ std::string FormatNumbered(int number, const std::string& name);
 // Equality of two ASCII names without regard to letter case.
 bool EqualsNoCase(const std::string& a, const std::string& b);
 
+// Appends the UTF-8 form of a code point; a lone surrogate gets its
+// three-byte form (as WTF-8 spells it).
+void AppendUtf8(std::string* out, char32_t codePoint);
+
 // A rendering of bytes for the screen: valid UTF-8 comes through unchanged,
 // every byte of an invalid sequence becomes U+FFFD. With visibleControls set,
 // control characters (a newline in a file name, say) become their visible

@@ -1,5 +1,7 @@
 #include "platform/wtf8.h"
 
+#include "platform/bytes.h"
+
 namespace platform {
 
 std::string Wtf8FromUtf16(const char16_t* text, std::size_t length) {
@@ -12,21 +14,7 @@ std::string Wtf8FromUtf16(const char16_t* text, std::size_t length) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {  // a lone surrogate too
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    AppendUtf8(&out, cp);  // a lone surrogate in its three-byte form
   }
   return out;
 }

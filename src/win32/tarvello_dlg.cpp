@@ -22,18 +22,6 @@ constexpr UINT kPreviewIntervalMs = 500;
 // The dialog that runs now; the keyboard filter reaches it here.
 CTarvelloDlg* g_running = nullptr;
 
-// Marks a workflow step as under way for as long as it lives.
-class StepGuard {
- public:
-  explicit StepGuard(bool& flag) : flag_(flag), outer_(flag) { flag_ = true; }
-  ~StepGuard() { flag_ = outer_; }
-  StepGuard(const StepGuard&) = delete;
-  StepGuard& operator=(const StepGuard&) = delete;
-
- private:
-  bool& flag_;
-  bool outer_;
-};
 
 bool IsClass(HWND window, const wchar_t* name) {
   wchar_t className[32] = {};
@@ -128,7 +116,7 @@ INT_PTR CTarvelloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_TIMER:
       if (wParam == kPreviewTimer && !busy_ && !inStep_) {
-        const StepGuard step(inStep_);
+        const shell::ScopedFlag step(inStep_);
         workflow_.RefreshPreview();
       }
       return TRUE;
@@ -164,7 +152,7 @@ BOOL CTarvelloDlg::OnInitDialog() {
 
 void CTarvelloDlg::OnCommand(int id) {
   if (busy_ || inStep_) return;
-  const StepGuard step(inStep_);
+  const shell::ScopedFlag step(inStep_);
   switch (id) {
     case IDOK:
     case IDCANCEL:
@@ -190,7 +178,7 @@ bool CTarvelloDlg::OnSysCommand(UINT id) {
   }
   if ((id & 0xFFF0) == IDM_UNDO) {
     if (!inStep_) {
-      const StepGuard step(inStep_);
+      const shell::ScopedFlag step(inStep_);
       OnUndo();
     }
     return true;

@@ -4,19 +4,14 @@
 // written from fuzzed rows reads back as it was.
 #include "rename/journal.h"
 
+#include "fuzz_check.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#define CHECK(condition)                                                               \
-  do {                                                                                 \
-    if (!(condition)) {                                                                \
-      std::fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__);      \
-      std::abort();                                                                    \
-    }                                                                                  \
-  } while (0)
 
 namespace {
 

@@ -5,19 +5,14 @@
 #include "platform/bytes.h"
 #include "settings/profile_text.h"
 
+#include "fuzz_check.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#define CHECK(condition)                                                   \
-  do {                                                                     \
-    if (!(condition)) {                                                    \
-      std::fprintf(stderr, "check failed: %s (line %d)\n", #condition, __LINE__); \
-      std::abort();                                                        \
-    }                                                                      \
-  } while (0)
 
 namespace {
 

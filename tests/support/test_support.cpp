@@ -16,10 +16,8 @@ namespace fs = std::filesystem;
 
 namespace testing_support {
 
-namespace {
-
-// The program's bytes as a path: on Windows WTF-8 (UTF-8 for the names the
-// tests use), elsewhere the bytes as they are.
+// On Windows the bytes are WTF-8 (UTF-8 for the names the tests use),
+// elsewhere they are the path's own.
 fs::path PathOf(const std::string& bytes) {
 #ifdef _WIN32
   return fs::u8path(bytes);
@@ -35,8 +33,6 @@ std::string BytesOf(const fs::path& path) {
   return path.string();
 #endif
 }
-
-}  // namespace
 
 TempDir::TempDir() {
   std::random_device seed;
@@ -95,6 +91,16 @@ void RemovePath(const std::string& path) {
 
 void RenamePath(const std::string& from, const std::string& to) {
   fs::rename(PathOf(from), PathOf(to));
+}
+
+bool RemoveIfThere(const std::string& path) {
+  std::error_code error;
+  return fs::remove(PathOf(path), error);
+}
+
+void SetPermissions(const std::string& path, fs::perms perms) {
+  std::error_code error;
+  fs::permissions(PathOf(path), perms, fs::perm_options::replace, error);
 }
 
 void HardLink(const std::string& existing, const std::string& link) {

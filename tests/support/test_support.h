@@ -6,6 +6,7 @@
 #include "platform/random.h"
 
 #include <deque>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ class TempDir {
   std::string path_;
 };
 
+// The program's bytes (WTF-8 on Windows) as a path, and back.
+std::filesystem::path PathOf(const std::string& bytes);
+std::string BytesOf(const std::filesystem::path& path);
+
 // Paths and names are the program's byte strings (WTF-8 on Windows).
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
@@ -41,6 +46,10 @@ bool Exists(const std::string& path);  // without following a final link
 void MakeDir(const std::string& path);
 void RemovePath(const std::string& path);  // a file or an empty folder
 void RenamePath(const std::string& from, const std::string& to);
+// Removes a file if it is there; true when it was.
+bool RemoveIfThere(const std::string& path);
+// Replaces the permissions of a file or folder (on Windows: read-only or not).
+void SetPermissions(const std::string& path, std::filesystem::perms perms);
 // A second name for the same file.
 void HardLink(const std::string& existing, const std::string& link);
 // The names in a folder, sorted, without "." and "..".

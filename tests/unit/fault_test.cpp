@@ -91,19 +91,6 @@ constexpr fs::perms kWritableFolder = kReadOnlyFolder | fs::perms::owner_write;
 constexpr fs::perms kWritableFile = fs::perms::owner_read | fs::perms::owner_write |
                                     fs::perms::group_read | fs::perms::others_read;
 
-fs::path PathOf(const std::string& bytes) {
-#ifdef _WIN32
-  return fs::u8path(bytes);
-#else
-  return fs::path(bytes);
-#endif
-}
-
-void SetPermissions(const std::string& path, fs::perms perms) {
-  std::error_code error;
-  fs::permissions(PathOf(path), perms, fs::perm_options::replace, error);
-}
-
 // Whether a file may bear the name: on Windows, whether the bytes are WTF-8
 // (a five-byte cut through a Korean name is not).
 bool IsName(const std::string& name) {
@@ -116,10 +103,6 @@ bool IsName(const std::string& name) {
 #endif
 }
 
-bool RemoveQuietly(const std::string& path) {
-  std::error_code error;
-  return fs::remove(PathOf(path), error);
-}
 
 // One random job with random faults; every check of a lost file is made here.
 void RunTrial(unsigned seed, bool fallback) {
@@ -183,7 +166,7 @@ void RunTrial(unsigned seed, bool fallback) {
     switch (kind) {
       case 0:  // another program deletes a listed file
       case 4:
-        if (!removed.count(row) && RemoveQuietly(music + "/" + oldName)) {
+        if (!removed.count(row) && testing_support::RemoveIfThere(music + "/" + oldName)) {
           removed.insert(row);
           expected.erase(expected.find(contentOf[oldName]));
         }
@@ -196,20 +179,20 @@ void RunTrial(unsigned seed, bool fallback) {
         }
         break;
       case 2:  // a file nobody may read
-        SetPermissions(music + "/" + oldName, std::filesystem::perms::none);
+        testing_support::SetPermissions(music + "/" + oldName, std::filesystem::perms::none);
         break;
       case 3:  // a folder nobody may change (root may anyway); made so last
         readOnlyFolder = true;
         break;
     }
   }
-  if (readOnlyFolder) SetPermissions(music, kReadOnlyFolder);
+  if (readOnlyFolder) testing_support::SetPermissions(music, kReadOnlyFolder);
   // What the folder holds before Run, name by name.
   const std::vector<std::string> before = ListNames(music);
 
   workflow.OnRun();
-  SetPermissions(music, kWritableFolder);
-  for (const std::string& name : ListNames(music)) SetPermissions(music + "/" + name, kWritableFile);
+  testing_support::SetPermissions(music, kWritableFolder);
+  for (const std::string& name : ListNames(music)) testing_support::SetPermissions(music + "/" + name, kWritableFile);
 
   // 1. No content is lost or doubled: nothing was replaced.
   std::multiset<std::string> contents;

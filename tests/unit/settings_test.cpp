@@ -145,24 +145,24 @@ TEST_F(SettingsFile, AReadOnlyFileStaysAsItIs) {
   WriteFile(settings.path(), "[Config]\nFile=mp3\n");
   namespace fs = std::filesystem;
   const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
-  fs::permissions(fs::u8path(settings.path()), readOnly, fs::perm_options::replace);
+  fs::permissions(testing_support::PathOf(settings.path()), readOnly, fs::perm_options::replace);
   EXPECT_EQ(settings.WriteString("File", "ogg"), 0);
   EXPECT_EQ(settings.WriteInt("Method", 1), 0);
   EXPECT_EQ(ReadFile(settings.path()), "[Config]\nFile=mp3\n");
-  EXPECT_EQ(fs::status(fs::u8path(settings.path())).permissions() & fs::perms::owner_write,
+  EXPECT_EQ(fs::status(testing_support::PathOf(settings.path())).permissions() & fs::perms::owner_write,
             fs::perms::none);
-  fs::permissions(fs::u8path(settings.path()), fs::perms::owner_write, fs::perm_options::add);
+  fs::permissions(testing_support::PathOf(settings.path()), fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(SettingsFile, AHardLinkedFileStaysOneFile) {
   WriteFile(settings.path(), "[Config]\nFile=mp3\n");
   testing_support::HardLink(settings.path(), dir / "shared.ini");
-  if (std::filesystem::hard_link_count(std::filesystem::u8path(settings.path())) < 2) {
+  if (std::filesystem::hard_link_count(testing_support::PathOf(settings.path())) < 2) {
     GTEST_SKIP() << "this system does not count the names of a file (wine)";
   }
   EXPECT_EQ(settings.WriteString("File", "ogg"), 1);
   EXPECT_EQ(ReadFile(dir / "shared.ini"), "[Config]\nFile=ogg\n");
-  EXPECT_EQ(std::filesystem::hard_link_count(std::filesystem::u8path(settings.path())), 2u);
+  EXPECT_EQ(std::filesystem::hard_link_count(testing_support::PathOf(settings.path())), 2u);
 }
 
 #ifndef _WIN32

@@ -13,6 +13,18 @@ work=$(mktemp -d)
 pid=
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+# answer TITLE: waits for the message box of that title and presses Enter on
+# it (its default button). Without a window manager the keyboard follows the
+# pointer.
+answer() {
+  local box
+  box=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1) || true
+  [ -n "$box" ] || fail "no message box \"$1\" appeared"
+  sleep 1
+  xdotool mousemove --window "$box" 5 5
+  sleep 0.5
+  xdotool key --delay 100 Return
+}
 
 mkdir "$work/Music"
 for name in "a.mp3" "b.mp3" "c.txt" "바람의 노래.mp3"; do printf '%s' "$name" > "$work/Music/$name"; done
@@ -46,14 +58,7 @@ click 276 83       # Add
 click 342 87       # Random
 [ -n "$shot" ] && import -window "$window" "$shot" && echo "saved $shot"
 click 342 106      # Run: the question, answered Yes with Enter
-question=$(timeout 10 xdotool search --sync --onlyvisible --name '^확인$' | head -n 1) || true
-[ -n "$question" ] || fail "Run asked no question"
-# Without a window manager the keyboard follows the pointer.
-sleep 1
-# Without a window manager the keyboard follows the pointer.
-xdotool mousemove --window "$question" 5 5
-sleep 0.5
-xdotool key --delay 100 Return
+answer 확인
 for _ in $(seq 50); do [ -e "$work/Music/a.mp3" ] || break; sleep 0.2; done
 sleep 0.5
 
@@ -72,12 +77,7 @@ echo "ok: a whole Add job renamed the files and wrote the settings file"
 xdotool mousemove --window "$window" 5 5
 sleep 0.3
 xdotool key --delay 100 ctrl+z
-undo=$(timeout 10 xdotool search --sync --onlyvisible --name '^Undo$' | head -n 1) || true
-[ -n "$undo" ] || fail "Ctrl+Z asked no question"
-sleep 1
-xdotool mousemove --window "$undo" 5 5
-sleep 0.5
-xdotool key --delay 100 Return
+answer Undo
 for _ in $(seq 50); do [ -e "$work/Music/a.mp3" ] && break; sleep 0.2; done
 sleep 0.5
 names=$(cd "$work/Music" && ls | tr '\n' '|')
