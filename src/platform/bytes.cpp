@@ -24,7 +24,9 @@ std::string DropFirstBytes(const std::string& text, std::size_t n) {
 std::string FormatNumbered(int number, const std::string& name) {
   char digits[16];
   int length = std::snprintf(digits, sizeof digits, "%04d_", number);
-  std::string result(digits, static_cast<std::size_t>(length));
+  std::string result;
+  result.reserve(static_cast<std::size_t>(length) + name.size());
+  result.append(digits, static_cast<std::size_t>(length));
   result += name;
   return result;
 }

@@ -160,7 +160,8 @@ Presence Folder::Has(const std::string& name) {
 
 bool Folder::CanHoldName(const std::string& name) const {
   return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of(std::string("/\0", 2)) == std::string::npos;
+         std::memchr(name.data(), '/', name.size()) == nullptr &&
+         std::memchr(name.data(), '\0', name.size()) == nullptr;
 }
 
 std::optional<FileId> Folder::Id() const {

@@ -3,17 +3,34 @@
 #include "platform/bytes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
 
-// FNV-1a over the name's bytes with ASCII letters upper-cased: names that
-// differ only in letter case hash alike.
+// A hash of the name's bytes with ASCII letters upper-cased: names that
+// differ only in letter case hash alike. Eight bytes at a time, each word's
+// lower-case letters folded at once, then multiplied in.
 std::uint64_t FoldedHash(const std::string& name) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (char c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  const auto fold = [](std::uint64_t word) {
+    const std::uint64_t low7 = word & (0x7f * kOnes);
+    const std::uint64_t atLeastA = low7 + (0x80 - 'a') * kOnes;  // top bit: >= 'a'
+    const std::uint64_t aboveZ = low7 + (0x7f - 'z') * kOnes;    // top bit: > 'z'
+    const std::uint64_t lower = atLeastA & ~aboveZ & ~word & (0x80 * kOnes);
+    return word ^ (lower >> 2);  // 0x20 off each lower-case letter
+  };
+  std::uint64_t hash = 14695981039346656037ull ^ name.size();
+  const char* bytes = name.data();
+  std::size_t left = name.size();
+  while (left > 0) {
+    std::uint64_t word = 0;
+    const std::size_t n = left < 8 ? left : 8;
+    std::memcpy(&word, bytes, n);
+    hash = (hash ^ fold(word)) * 0x9e3779b97f4a7c15ull;
+    hash ^= hash >> 29;
+    bytes += n;
+    left -= n;
   }
   return hash;
 }
@@ -29,6 +46,7 @@ constexpr std::uint32_t kNoGroup = static_cast<std::uint32_t>(-1);
 struct NameGroups {
   std::vector<std::uint32_t> groupOfNew;  // per row
   std::vector<std::uint32_t> groupOfOld;  // per row; kNoGroup when no row proposes it
+  std::vector<std::uint64_t> hashOfOld;   // per row: FoldedHash of its old name
   std::uint32_t groups = 0;
 
   struct Slot {
@@ -43,7 +61,11 @@ struct NameGroups {
   // byte for byte or in other letters.
   template <class OnMatch>
   void Match(const std::deque<RenameRow>& rows, const std::string& name, OnMatch onMatch) const {
-    const std::uint64_t hash = FoldedHash(name);
+    MatchHashed(rows, name, FoldedHash(name), onMatch);
+  }
+  template <class OnMatch>
+  void MatchHashed(const std::deque<RenameRow>& rows, const std::string& name, std::uint64_t hash,
+                   OnMatch onMatch) const {
     for (std::size_t i = hash & mask; slots[i].row != kNoGroup; i = (i + 1) & mask) {
       if (slots[i].hash != hash) continue;
       const std::string& proposed = rows[slots[i].row].newName;
@@ -83,8 +105,10 @@ std::shared_ptr<const NameGroups> GroupNames(const std::deque<RenameRow>& rows, 
     }
     result->groupOfNew[row] = slots[i].group;
   }
+  result->hashOfOld.resize(count);
   for (std::size_t row = 0; row < count; ++row) {
-    result->groupOfOld[row] = slots[find(rows[row].oldName, FoldedHash(rows[row].oldName))].group;
+    const std::uint64_t hash = result->hashOfOld[row] = FoldedHash(rows[row].oldName);
+    result->groupOfOld[row] = slots[find(rows[row].oldName, hash)].group;
   }
   return result;
 }
@@ -203,18 +227,18 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
   }
   const int modulus = static_cast<int>(count);
   for (RenameRow& row : rows_) {
-    std::string name = method == RenameMethod::kAdd
-                           ? row.oldName
-                           : platform::DropFirstBytes(row.oldName, kPrefixLength);
     if (numbered) {
       int number;
       do {
         number = random.Next15() % modulus + 1;
       } while (usedNumbers_[static_cast<std::size_t>(number)] != 0);
       usedNumbers_[static_cast<std::size_t>(number)] = 1;
-      row.newName = platform::FormatNumbered(number, name);
+      row.newName = method == RenameMethod::kAdd
+                        ? platform::FormatNumbered(number, row.oldName)
+                        : platform::FormatNumbered(
+                              number, platform::DropFirstBytes(row.oldName, kPrefixLength));
     } else {
-      row.newName = std::move(name);
+      row.newName = platform::DropFirstBytes(row.oldName, kPrefixLength);
     }
   }
   proposed_ = true;
@@ -246,19 +270,20 @@ void RenameJob::Preview(platform::Folder& folder) {
   // itself is asked about those), or not known.
   enum class State : std::uint8_t { kUnknown, kPresent, kAbsent, kOtherCase };
   std::vector<State> state(names.groups, State::kAbsent);
-  const auto present = [&](const std::string& name) {
-    names.Match(rows_, name, [&](std::uint32_t group, bool exactly) {
-      if (exactly) {
-        state[group] = State::kPresent;
-      } else if (state[group] == State::kAbsent) {
-        state[group] = State::kOtherCase;
-      }
-    });
+  const auto mark = [&](std::uint32_t group, bool exactly) {
+    if (exactly) {
+      state[group] = State::kPresent;
+    } else if (state[group] == State::kAbsent) {
+      state[group] = State::kOtherCase;
+    }
   };
+  const auto present = [&](const std::string& name) { names.Match(rows_, name, mark); };
   bool listed = true;
   if (listingCurrent_) {
     // The folder as Search listed it: the rows' files and the other names.
-    for (const RenameRow& r : rows_) present(r.oldName);
+    for (std::size_t row = 0; row < total; ++row) {
+      names.MatchHashed(rows_, rows_[row].oldName, names.hashOfOld[row], mark);
+    }
     for (const std::string& name : otherNames_) present(name);
   } else {
     listed = !folder.ListAllNames(present).failed();

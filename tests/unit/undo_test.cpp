@@ -2,6 +2,7 @@
 // Run that shows its progress and can be stopped.
 #include "rename/workflow.h"
 
+#include "platform/bytes.h"
 #include "rename/journal.h"
 #include "headless_program.h"
 #include "test_folders.h"
@@ -124,6 +125,36 @@ TEST_F(AroundRun, AFolderChangedBetweenSearchAndRandomIsLookedAtAgain) {
   ASSERT_TRUE(workflow.OnRandom());
   EXPECT_EQ(job().forecast(0), RowForecast::kTaken);
   EXPECT_EQ(view.status, "1 will fail");
+}
+
+// A volume that ignores letter case (FAT, exFAT, NTFS as Windows mounts
+// them): a name is there when any spelling of it is.
+class OnACaseBlindVolume : public AroundRun {
+ protected:
+  class CaseBlindFolder : public platform::Folder {
+   public:
+    using platform::Folder::Folder;
+    platform::Presence Has(const std::string& name) override {
+      bool found = false;
+      ListAllNames([&](const std::string& other) {
+        found = found || platform::EqualsNoCase(other, name);
+      });
+      return found ? platform::Presence::kPresent : platform::Presence::kAbsent;
+    }
+  };
+  OnACaseBlindVolume()
+      : AroundRun([](const std::string& path) -> std::unique_ptr<platform::Folder> {
+          return std::make_unique<CaseBlindFolder>(path);
+        }) {}
+};
+
+TEST_F(OnACaseBlindVolume, ANameTakenInOtherLettersIsMarked) {
+  // Letters that differ past the first eight bytes, and in the first eight.
+  Files({"0001_Blue in Green.mp3", "BLUE IN GREEN.MP3", "0002_so what.mp3", "SO WHAT.mp3"});
+  Propose(RenameMethod::kDelete, {"0001_Blue in Green.mp3", "0002_so what.mp3"});
+  EXPECT_EQ(job().forecast(0), RowForecast::kTaken);
+  EXPECT_EQ(job().forecast(1), RowForecast::kTaken);
+  EXPECT_EQ(view.status, "2 will fail");
 }
 
 TEST_F(AroundRun, UndoGivesBackTheNamesOfAnAddAndOfAReplace) {
