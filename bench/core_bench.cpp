@@ -44,24 +44,25 @@ struct Phases {
 };
 
 Phases TimeTarvello(const std::string& parent, const std::string& folder) {
-  testing_support::MemoryView view;
   platform::ClockRandom random;
   NoPause pauser;
-  RenameWorkflow workflow(view, WorkflowServices{&random, &pauser, {}, parent + "/tarvello"});
-  workflow.InitRenameState();
+  testing_support::MemoryProgram program(WorkflowServices{&random, &pauser, {}, parent + "/tarvello"});
+  testing_support::MemoryView& view = program.view;
+  RenameWorkflow& workflow = program.workflow;
+  workflow.Start();
   view.folder = folder;
   view.extension = "mp3";
   Phases p;
   for (int pass = 0; pass < 2; ++pass) {
     view.checked = pass == 0 ? RenameMethod::kAdd : RenameMethod::kReplace;
     Clock::time_point t = Clock::now();
-    workflow.OnSearch();
+    program.Do(Command::kSearch);
     (pass == 0 ? p.search : p.replaceSearch) = MillisecondsSince(t);
     t = Clock::now();
-    if (!workflow.OnRandom()) throw std::runtime_error("Random refused");
+    if (!program.Do(Command::kRandom)) throw std::runtime_error("Random refused");
     (pass == 0 ? p.random : p.replaceRandom) = MillisecondsSince(t);
     t = Clock::now();
-    workflow.OnRun();
+    program.Do(Command::kRun);
     (pass == 0 ? p.run : p.replaceRun) = MillisecondsSince(t);
     if (view.status != "COMPLETE!!") throw std::runtime_error("Run failed: " + view.status);
   }
@@ -70,7 +71,7 @@ Phases TimeTarvello(const std::string& parent, const std::string& folder) {
   RunResult result;
   result.outcomes.assign(workflow.job().newCount(), RowOutcome::kRenamed);
   const Clock::time_point t = Clock::now();
-  platform::ReplaceFileContents(journal, JournalStart(folder, workflow.job()));
+  platform::ReplaceFileContents(journal, JournalStart(folder, std::nullopt, workflow.job()));
   platform::AppendToFile(journal, JournalResult(result));
   p.journal = MillisecondsSince(t);
   platform::RemoveFile(journal);

@@ -20,6 +20,11 @@ bool CTarvelloApp::InitInstance() {
   // it where the system cannot tell.
   const wxCharBuffer argv0 = argc > 0 ? argv[0].fn_str() : wxCharBuffer("");
   options.services.executablePath = platform::ExecutablePath(std::string(argv0.data(), argv0.length()));
+  // "tarvello FOLDER" (a file manager's "Open with"): that folder, searched.
+  if (argc > 1) {
+    const wxCharBuffer folder = argv[1].fn_str();
+    options.openFolder = std::string(folder.data(), folder.length());
+  }
   CTarvelloDlg dialog(nullptr, std::move(options));
   SetTopWindow(&dialog);
   dialog.ShowModal();

@@ -1,67 +1,60 @@
 #include "dialog/name_list.h"
 
-#include "platform/bytes.h"
-#include "rename/rename_job.h"
+#include "rename/workflow.h"
 
 namespace {
-// The signs in the "no" column.
-const wxString kFailSign = wxString::FromUTF8("\xC3\x97");  // "×"
-const wxString kLosesTextSign = "!";
+wxItemAttr AttrOf(RowRole role) {
+  const RoleColours colours = ColoursOf(role);
+  return wxItemAttr(wxColour(colours.text.r, colours.text.g, colours.text.b),
+                    wxColour(colours.back.r, colours.back.g, colours.back.b), wxNullFont);
+}
 }  // namespace
 
 CNameList::CNameList(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
-                     const RenameJob& job, Side side)
+                     const RenameWorkflow& workflow, ListSide side)
     : wxListCtrl(parent, id, pos, size,
                  wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL | wxLC_HRULES | wxLC_VRULES |
                      wxBORDER_THEME),
-      job_(job),
+      workflow_(workflow),
       side_(side),
-      willFail_(wxColour(0x80, 0x00, 0x00), wxColour(0xFF, 0xD6, 0xD6), wxNullFont),
-      losesText_(wxColour(0x5C, 0x40, 0x00), wxColour(0xFF, 0xEB, 0xA8), wxNullFont) {
+      willFail_(AttrOf(RowRole::kWillFail)),
+      losesText_(AttrOf(RowRole::kLosesText)) {
   InsertColumn(0, "no", wxLIST_FORMAT_LEFT, 30);
   InsertColumn(1, "name", wxLIST_FORMAT_LEFT, 300);
   // The rows are drawn in an inner window, which sees the mouse.
-  if (side_ == Side::kNew) GetTargetWindow()->Bind(wxEVT_MOTION, &CNameList::OnMouseMove, this);
-}
-
-long CNameList::JobRowCount() const {
-  return static_cast<long>(side_ == Side::kOld ? job_.oldCount() : job_.newCount());
+  if (side_ == ListSide::kNew) GetTargetWindow()->Bind(wxEVT_MOTION, &CNameList::OnMouseMove, this);
 }
 
 void CNameList::RowsChanged() {
-  SetItemCount(JobRowCount());
+  shownItem_ = -1;
+  SetItemCount(static_cast<long>(workflow_.RowCount(side_)));
   tipItem_ = -1;
   Refresh();
 }
 
-wxString CNameList::OnGetItemText(long item, long column) const {
-  // The widget may still hold a count from before the rows changed.
-  if (item < 0 || item >= JobRowCount()) return wxString();
-  const std::size_t row = static_cast<std::size_t>(item);
-  if (column == 0) {
-    const wxString number = wxString::Format("%ld", item + 1);
-    if (side_ == Side::kOld) return number;
-    const RowForecast forecast = job_.forecast(row);
-    if (ForecastFails(forecast)) return kFailSign + number;
-    if (forecast == RowForecast::kLosesText) return kLosesTextSign + number;
-    return number;
+const ShownRow& CNameList::Row(long item) const {
+  if (item != shownItem_) {
+    shown_ = workflow_.Row(side_, item < 0 ? static_cast<std::size_t>(-1) : static_cast<std::size_t>(item));
+    shownItem_ = item;
   }
-  const RenameRow& r = job_.row(row);
-  return wxString::FromUTF8(platform::DisplayUtf8(side_ == Side::kOld ? r.oldName : r.newName, true));
+  return shown_;
+}
+
+wxString CNameList::OnGetItemText(long item, long column) const {
+  const ShownRow& row = Row(item);
+  return wxString::FromUTF8(column == 0 ? row.number : row.name);
 }
 
 wxItemAttr* CNameList::OnGetItemAttr(long item) const {
-  if (side_ == Side::kOld || item < 0 || item >= JobRowCount()) return nullptr;
-  const RowForecast forecast = job_.forecast(static_cast<std::size_t>(item));
-  if (ForecastFails(forecast)) return &willFail_;
-  if (forecast == RowForecast::kLosesText) return &losesText_;
+  switch (Row(item).role) {
+    case RowRole::kWillFail: return &willFail_;
+    case RowRole::kLosesText: return &losesText_;
+    case RowRole::kPlain: break;
+  }
   return nullptr;
 }
 
-wxString CNameList::RowTip(long item) const {
-  if (side_ == Side::kOld || item < 0 || item >= JobRowCount()) return wxString();
-  return wxString::FromUTF8(ForecastWords(job_.forecast(static_cast<std::size_t>(item))));
-}
+wxString CNameList::RowTip(long item) const { return wxString::FromUTF8(Row(item).tip); }
 
 void CNameList::OnMouseMove(wxMouseEvent& event) {
   event.Skip();

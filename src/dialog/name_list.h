@@ -1,25 +1,24 @@
-// One of the two name lists: a list view that draws the job's rows as it
-// needs them, so that long lists cost nothing and every name stays in the
-// job, byte for byte, while the screen shows a rendering of it. The New list
-// marks the rows that Run will fail on or that lose part of their name: a
-// sign in the "no" column, a colour, and the reason as the row's tip.
+// One of the two name lists: a list view that draws the workflow's rows as
+// it needs them, so that long lists cost nothing and every name stays in the
+// job, byte for byte, while the screen shows a rendering of it. What a row
+// shows (its number and mark, its name, its colours, its tip) comes from
+// the workflow; the list only paints it.
 #pragma once
+
+#include "rename/row_model.h"
 
 #include <wx/listctrl.h>
 
-class RenameJob;
+class RenameWorkflow;
 
 class CNameList : public wxListCtrl {
  public:
-  // The Old list shows the rows' old names, the New list their proposals.
-  enum class Side { kOld, kNew };
-
   CNameList(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size,
-            const RenameJob& job, Side side);
+            const RenameWorkflow& workflow, ListSide side);
 
-  // The job's rows changed: the list takes their count and draws again.
+  // The rows changed: the list takes their count and draws again.
   void RowsChanged();
-  // The tip of a row: why it is marked; empty for an unmarked row.
+  // The tip of a row: what Run will do with it; empty for a plain one.
   wxString RowTip(long item) const;
 
  protected:
@@ -27,12 +26,15 @@ class CNameList : public wxListCtrl {
   wxItemAttr* OnGetItemAttr(long item) const override;
 
  private:
-  long JobRowCount() const;
+  const ShownRow& Row(long item) const;
   void OnMouseMove(wxMouseEvent& event);
 
-  const RenameJob& job_;
-  Side side_;
+  const RenameWorkflow& workflow_;
+  ListSide side_;
   mutable wxItemAttr willFail_;
   mutable wxItemAttr losesText_;
+  // The row drawn last: its columns are asked for one after the other.
+  mutable long shownItem_ = -1;
+  mutable ShownRow shown_;
   long tipItem_ = -1;
 };

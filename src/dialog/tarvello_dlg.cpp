@@ -41,23 +41,31 @@ class CMethodRadio : public wxRadioButton {
 constexpr int kMenuClose = wxID_CLOSE;
 // The window menu's Undo item.
 constexpr int kMenuUndo = wxID_UNDO;
-// How often the folder under a proposal is looked at.
-constexpr int kPreviewIntervalMs = 500;
+
+// The buttons and their commands.
+struct ButtonCommand {
+  int id;
+  Command command;
+};
+constexpr std::array<ButtonCommand, 6> kButtonCommands = {{{IDC_ABOUT, Command::kAbout},
+                                                           {IDC_SELECT, Command::kSelectFolder},
+                                                           {IDC_SEARCH, Command::kSearch},
+                                                           {IDC_RANDOM, Command::kRandom},
+                                                           {IDC_RUN, Command::kRun},
+                                                           {IDC_EXPRESS, Command::kExpress}}};
 
 
 }  // namespace
 
 wxBEGIN_EVENT_TABLE(CTarvelloDlg, wxDialog)
   EVT_PAINT(CTarvelloDlg::OnPaint)
-  EVT_BUTTON(IDC_ABOUT, CTarvelloDlg::OnButton)
-  EVT_BUTTON(IDC_SELECT, CTarvelloDlg::OnButton)
-  EVT_BUTTON(IDC_RANDOM, CTarvelloDlg::OnButton)
-  EVT_BUTTON(IDC_RUN, CTarvelloDlg::OnButton)
-  EVT_BUTTON(IDC_SEARCH, CTarvelloDlg::OnButton)
-  EVT_BUTTON(IDC_EXPRESS, CTarvelloDlg::OnButton)
+  EVT_BUTTON(wxID_ANY, CTarvelloDlg::OnButton)
   EVT_CHAR_HOOK(CTarvelloDlg::OnCharHook)
+  EVT_CHILD_FOCUS(CTarvelloDlg::OnChildFocus)
+  EVT_ACTIVATE(CTarvelloDlg::OnActivate)
   EVT_CONTEXT_MENU(CTarvelloDlg::OnContextMenu)
   EVT_CLOSE(CTarvelloDlg::OnClose)
+  EVT_DROP_FILES(CTarvelloDlg::OnDropFiles)
 wxEND_EVENT_TABLE()
 
 CTarvelloDlg::CTarvelloDlg(wxWindow* parent) : CTarvelloDlg(parent, Options()) {}
@@ -65,14 +73,27 @@ CTarvelloDlg::CTarvelloDlg(wxWindow* parent) : CTarvelloDlg(parent, Options()) {
 CTarvelloDlg::CTarvelloDlg(wxWindow* parent, Options options)
     : m_folderPicker(options.folderPicker ? std::move(options.folderPicker)
                                           : FolderPicker(&CTarvelloDlg::PickFolderWithDialog)),
+      m_openFolder(std::move(options.openFolder)),
       m_workflow(*this, std::move(options.services)) {
   Create(parent, wxID_ANY, shell::kAppTitle, wxDefaultPosition, wxDefaultSize,
          wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
   m_icons = TarvelloIcons();
   CreateControls();
   OnInitDialog();
-  m_previewTimer.Bind(wxEVT_TIMER, &CTarvelloDlg::OnPreviewTimer, this);
-  m_previewTimer.Start(kPreviewIntervalMs);
+  m_timer.Bind(wxEVT_TIMER, &CTarvelloDlg::OnTimer, this);
+  Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
+    // A long Run goes on whenever the window has nothing else to do:
+    // painting and the keyboard come first.
+    if (!m_workflow.state().sessionRunning) return;
+    m_workflow.Do(Command::kTick);
+    if (m_workflow.state().sessionRunning) event.RequestMore();
+  });
+  SyncTimer();
+  // A folder dropped on the window is searched as one picked with select.
+  DragAcceptFiles(true);
+  if (!m_openFolder.empty()) {
+    CallAfter([this] { m_workflow.SelectFolder(m_openFolder); });
+  }
 }
 
 CTarvelloDlg::~CTarvelloDlg() = default;
@@ -117,8 +138,8 @@ void CTarvelloDlg::CreateControls() {
       }
       case ControlKind::List: {
         const bool old = id == IDC_OLD_LIST;
-        auto* list = new CNameList(this, id, pos, size, m_workflow.job(),
-                                   old ? CNameList::Side::kOld : CNameList::Side::kNew);
+        auto* list = new CNameList(this, id, pos, size, m_workflow,
+                                   old ? ListSide::kOld : ListSide::kNew);
         (old ? m_oldList : m_newList) = list;
         control = list;
         break;
@@ -139,35 +160,27 @@ void CTarvelloDlg::CreateControls() {
 
 bool CTarvelloDlg::OnInitDialog() {
   SetIcons(m_icons);
-  m_workflow.InitRenameState();
+  m_workflow.Start();
   FindWindow(IDC_ABOUT)->SetFocus();
   return true;
 }
 
 // ---------------------------------------------------------------------------
-// Buttons and the window menu
+// Buttons, keys and the window menu: commands for the workflow
 
-void CTarvelloDlg::OnButton(wxCommandEvent& event) {
-  if (m_busy || m_inStep) return;
-  const shell::ScopedFlag step(m_inStep);
-  switch (event.GetId()) {
-    case IDC_ABOUT: OnAbout(); break;
-    case IDC_SELECT: OnSelectFolder(); break;
-    case IDC_RANDOM: OnRandom(); break;
-    case IDC_RUN: OnRun(); break;
-    case IDC_SEARCH: OnSearch(); break;
-    case IDC_EXPRESS: OnExpress(); break;
-    default: event.Skip(); break;
-  }
+void CTarvelloDlg::Do(Command command) {
+  m_workflow.Do(command);
+  SyncTimer();
 }
 
-void CTarvelloDlg::OnAbout() { ShowMessage(shell::CreditsText()); }
-
-void CTarvelloDlg::OnSelectFolder() {
-  std::string path;
-  if (!m_folderPicker(this, &path)) return;
-  SetFolderText(path);
-  OnSearch();
+void CTarvelloDlg::OnButton(wxCommandEvent& event) {
+  for (const ButtonCommand& button : kButtonCommands) {
+    if (button.id == event.GetId()) {
+      Do(button.command);
+      return;
+    }
+  }
+  event.Skip();
 }
 
 bool CTarvelloDlg::PickFolderWithDialog(wxWindow* parent, std::string* path) {
@@ -180,24 +193,28 @@ bool CTarvelloDlg::PickFolderWithDialog(wxWindow* parent, std::string* path) {
   return true;
 }
 
-void CTarvelloDlg::OnSearch() { m_workflow.OnSearch(); }
-
-void CTarvelloDlg::OnRandom() { m_workflow.OnRandom(); }
-
-void CTarvelloDlg::OnRun() { m_workflow.OnRun(); }
-
-void CTarvelloDlg::OnExpress() { m_workflow.OnExpress(); }
-
-void CTarvelloDlg::OnUndo() {
-  if (m_busy) return;
-  const shell::ScopedFlag step(m_inStep);
-  m_workflow.OnUndo();
+void CTarvelloDlg::OnTimer(wxTimerEvent&) {
+  if (IsShown()) m_workflow.Do(Command::kTick);
+  SyncTimer();
 }
 
-void CTarvelloDlg::OnPreviewTimer(wxTimerEvent&) {
-  if (m_busy || m_inStep || !IsShown()) return;
-  const shell::ScopedFlag step(m_inStep);
-  m_workflow.RefreshPreview();
+void CTarvelloDlg::SyncTimer() {
+  // The preview's look now and then; a long Run is stepped when idle.
+  const int interval = m_workflow.TickIntervalMs();
+  if (interval == m_timerInterval) return;
+  m_timerInterval = interval;
+  if (interval > 0) {
+    m_timer.Start(interval);
+  } else {
+    m_timer.Stop();
+  }
+}
+
+void CTarvelloDlg::OnDropFiles(wxDropFilesEvent& event) {
+  if (event.GetNumberOfFiles() < 1) return;
+  const wxCharBuffer bytes = event.GetFiles()[0].fn_str();
+  m_workflow.SelectFolder(std::string(bytes.data(), bytes.length()));
+  SyncTimer();
 }
 
 void CTarvelloDlg::OnSysCommand(unsigned id, long) {
@@ -212,13 +229,13 @@ void CTarvelloDlg::OnSysCommand(unsigned id, long) {
 }
 
 std::unique_ptr<wxMenu> CTarvelloDlg::CreateWindowMenu() {
-  // As the system menu of a Windows dialog: its own Close, then the entry
+  // As the system menu of a Windows dialog: its own Close, then the entries
   // the program appends after a separator.
   auto menu = std::make_unique<wxMenu>();
   menu->Append(kMenuClose, "&Close");
   menu->AppendSeparator();
   menu->Append(kMenuUndo, shell::kUndoMenuText);
-  menu->Enable(kMenuUndo, m_undoEnabled);
+  menu->Enable(kMenuUndo, m_workflow.Can(Command::kUndo));
   menu->Append(IDM_ABOUTBOX, wxString::FromUTF8(shell::kAboutMenuText));
   return menu;
 }
@@ -227,7 +244,7 @@ void CTarvelloDlg::ShowWindowMenu(const wxPoint& position) {
   std::unique_ptr<wxMenu> menu = CreateWindowMenu();
   const int choice = GetPopupMenuSelectionFromUser(*menu, position);
   if (choice == IDM_ABOUTBOX) OnSysCommand(IDM_ABOUTBOX, 0);
-  if (choice == kMenuUndo) OnUndo();
+  if (choice == kMenuUndo) Do(Command::kUndo);
   if (choice == kMenuClose) OnSysCommand(kScClose, 0);
 }
 
@@ -242,7 +259,8 @@ wxPoint CTarvelloDlg::KeyboardMenuPosition() {
 }
 
 void CTarvelloDlg::OnContextMenu(wxContextMenuEvent& event) {
-  if (m_busy) return;
+  // The window menu offers the workflow's commands: none while it takes none.
+  if (!m_workflow.Can(Command::kAbout)) return;
   // Only the dialog's own background (labels and frames included) opens the
   // window menu; the edit boxes keep their own.
   wxWindow* source = dynamic_cast<wxWindow*>(event.GetEventObject());
@@ -259,15 +277,15 @@ void CTarvelloDlg::OnContextMenu(wxContextMenuEvent& event) {
 void CTarvelloDlg::OnCharHook(wxKeyEvent& event) {
   const int key = event.GetKeyCode();
   const int modifiers = event.GetModifiers();
-  if (m_busy) {
+  if (m_workflow.state().sessionRunning) {
     // A long Run takes no input but Esc, which stops it.
-    if (key == WXK_ESCAPE) m_stopRequested = true;
+    if (key == WXK_ESCAPE) Do(Command::kStop);
     return;
   }
   if (key == 'Z' && modifiers == wxMOD_CONTROL &&
       dynamic_cast<wxTextCtrl*>(FindFocus()) == nullptr) {
     // Outside the edit boxes, which undo their own typing.
-    if (m_undoEnabled && !m_inStep) OnUndo();
+    Do(Command::kUndo);
     return;
   }
   if (key == WXK_ESCAPE && modifiers == wxMOD_NONE) {
@@ -301,8 +319,20 @@ void CTarvelloDlg::OnCharHook(wxKeyEvent& event) {
   event.Skip();
 }
 
+void CTarvelloDlg::OnChildFocus(wxChildFocusEvent& event) {
+  m_lastFocus = event.GetWindow();
+  event.Skip();
+}
+
+void CTarvelloDlg::OnActivate(wxActivateEvent& event) {
+  event.Skip();
+  // Back from another window (a question box): the keyboard goes on from
+  // the control that had it, if that can no longer take it.
+  if (event.GetActive()) CallAfter([this] { MoveFocusOnFrom(KeyboardOwner()); });
+}
+
 void CTarvelloDlg::OnClose(wxCloseEvent& event) {
-  if (m_busy && event.CanVeto()) {
+  if (m_workflow.state().sessionRunning && event.CanVeto()) {
     event.Veto();
     return;
   }
@@ -335,19 +365,14 @@ void CTarvelloDlg::OnPaint(wxPaintEvent& event) {
 // RenameView
 
 std::string CTarvelloDlg::EditText(int id) {
-  auto* edit = static_cast<wxTextCtrl*>(FindWindow(id));
-  const wxString value = edit->GetValue();
-  auto known = m_editTexts.find(id);
-  if (known != m_editTexts.end() && known->second.shown == value) return known->second.bytes;
+  // The buffer may point into the string: both live to the end.
+  const wxString value = static_cast<wxTextCtrl*>(FindWindow(id))->GetValue();
   const wxScopedCharBuffer utf8 = value.utf8_str();
-  return std::string(utf8.data(), utf8.length());
+  return m_editTexts[id].Bytes(std::string(utf8.data(), utf8.length()));
 }
 
 void CTarvelloDlg::SetEditText(int id, const std::string& text) {
-  EditBytes& edit = m_editTexts[id];
-  edit.bytes = text;
-  edit.shown = ToScreen(text, true);
-  static_cast<wxTextCtrl*>(FindWindow(id))->ChangeValue(edit.shown);
+  static_cast<wxTextCtrl*>(FindWindow(id))->ChangeValue(wxString::FromUTF8(m_editTexts[id].Show(text)));
 }
 
 std::string CTarvelloDlg::FolderText() { return EditText(IDC_FOLDER); }
@@ -372,17 +397,38 @@ void CTarvelloDlg::SetCheckedMethod(RenameMethod method) {
   m_noneRadio->SetValue(true);
 }
 
-void CTarvelloDlg::SetActionsEnabled(bool random, bool run) {
-  wxWindow* const focus = FindFocus();
-  wxWindow* const randomButton = FindWindow(IDC_RANDOM);
-  wxWindow* const runButton = FindWindow(IDC_RUN);
-  randomButton->Enable(random);
-  runButton->Enable(run);
-  // A disabled button keeps no focus: the keyboard would belong to nobody.
-  if ((focus == randomButton && !random) || (focus == runButton && !run)) MoveFocusOnFrom(focus);
+void CTarvelloDlg::StateChanged() {
+  const WorkflowState& state = m_workflow.state();
+  if (state.sessionRunning && !m_locked) LockInput();
+  if (!state.sessionRunning && m_locked) UnlockInput();
+  if (!m_locked) {
+    wxWindow* const owner = KeyboardOwner();
+    FindWindow(IDC_RANDOM)->Enable(state.randomEnabled);
+    FindWindow(IDC_RUN)->Enable(state.runEnabled);
+    // A disabled button keeps no keyboard: it would belong to nobody.
+    MoveFocusOnFrom(owner);
+  }
+  const wxString status = ToScreen(state.status, true);
+  wxWindow* const statusLine = FindWindow(IDC_STATUS);
+  if (statusLine->GetLabel() != status) {
+    statusLine->SetLabel(status);
+    CenterStatusText();
+  }
+  const wxString overlay = ToScreen(state.overlay, true);
+  if (m_overlay->GetLabel() != overlay) m_overlay->SetLabel(overlay);
+  ShowOverlay(!state.overlay.empty());
+}
+
+void CTarvelloDlg::PaintNow() { m_overlay->PaintNow(); }
+
+wxWindow* CTarvelloDlg::KeyboardOwner() {
+  wxWindow* focus = FindFocus();
+  while (focus != nullptr && focus->GetParent() != this) focus = focus->GetParent();
+  return focus != nullptr ? focus : m_lastFocus;
 }
 
 void CTarvelloDlg::MoveFocusOnFrom(wxWindow* from) {
+  if (from == nullptr || (from->IsEnabled() && from->IsShown())) return;
   // As the Tab key would: the next control after it that takes the keyboard.
   const wxWindowList& children = GetChildren();
   wxWindowList::compatibility_iterator start = children.Find(from);
@@ -393,6 +439,7 @@ void CTarvelloDlg::MoveFocusOnFrom(wxWindow* from) {
     wxWindow* child = node->GetData();
     if (child->IsShown() && child->IsEnabled() && child->AcceptsFocusFromKeyboard()) {
       child->SetFocus();
+      m_lastFocus = child;
       return;
     }
   }
@@ -403,11 +450,6 @@ void CTarvelloDlg::RowsChanged() {
   m_newList->RowsChanged();
 }
 
-void CTarvelloDlg::SetStatus(const std::string& text) {
-  FindWindow(IDC_STATUS)->SetLabel(ToScreen(text, true));
-  CenterStatusText();
-}
-
 void CTarvelloDlg::CenterStatusText() {
   // The status line is centred both ways in its area.
   wxWindow* status = FindWindow(IDC_STATUS);
@@ -416,56 +458,32 @@ void CTarvelloDlg::CenterStatusText() {
                   m_statusArea.width, height);
 }
 
-void CTarvelloDlg::ShowBusy(const std::string& text) {
-  m_overlay->SetLabel(ToScreen(text, true));
-  ShowOverlay(true);
-  m_overlay->PaintNow();
-}
-
-void CTarvelloDlg::HideBusy() {
-  ShowOverlay(false);
-  m_overlay->SetLabel(wxString());
-  if (m_busy) LeaveBusy();
-}
-
-bool CTarvelloDlg::ShowProgress(const std::string& text) {
-  if (!m_busy) EnterBusy();
-  m_overlay->SetLabel(ToScreen(text, true));
-  ShowOverlay(true);
-  m_overlay->PaintNow();
-  ServeWindow();
-  return !m_stopRequested;
-}
-
-void CTarvelloDlg::EnterBusy() {
-  m_busy = true;
-  m_stopRequested = false;
-  m_focusBeforeBusy = FindFocus();
-  m_enabledBeforeBusy.clear();
+void CTarvelloDlg::LockInput() {
+  Locked locked;
+  locked.focus = KeyboardOwner();
   for (wxWindow* child : GetChildren()) {
     if (child == m_overlay) continue;
-    m_enabledBeforeBusy[child] = child->IsThisEnabled();
+    locked.enabled[child] = child->IsThisEnabled();
     child->Disable();
   }
+  m_locked = std::move(locked);
   // The keys come to the overlay, for Esc.
   m_overlay->Enable();
   m_overlay->TakeKeys(true);
   m_overlay->SetFocus();
 }
 
-void CTarvelloDlg::LeaveBusy() {
+void CTarvelloDlg::UnlockInput() {
   m_overlay->TakeKeys(false);
   m_overlay->Disable();
-  for (const auto& [child, enabled] : m_enabledBeforeBusy) child->Enable(enabled);
-  m_enabledBeforeBusy.clear();
-  m_busy = false;
-  if (m_focusBeforeBusy != nullptr && m_focusBeforeBusy->IsEnabled()) m_focusBeforeBusy->SetFocus();
-  m_focusBeforeBusy = nullptr;
+  for (const auto& [child, enabled] : m_locked->enabled) child->Enable(enabled);
+  wxWindow* const focus = m_locked->focus;
+  m_locked.reset();
+  if (focus != nullptr && focus->IsEnabled()) {
+    focus->SetFocus();
+    m_lastFocus = focus;
+  }
 }
-
-void CTarvelloDlg::ServeWindow() { YieldForEvents(wxEVT_CATEGORY_ALL); }
-
-void CTarvelloDlg::EnableUndo(bool enable) { m_undoEnabled = enable; }
 
 void CTarvelloDlg::ShowOverlay(bool show) {
   if (m_overlay->IsShown() == show) return;
@@ -489,3 +507,5 @@ void CTarvelloDlg::ShowMessage(const std::string& text) {
   wxMessageDialog message(this, ToScreen(text, false), shell::kAppTitle, wxOK);
   message.ShowModal();
 }
+
+bool CTarvelloDlg::PickFolder(std::string* path) { return m_folderPicker(this, path); }

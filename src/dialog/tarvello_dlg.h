@@ -1,10 +1,12 @@
 // The main dialog: the program's only window. It owns the rename workflow,
-// builds its controls from the control table, routes the buttons to the
-// workflow and shows the workflow's job as a RenameView.
+// builds its controls from the control table, hands the buttons and keys to
+// the workflow as commands and draws the workflow's state and rows as a
+// RenameView. It keeps no rule of its own.
 #pragma once
 
 #include "rename/rename_view.h"
 #include "rename/workflow.h"
+#include "shell/edit_memo.h"
 
 #include <wx/dialog.h>
 #include <wx/iconbndl.h>
@@ -14,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 class CNameList;
@@ -35,20 +38,15 @@ class CTarvelloDlg : public wxDialog, public RenameView {
   struct Options {
     WorkflowServices services;
     FolderPicker folderPicker;  // empty: the toolkit's folder dialog
+    // A folder to search as soon as the window shows (given on the command
+    // line); empty: none.
+    std::string openFolder;
   };
 
   explicit CTarvelloDlg(wxWindow* parent);
   CTarvelloDlg(wxWindow* parent, Options options);
   ~CTarvelloDlg() override;
 
-  // Button handlers.
-  void OnAbout();
-  void OnSelectFolder();
-  void OnSearch();
-  void OnRandom();
-  void OnRun();
-  void OnExpress();
-  void OnUndo();
   // A command of the window menu: the About box for 0x0010 to 0x001F,
   // the default handling (Close, for one) for the rest.
   void OnSysCommand(unsigned id, long lParam);
@@ -60,15 +58,12 @@ class CTarvelloDlg : public wxDialog, public RenameView {
   void SetExtensionText(const std::string& text) override;
   RenameMethod CheckedMethod() override;
   void SetCheckedMethod(RenameMethod method) override;
-  void SetActionsEnabled(bool random, bool run) override;
   void RowsChanged() override;
-  void SetStatus(const std::string& text) override;
-  void ShowBusy(const std::string& text) override;
-  void HideBusy() override;
-  bool ShowProgress(const std::string& text) override;
-  void EnableUndo(bool enable) override;
+  void StateChanged() override;
+  void PaintNow() override;
   bool AskYesNo(const std::string& text, const std::string& caption) override;
   void ShowMessage(const std::string& text) override;
+  bool PickFolder(std::string* path) override;
 
   RenameWorkflow& workflow() { return m_workflow; }
   CNameList* oldList() { return m_oldList; }
@@ -90,26 +85,35 @@ class CTarvelloDlg : public wxDialog, public RenameView {
  private:
   void CreateControls();
   bool OnInitDialog();
+  // Hands a command to the workflow, when it can be done now.
+  void Do(Command command);
   std::string EditText(int id);
   void SetEditText(int id, const std::string& text);
   void CenterStatusText();
-  // Moves the focus on from a control, as the Tab key would.
+  // The control that has the keyboard, or had it last while another window
+  // (a question box) had it.
+  wxWindow* KeyboardOwner();
+  // Moves the focus on from a control, as the Tab key would, when it cannot
+  // take the keyboard.
   void MoveFocusOnFrom(wxWindow* from);
   void ShowOverlay(bool show);
-  // While a long Run shows its progress the window takes no input but Esc:
-  // its controls are disabled and given back as they were afterwards.
-  void EnterBusy();
-  void LeaveBusy();
-  // Serves the window (painting, and Esc) while a long Run goes on.
-  void ServeWindow();
+  // While a long Run goes on the window takes no input but Esc: its
+  // controls are disabled, and given back as they were afterwards.
+  void LockInput();
+  void UnlockInput();
+  void SyncTimer();
   void OnButton(wxCommandEvent& event);
-  void OnPreviewTimer(wxTimerEvent& event);
+  void OnTimer(wxTimerEvent& event);
   void OnCharHook(wxKeyEvent& event);
+  void OnChildFocus(wxChildFocusEvent& event);
+  void OnActivate(wxActivateEvent& event);
   void OnContextMenu(wxContextMenuEvent& event);
   void OnClose(wxCloseEvent& event);
   void OnPaint(wxPaintEvent& event);
+  void OnDropFiles(wxDropFilesEvent& event);
 
   FolderPicker m_folderPicker;
+  std::string m_openFolder;
   // The rename workflow, with the job and the settings object.
   RenameWorkflow m_workflow;
 
@@ -122,27 +126,22 @@ class CTarvelloDlg : public wxDialog, public RenameView {
   CNameList* m_oldList = nullptr;
 
   wxIconBundle m_icons;
-
-  // The exact bytes behind an edit box's text, kept as long as the user has
-  // not changed what is shown.
-  struct EditBytes {
-    std::string bytes;
-    wxString shown;
-  };
-  std::map<int, EditBytes> m_editTexts;
+  std::map<int, shell::EditMemo> m_editTexts;
   wxRect m_statusArea;
+  // The control that had the keyboard last.
+  wxWindow* m_lastFocus = nullptr;
 
-  // A workflow step is under way (a question of its may be open): the
-  // preview timer waits.
-  bool m_inStep = false;
-  // A long Run shows its progress.
-  bool m_busy = false;
-  bool m_stopRequested = false;
-  std::map<wxWindow*, bool> m_enabledBeforeBusy;
-  wxWindow* m_focusBeforeBusy = nullptr;
-  bool m_undoEnabled = false;
-  // Looks now and then whether the searched folder changed under a proposal.
-  wxTimer m_previewTimer;
+  // While the input is locked: which controls were enabled, and where the
+  // keyboard was.
+  struct Locked {
+    std::map<wxWindow*, bool> enabled;
+    wxWindow* focus = nullptr;
+  };
+  std::optional<Locked> m_locked;
+  // Ticks the workflow: now and then for the preview, at once while a long
+  // Run goes on.
+  wxTimer m_timer;
+  int m_timerInterval = -1;
 
   wxDECLARE_EVENT_TABLE();
 };

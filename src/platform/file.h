@@ -25,11 +25,12 @@ Error ReadWholeFile(const std::string& path, std::string* content);
 // - a file with more than one name (a hard link), or one whose folder does
 //   not let the temporary file be made, is written in place: the content
 //   first, then the length;
-// - a symbolic link is written through to the file it names, and one that
-//   leads nowhere is refused.
+// - a symbolic link is refused: it would send the writes anywhere.
+// A new file's entry is flushed to the disk with it.
 Error ReplaceFileContents(const std::string& path, const std::string& content);
 
-// Adds `content` to the end of an existing file and flushes it to the disk.
+// Adds `content` to the end of an existing file (not through a link) and
+// flushes it to the disk.
 Error AppendToFile(const std::string& path, const std::string& content);
 
 // Removes a file; kNotFound when there was none.

@@ -1,9 +1,9 @@
 #include "platform/file.h"
 
+#include "platform/path.h"
 #include "platform/posix_error.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,7 +84,7 @@ namespace {
 // Writes the content over the file's own bytes and then cuts it to length:
 // no moment without the file, but no protection against a crash midway.
 Error WriteInPlace(const std::string& target, const std::string& content) {
-  Fd fd(open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+  Fd fd(open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
   if (fd.get() < 0) return ErrorFromErrno(errno);
   std::size_t done = 0;
   while (done < content.size()) {
@@ -105,29 +105,32 @@ Error WriteInPlace(const std::string& target, const std::string& content) {
 
 }  // namespace
 
-Error ReplaceFileContents(const std::string& path, const std::string& content) {
-  // Write through a symbolic link to the file it names, not over the link; a
-  // link that leads nowhere is left as it is.
-  std::string target = path;
-  struct stat linkInfo;
-  if (lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) return ErrorFromErrno(errno);
-    target = resolved;
-    std::free(resolved);
-  }
+namespace {
 
+// Flushes a folder's entries to the disk, so that a file just created or
+// renamed there is found after a power cut.
+void FlushFolder(const std::string& folder) {
+  Fd fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() >= 0) fsync(fd.get());
+}
+
+}  // namespace
+
+Error ReplaceFileContents(const std::string& path, const std::string& content) {
+  // A symbolic link under the program's own name would send its writes
+  // wherever the link points: it is refused, and left as it is.
   struct stat info;
-  const bool exists = stat(target.c_str(), &info) == 0;
+  const bool exists = lstat(path.c_str(), &info) == 0;
   if (!exists && errno != ENOENT) return ErrorFromErrno(errno);
   if (exists) {
+    if (S_ISLNK(info.st_mode)) return OtherError("it is a link to another file");
     // Never clobber what is not a plain file (a folder, a pipe...), and keep
     // a file that nobody may write as it is: its owner pinned it so.
     if (!S_ISREG(info.st_mode)) return OtherError("not a regular file");
     if ((info.st_mode & 0222) == 0) return MakeError(ErrorCode::kReadOnly);
-    if (access(target.c_str(), W_OK) != 0) return ErrorFromErrno(errno);
+    if (access(path.c_str(), W_OK) != 0) return ErrorFromErrno(errno);
     // A file with other names (hard links) stays one file under all of them.
-    if (info.st_nlink > 1) return WriteInPlace(target, content);
+    if (info.st_nlink > 1) return WriteInPlace(path, content);
   }
 
   mode_t mode;
@@ -139,16 +142,16 @@ Error ReplaceFileContents(const std::string& path, const std::string& content) {
     mode = 0666 & ~mask;
   }
 
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp = folder + "/." + base + ".XXXXXX";
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string temp = JoinPath(folder, "." + base + ".XXXXXX");
   Fd fd(mkostemp(&temp[0], O_CLOEXEC));
   if (fd.get() < 0) {
     // A file the user may write in a folder the user may not (a shared
     // install folder with a settings file of one's own): written in place,
     // as Windows' own profile functions write it.
-    if (exists) return WriteInPlace(target, content);
+    if (exists) return WriteInPlace(path, content);
     return ErrorFromErrno(errno);
   }
   bool ok = WriteAll(fd.get(), content) && fchmod(fd.get(), mode) == 0 && fsync(fd.get()) == 0;
@@ -157,15 +160,18 @@ Error ReplaceFileContents(const std::string& path, const std::string& content) {
     ok = false;
     error = errno;
   }
-  if (ok && rename(temp.c_str(), target.c_str()) == 0) return Error{};
+  if (ok && rename(temp.c_str(), path.c_str()) == 0) {
+    FlushFolder(folder);
+    return Error{};
+  }
   if (ok) error = errno;
   unlink(temp.c_str());
   return ErrorFromErrno(error);
 }
 
 Error AppendToFile(const std::string& path, const std::string& content) {
-  Fd fd(open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) return ErrorFromErrno(errno);
+  Fd fd(open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+  if (fd.get() < 0) return errno == ELOOP ? OtherError("it is a link to another file") : ErrorFromErrno(errno);
   struct stat st;
   if (fstat(fd.get(), &st) != 0) return ErrorFromErrno(errno);
   if (!S_ISREG(st.st_mode)) return OtherError("not a regular file");

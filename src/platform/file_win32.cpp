@@ -114,9 +114,9 @@ Error ReplaceFileContents(const std::string& path, const std::string& content) {
     // pinned it so.
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return OtherError("not a regular file");
     if (attributes & FILE_ATTRIBUTE_READONLY) return MakeError(ErrorCode::kReadOnly);
-    // A link is written through to the file it names; a file with more than
-    // one name (a hard link) stays one file under all of them.
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return WriteInPlace(wide, content);
+    // A link would send the writes wherever it points: refused. A file with
+    // more than one name (a hard link) stays one file under all of them.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return OtherError("it is a link to another file");
     FileHandle probe(CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (probe.ok() && GetFileInformationByHandle(probe.get(), &info) && info.nNumberOfLinks > 1) {
@@ -162,8 +162,13 @@ Error ReplaceFileContents(const std::string& path, const std::string& content) {
 Error AppendToFile(const std::string& path, const std::string& content) {
   std::wstring wide;
   if (!LongWidePath(path, &wide)) return MakeError(ErrorCode::kBadName);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return OtherError("it is a link to another file");
+  }
   FileHandle file(CreateFileW(wide.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                              nullptr));
   if (!file.ok()) return ErrorFromWin32(GetLastError());
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return OtherError("not a regular file");
   if (!WriteAll(file.get(), content) || !FlushFileBuffers(file.get())) {

@@ -27,6 +27,10 @@ struct FileId {
 // Whether a name is present in a folder.
 enum class Presence { kPresent, kAbsent, kUnknown };
 
+// The kinds of volume whose rules the program follows: the FAT family and
+// NTFS, as USB sticks and players have them, and everything else.
+enum class FileSystem { kOther, kFat, kExfat, kNtfs };
+
 class Folder {
  public:
   // Opens the folder at `path` exactly as given; the path separator is put
@@ -60,10 +64,18 @@ class Folder {
   // Whether an entry of that name is there (without following a link).
   virtual Presence Has(const std::string& name);
 
-  // Whether a file could bear this name here at all: on Windows, bytes that
-  // cut a character in two or a name with a character Windows forbids
-  // cannot.
-  virtual bool CanHoldName(const std::string& name) const;
+  // Whether a file could bear this name here at all: on Windows, and on a
+  // FAT, exFAT or NTFS volume or any other that ignores letter case, only a
+  // name Windows can hold (no character cut in two, none it forbids, no
+  // device name such as NUL).
+  virtual bool CanHoldName(const std::string& name);
+
+  // The kind of volume the folder lies on.
+  FileSystem fileSystem() const { return fileSystem_; }
+  // Whether the volume takes two names that differ only in letter case for
+  // one (Windows always; FAT, exFAT and NTFS; a folder that answers a name
+  // in other letters): then FoldCase tells which names are one.
+  virtual bool IgnoresCase();
 
   // The folder's own identity, when the system tells it.
   std::optional<FileId> Id() const;
@@ -79,6 +91,9 @@ class Folder {
   std::string path_;
   Error openError_;
   std::unique_ptr<Handle> handle_;
+  FileSystem fileSystem_ = FileSystem::kOther;
+  // Whether IgnoresCase has been worked out, and its answer.
+  std::optional<bool> ignoresCase_;
 };
 
 // The identity of the file or folder at a path (a final link followed).

@@ -1,12 +1,16 @@
 #include "platform/folder.h"
 
 #include "platform/posix_error.h"
+#include "platform/windows_names.h"
 
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -31,7 +35,20 @@ Folder::Folder(const std::string& path) : path_(path), handle_(std::make_unique<
   }
   // The folder text plus one separator, nothing added or removed besides.
   handle_->fd = open((path + "/").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (handle_->fd < 0) openError_ = ErrorFromErrno(errno);
+  if (handle_->fd < 0) {
+    openError_ = ErrorFromErrno(errno);
+    return;
+  }
+  struct statfs volume;
+  if (fstatfs(handle_->fd, &volume) == 0) {
+    switch (static_cast<unsigned long>(volume.f_type)) {
+      case 0x4d44: fileSystem_ = FileSystem::kFat; break;          // msdos, vfat
+      case 0x2011BAB0: fileSystem_ = FileSystem::kExfat; break;    // exfat
+      case 0x5346544e:                                             // ntfs
+      case 0x7366746e: fileSystem_ = FileSystem::kNtfs; break;     // ntfs3
+      default: break;
+    }
+  }
 }
 
 Folder::~Folder() = default;
@@ -134,6 +151,11 @@ Error Folder::AtomicRenameNoReplace(const std::string& from, const std::string& 
 
 Error Folder::RenameNoReplace(const std::string& from, const std::string& to) {
   if (!isOpen()) return openError_;
+  // A stick's names follow Windows' rules, which the driver does not keep.
+  if (fileSystem_ != FileSystem::kOther || IgnoresCase()) {
+    Error bad = WindowsNameError(to);
+    if (bad.failed()) return bad;
+  }
   Error atomic = AtomicRenameNoReplace(from, to);
   if (atomic.code != ErrorCode::kUnsupported) return atomic;
   // For file systems without an atomic no-replace rename (FUSE mounts such as
@@ -158,10 +180,80 @@ Presence Folder::Has(const std::string& name) {
   return errno == ENOENT ? Presence::kAbsent : Presence::kUnknown;
 }
 
-bool Folder::CanHoldName(const std::string& name) const {
-  return !name.empty() && name != "." && name != ".." &&
-         std::memchr(name.data(), '/', name.size()) == nullptr &&
-         std::memchr(name.data(), '\0', name.size()) == nullptr;
+bool Folder::CanHoldName(const std::string& name) {
+  if (name.empty() || name == "." || name == ".." ||
+      std::memchr(name.data(), '/', name.size()) != nullptr ||
+      std::memchr(name.data(), '\0', name.size()) != nullptr) {
+    return false;
+  }
+  // Linux's vfat quietly drops a final dot or blank, and Windows cannot
+  // open a file called "nul.mp3": a stick's names follow Windows' rules,
+  // and so do those of any volume that ignores case as Windows does.
+  return (fileSystem_ == FileSystem::kOther && !IgnoresCase()) || WindowsCanHoldName(name);
+}
+
+namespace {
+
+// The name with its ASCII letters in the other case; itself when it has none.
+std::string FlipCase(const std::string& name) {
+  std::string flipped = name;
+  for (char& c : flipped) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return flipped;
+}
+
+// File systems that always tell letter case apart, unless a folder of theirs
+// is marked to ignore it (ext4's casefold).
+bool AlwaysKeepsCase(unsigned long type) {
+  switch (type) {
+    case 0x01021994:  // tmpfs
+    case 0xEF53:      // ext2, ext3, ext4
+    case 0x58465342:  // xfs
+    case 0x9123683E:  // btrfs
+    case 0x794c7630:  // overlay
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+bool Folder::IgnoresCase() {
+  if (ignoresCase_) return *ignoresCase_;
+  ignoresCase_ = false;
+  if (!isOpen()) return false;
+  if (fileSystem_ != FileSystem::kOther) return *(ignoresCase_ = true);
+  struct statfs volume;
+  if (fstatfs(handle_->fd, &volume) == 0 && AlwaysKeepsCase(static_cast<unsigned long>(volume.f_type))) {
+    int flags = 0;
+    if (ioctl(handle_->fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & 0x40000000) != 0) {  // FS_CASEFOLD_FL
+      ignoresCase_ = true;
+    }
+    return *ignoresCase_;
+  }
+  // Another kind (a FUSE mount such as exfat-fuse or ntfs-3g, a network
+  // share): the folder is asked one of its names in other letters. Found as
+  // another name of the same file, or as a name the folder does not list,
+  // the volume ignores case.
+  std::string probe;
+  bool probeListed = false;
+  ListAllNames([&](const std::string& name) {
+    if (probe.empty() && FlipCase(name) != name) probe = name;
+  });
+  if (probe.empty()) return false;
+  const std::string flipped = FlipCase(probe);
+  struct stat original, other;
+  if (fstatat(handle_->fd, flipped.c_str(), &other, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (fstatat(handle_->fd, probe.c_str(), &original, AT_SYMLINK_NOFOLLOW) == 0 &&
+      original.st_ino == other.st_ino && original.st_dev == other.st_dev) {
+    return *(ignoresCase_ = true);
+  }
+  ListAllNames([&](const std::string& name) { probeListed = probeListed || name == flipped; });
+  ignoresCase_ = !probeListed;
+  return *ignoresCase_;
 }
 
 std::optional<FileId> Folder::Id() const {

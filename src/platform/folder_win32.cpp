@@ -1,6 +1,7 @@
 #include "platform/folder.h"
 
 #include "platform/win32_support.h"
+#include "platform/windows_names.h"
 
 #include <windows.h>
 
@@ -84,6 +85,19 @@ Folder::Folder(const std::string& path) : path_(path), handle_(std::make_unique<
   if (wide.back() != L'\\') wide += L'\\';
   handle_->path = wide;
   handle_->folder = OpenForIdentity(wide);
+  wchar_t root[MAX_PATH + 1] = {};
+  wchar_t kind[MAX_PATH + 1] = {};
+  if (GetVolumePathNameW(wide.c_str(), root, MAX_PATH) &&
+      GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, kind, MAX_PATH)) {
+    const std::wstring name(kind);
+    if (name == L"FAT" || name == L"FAT12" || name == L"FAT16" || name == L"FAT32") {
+      fileSystem_ = FileSystem::kFat;
+    } else if (name == L"exFAT") {
+      fileSystem_ = FileSystem::kExfat;
+    } else if (name == L"NTFS") {
+      fileSystem_ = FileSystem::kNtfs;
+    }
+  }
 }
 
 Folder::~Folder() = default;
@@ -152,6 +166,10 @@ Error MoveWithoutReplacing(const std::wstring& source, const std::wstring& targe
 Error Folder::AtomicRenameNoReplace(const std::string& from, const std::string& to) {
   std::wstring source, target;
   if (!handle_->PathOf(from, &source)) return MakeError(ErrorCode::kNotFound);
+  // The long paths would let "nul.mp3" or "song." through, which no other
+  // program could open again.
+  Error bad = WindowsNameError(to);
+  if (bad.failed()) return bad;
   if (!handle_->PathOf(to, &target)) return CutCharacterError();
   // Looking first as well keeps a second name of the same file (a hard link,
   // or the name in other letters) from being taken for a free one.
@@ -188,15 +206,9 @@ Presence Folder::Has(const std::string& name) {
                                                                          : Presence::kUnknown;
 }
 
-bool Folder::CanHoldName(const std::string& name) const {
-  std::wstring wide;
-  if (name.empty() || name == "." || name == ".." || !WideFromWtf8(name, &wide)) return false;
-  if (wide.size() > 255) return false;
-  for (const wchar_t c : wide) {
-    if (c < 32 || wcschr(L"<>:\"/\\|?*", c) != nullptr) return false;
-  }
-  return true;
-}
+bool Folder::CanHoldName(const std::string& name) { return WindowsCanHoldName(name); }
+
+bool Folder::IgnoresCase() { return true; }
 
 std::optional<FileId> Folder::Id() const {
   if (!isOpen() || handle_->folder == INVALID_HANDLE_VALUE) return std::nullopt;

@@ -1,15 +1,41 @@
 #include "platform/path.h"
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+#include <vector>
+
 namespace platform {
 
 PathParts SplitPath(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return PathParts{std::string(), path, false};
-  return PathParts{path.substr(0, slash), path.substr(slash + 1), true};
+  return PathParts{slash == 0 ? std::string("/") : path.substr(0, slash), path.substr(slash + 1),
+                   true};
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
   return folder + "/" + name;
+}
+
+bool IsPlainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         std::memchr(name.data(), '/', name.size()) == nullptr &&
+         std::memchr(name.data(), '\0', name.size()) == nullptr;
+}
+
+bool IsAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }
+
+std::string AbsolutePath(const std::string& path) {
+  if (IsAbsolutePath(path)) return path;
+  std::vector<char> buffer(4096);
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE || buffer.size() > (1u << 20)) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+  const std::string cwd(buffer.data());
+  return path.empty() ? cwd : JoinPath(cwd, path);
 }
 
 }  // namespace platform

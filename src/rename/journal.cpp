@@ -1,11 +1,14 @@
 #include "rename/journal.h"
 
+#include "platform/path.h"
+
 #include <charconv>
 #include <cstdint>
 
 namespace {
 
-const char kMagic[] = "Tarvello journal 1\n";
+const char kMagic1[] = "Tarvello journal 1\n";
+const char kMagic2[] = "Tarvello journal 2\n";
 // More rows than any folder listing could give.
 constexpr std::uint64_t kMaxRows = 100000000;
 constexpr std::uint64_t kMaxNameBytes = 1 << 20;
@@ -26,8 +29,8 @@ class Reader {
     const std::size_t start = pos_;
     std::uint64_t n = 0;
     while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') {
+      if (n > (limit - static_cast<std::uint64_t>(text_[pos_] - '0')) / 10) return false;
       n = n * 10 + static_cast<std::uint64_t>(text_[pos_] - '0');
-      if (n > limit) return false;
       ++pos_;
     }
     if (pos_ == start || (pos_ - start > 1 && text_[start] == '0')) return false;
@@ -40,14 +43,11 @@ class Reader {
     pos_ += static_cast<std::size_t>(count);
     return true;
   }
-  bool Bits(std::uint64_t count, std::vector<bool>* out) {
+  // `count` characters, each one of `allowed`.
+  bool Marks(std::uint64_t count, const std::string& allowed, std::string* out) {
     if (count > text_.size() - pos_) return false;
-    out->assign(static_cast<std::size_t>(count), false);
-    for (std::size_t i = 0; i < count; ++i) {
-      const char c = text_[pos_ + i];
-      if (c != '0' && c != '1') return false;
-      (*out)[i] = c == '1';
-    }
+    out->assign(text_, pos_, static_cast<std::size_t>(count));
+    if (out->find_first_not_of(allowed) != std::string::npos) return false;
     pos_ += static_cast<std::size_t>(count);
     return true;
   }
@@ -57,31 +57,47 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
-}  // namespace
-
-namespace {
-
 void AppendNumber(std::string* text, std::uint64_t number) {
   char digits[24];
   const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, number);
   text->append(digits, end.ptr);
 }
 
+// A record of one mark per row: "<word> <count>\n<marks>\n".
+std::string MarkRecord(const char* word, const std::string& marks) {
+  std::string text = word;
+  text += ' ';
+  AppendNumber(&text, marks.size());
+  text += '\n';
+  text += marks;
+  text += '\n';
+  return text;
+}
+
 }  // namespace
 
-std::string JournalStart(const std::string& folder, const RenameJob& job) {
-  std::size_t size = 64 + folder.size();
+std::string JournalStart(const std::string& fullFolder, const std::optional<platform::FileId>& id,
+                         const RenameJob& job) {
+  std::size_t size = 96 + fullFolder.size();
   for (std::size_t i = 0; i < job.newCount(); ++i) {
     size += job.row(i).oldName.size() + job.row(i).newName.size() + 16;
   }
   std::string text;
   text.reserve(size);
-  text += kMagic;
+  text += kMagic2;
   text += "folder ";
-  AppendNumber(&text, folder.size());
+  AppendNumber(&text, fullFolder.size());
   text += '\n';
-  text += folder;
-  text += "\nrows ";
+  text += fullFolder;
+  text += '\n';
+  if (id) {
+    text += "id ";
+    AppendNumber(&text, id->device);
+    text += ' ';
+    AppendNumber(&text, id->node);
+    text += '\n';
+  }
+  text += "rows ";
   AppendNumber(&text, job.newCount());
   text += '\n';
   for (std::size_t i = 0; i < job.newCount(); ++i) {
@@ -99,11 +115,20 @@ std::string JournalStart(const std::string& folder, const RenameJob& job) {
 }
 
 std::string JournalResult(const RunResult& result) {
-  std::string text = "result " + std::to_string(result.outcomes.size()) + "\n";
-  text.reserve(text.size() + result.outcomes.size() + 1);
-  for (const RowOutcome outcome : result.outcomes) text += outcome == RowOutcome::kRenamed ? '1' : '0';
-  text += "\n";
-  return text;
+  std::string marks;
+  marks.reserve(result.outcomes.size());
+  for (const RowOutcome outcome : result.outcomes) {
+    marks += outcome == RowOutcome::kRenamed ? '1' : outcome == RowOutcome::kError ? '?' : '0';
+  }
+  return MarkRecord("result", marks);
+}
+
+std::string JournalUndone(std::size_t rows, const std::vector<std::size_t>& givenBack) {
+  std::string marks(rows, '0');
+  for (const std::size_t row : givenBack) {
+    if (row < rows) marks[row] = '1';
+  }
+  return MarkRecord("undone", marks);
 }
 
 std::string JournalSpent() { return "spent\n"; }
@@ -112,13 +137,20 @@ bool ParseJournal(const std::string& text, Journal* journal, std::string* proble
   Reader in(text);
   Journal j;
   std::uint64_t folderSize = 0, rows = 0;
-  if (!in.Literal(kMagic)) {
+  const bool second = in.Literal(kMagic2);
+  if (!second && !in.Literal(kMagic1)) {
     *problem = "it is not a journal of this program";
     return false;
   }
   bool whole = in.Literal("folder ") && in.Number(kMaxNameBytes, &folderSize) && in.Literal("\n") &&
-               in.Bytes(folderSize, &j.folder) && in.Literal("\n") && in.Literal("rows ") &&
-               in.Number(kMaxRows, &rows) && in.Literal("\n");
+               in.Bytes(folderSize, &j.folder) && in.Literal("\n");
+  if (whole && second && in.Literal("id ")) {
+    platform::FileId id;
+    whole = in.Number(UINT64_MAX, &id.device) && in.Literal(" ") && in.Number(UINT64_MAX, &id.node) &&
+            in.Literal("\n");
+    j.folderId = id;
+  }
+  whole = whole && in.Literal("rows ") && in.Number(kMaxRows, &rows) && in.Literal("\n");
   for (std::uint64_t i = 0; whole && i < rows; ++i) {
     std::uint64_t oldSize = 0, newSize = 0;
     RenameRow row;
@@ -131,14 +163,40 @@ bool ParseJournal(const std::string& text, Journal* journal, std::string* proble
     *problem = "it is cut short or damaged";
     return false;
   }
+  // The program journals a full path and the bare names of one folder's
+  // files: anything else would send an Undo elsewhere.
+  if (!platform::IsAbsolutePath(j.folder)) {
+    *problem = "its folder is not a full path";
+    return false;
+  }
+  for (const RenameRow& row : j.rows) {
+    if (!platform::IsPlainName(row.oldName) || (!row.newName.empty() && !platform::IsPlainName(row.newName))) {
+      *problem = "it names files outside its folder";
+      return false;
+    }
+  }
+  j.undone.assign(j.rows.size(), false);
+  std::string marks;
   if (in.Literal("result ")) {
     std::uint64_t count = 0;
     if (!in.Number(kMaxRows, &count) || count != rows || !in.Literal("\n") ||
-        !in.Bits(count, &j.renamed) || !in.Literal("\n")) {
+        !in.Marks(count, second ? "01?" : "01", &marks) || !in.Literal("\n")) {
       *problem = "its record of the Run is damaged";
       return false;
     }
+    for (const char mark : marks) j.renamed.push_back(static_cast<RunMark>(mark));
     j.finished = true;
+  }
+  while (second && in.Literal("undone ")) {
+    std::uint64_t count = 0;
+    if (!in.Number(kMaxRows, &count) || count != rows || !in.Literal("\n") ||
+        !in.Marks(count, "01", &marks) || !in.Literal("\n")) {
+      *problem = "its record of an Undo is damaged";
+      return false;
+    }
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+      if (marks[i] == '1') j.undone[i] = true;
+    }
   }
   if (in.Literal(JournalSpent())) j.spent = true;
   if (!in.AtEnd()) {
@@ -147,4 +205,33 @@ bool ParseJournal(const std::string& text, Journal* journal, std::string* proble
   }
   *journal = std::move(j);
   return true;
+}
+
+UndoPlan PlanUndo(const Journal& journal, platform::Folder& folder) {
+  UndoPlan plan;
+  for (std::size_t i = journal.rows.size(); i-- > 0;) {
+    const RenameRow& row = journal.rows[i];
+    if (row.oldName == row.newName || row.newName.empty() || journal.undone[i]) continue;
+    const RunMark mark = journal.finished ? journal.renamed[i] : RunMark::kUnsure;
+    if (mark == RunMark::kNotRenamed) continue;
+    if (mark == RunMark::kUnsure && !(folder.Has(row.newName) == platform::Presence::kPresent &&
+                                      folder.Has(row.oldName) == platform::Presence::kAbsent)) {
+      continue;
+    }
+    plan.renames.push_back(RenameRow{row.newName, row.oldName});
+    plan.journalRows.push_back(i);
+  }
+  return plan;
+}
+
+std::vector<std::size_t> RowsDoneWith(const UndoPlan& plan, const RunResult& result) {
+  std::vector<std::size_t> rows;
+  for (std::size_t i = 0; i < plan.journalRows.size() && i < result.outcomes.size(); ++i) {
+    const RowOutcome outcome = result.outcomes[i];
+    if (outcome == RowOutcome::kRenamed || outcome == RowOutcome::kSameName ||
+        outcome == RowOutcome::kFileGone) {
+      rows.push_back(plan.journalRows[i]);
+    }
+  }
+  return rows;
 }

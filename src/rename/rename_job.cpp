@@ -1,6 +1,7 @@
 #include "rename/rename_job.h"
 
 #include "platform/bytes.h"
+#include "platform/case_fold.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,18 +9,8 @@
 
 namespace {
 
-// A hash of the name's bytes with ASCII letters upper-cased: names that
-// differ only in letter case hash alike. Eight bytes at a time, each word's
-// lower-case letters folded at once, then multiplied in.
-std::uint64_t FoldedHash(const std::string& name) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  const auto fold = [](std::uint64_t word) {
-    const std::uint64_t low7 = word & (0x7f * kOnes);
-    const std::uint64_t atLeastA = low7 + (0x80 - 'a') * kOnes;  // top bit: >= 'a'
-    const std::uint64_t aboveZ = low7 + (0x7f - 'z') * kOnes;    // top bit: > 'z'
-    const std::uint64_t lower = atLeastA & ~aboveZ & ~word & (0x80 * kOnes);
-    return word ^ (lower >> 2);  // 0x20 off each lower-case letter
-  };
+// A hash of a name's bytes, eight at a time.
+std::uint64_t HashBytes(const std::string& name) {
   std::uint64_t hash = 14695981039346656037ull ^ name.size();
   const char* bytes = name.data();
   std::size_t left = name.size();
@@ -27,7 +18,7 @@ std::uint64_t FoldedHash(const std::string& name) {
     std::uint64_t word = 0;
     const std::size_t n = left < 8 ? left : 8;
     std::memcpy(&word, bytes, n);
-    hash = (hash ^ fold(word)) * 0x9e3779b97f4a7c15ull;
+    hash = (hash ^ word) * 0x9e3779b97f4a7c15ull;
     hash ^= hash >> 29;
     bytes += n;
     left -= n;
@@ -40,13 +31,15 @@ constexpr std::uint32_t kNoGroup = static_cast<std::uint32_t>(-1);
 }  // namespace
 
 // The proposed names, each distinct one numbered as a group, and for every
-// row the group of its old name when some row proposes that name too. Worked
-// out once a proposal is made, so that Preview and Run only read small
-// arrays, Run between its system calls.
+// row the group of its old name when some row proposes that name too. On a
+// volume that ignores letter case, names are one when their folded forms
+// are. Worked out once a proposal is made, so that Preview and Run only
+// read small arrays, Run between its system calls.
 struct NameGroups {
+  bool folded = false;
+  std::vector<std::string> newKeys;       // per row, when folded: the folded new name
   std::vector<std::uint32_t> groupOfNew;  // per row
   std::vector<std::uint32_t> groupOfOld;  // per row; kNoGroup when no row proposes it
-  std::vector<std::uint64_t> hashOfOld;   // per row: FoldedHash of its old name
   std::uint32_t groups = 0;
 
   struct Slot {
@@ -57,58 +50,58 @@ struct NameGroups {
   std::vector<Slot> slots;
   std::size_t mask = 0;
 
-  // Calls onMatch(group, exactly) for every proposed name that is `name`,
-  // byte for byte or in other letters.
-  template <class OnMatch>
-  void Match(const std::deque<RenameRow>& rows, const std::string& name, OnMatch onMatch) const {
-    MatchHashed(rows, name, FoldedHash(name), onMatch);
+  const std::string& KeyOfRow(const std::deque<RenameRow>& rows, std::size_t row) const {
+    return folded ? newKeys[row] : rows[row].newName;
   }
-  template <class OnMatch>
-  void MatchHashed(const std::deque<RenameRow>& rows, const std::string& name, std::uint64_t hash,
-                   OnMatch onMatch) const {
-    for (std::size_t i = hash & mask; slots[i].row != kNoGroup; i = (i + 1) & mask) {
-      if (slots[i].hash != hash) continue;
-      const std::string& proposed = rows[slots[i].row].newName;
-      if (proposed == name) {
-        onMatch(slots[i].group, true);
-      } else if (platform::EqualsNoCase(proposed, name)) {
-        onMatch(slots[i].group, false);
-      }
+  // The slot of a name's key: the group's, or the empty one where it would go.
+  std::size_t Find(const std::deque<RenameRow>& rows, const std::string& key,
+                   std::uint64_t hash) const {
+    std::size_t i = hash & mask;
+    while (slots[i].row != kNoGroup &&
+           !(slots[i].hash == hash && KeyOfRow(rows, slots[i].row) == key)) {
+      i = (i + 1) & mask;
     }
+    return i;
+  }
+  // The group of the proposed name that `name` is on this volume; kNoGroup
+  // when no row proposes it.
+  std::uint32_t GroupOf(const std::deque<RenameRow>& rows, const std::string& name) const {
+    if (!folded) return slots[Find(rows, name, HashBytes(name))].group;
+    const std::string key = platform::FoldCase(name);
+    return slots[Find(rows, key, HashBytes(key))].group;
   }
 };
 
 namespace {
 
-std::shared_ptr<const NameGroups> GroupNames(const std::deque<RenameRow>& rows, std::size_t count) {
+std::shared_ptr<const NameGroups> GroupNames(const std::deque<RenameRow>& rows, std::size_t count,
+                                             bool folded) {
   auto result = std::make_shared<NameGroups>();
+  result->folded = folded;
+  if (folded) {
+    result->newKeys.reserve(count);
+    for (std::size_t row = 0; row < count; ++row) {
+      result->newKeys.push_back(platform::FoldCase(rows[row].newName));
+    }
+  }
   result->groupOfNew.resize(count);
   result->groupOfOld.assign(count, kNoGroup);
   std::size_t capacity = 16;
   while (capacity < 2 * count) capacity *= 2;
   std::vector<NameGroups::Slot>& slots = result->slots;
   slots.assign(capacity, NameGroups::Slot{0, kNoGroup, kNoGroup});
-  const std::size_t mask = result->mask = capacity - 1;
-  const auto find = [&](const std::string& name, std::uint64_t hash) {
-    std::size_t i = hash & mask;
-    while (slots[i].row != kNoGroup &&
-           !(slots[i].hash == hash && rows[slots[i].row].newName == name)) {
-      i = (i + 1) & mask;
-    }
-    return i;
-  };
+  result->mask = capacity - 1;
   for (std::size_t row = 0; row < count; ++row) {
-    const std::uint64_t hash = FoldedHash(rows[row].newName);
-    const std::size_t i = find(rows[row].newName, hash);
+    const std::string& key = result->KeyOfRow(rows, row);
+    const std::uint64_t hash = HashBytes(key);
+    const std::size_t i = result->Find(rows, key, hash);
     if (slots[i].row == kNoGroup) {
       slots[i] = NameGroups::Slot{hash, static_cast<std::uint32_t>(row), result->groups++};
     }
     result->groupOfNew[row] = slots[i].group;
   }
-  result->hashOfOld.resize(count);
   for (std::size_t row = 0; row < count; ++row) {
-    const std::uint64_t hash = result->hashOfOld[row] = FoldedHash(rows[row].oldName);
-    result->groupOfOld[row] = slots[find(rows[row].oldName, hash)].group;
+    result->groupOfOld[row] = result->GroupOf(rows, rows[row].oldName);
   }
   return result;
 }
@@ -156,8 +149,9 @@ bool ForecastFails(RowForecast forecast) {
 
 void RenameJob::SetFilter(const std::string& filter) { filter_ = platform::UpperBytes(filter); }
 
-const NameGroups& RenameJob::Groups() const {
-  if (!groups_) groups_ = GroupNames(rows_, newCount());
+const NameGroups& RenameJob::Groups(bool folded) const {
+  // Worked out anew when the proposal or the volume's rule changed.
+  if (!groups_ || groups_->folded != folded) groups_ = GroupNames(rows_, newCount(), folded);
   return *groups_;
 }
 
@@ -209,6 +203,31 @@ void RenameJob::LoadProposal(std::deque<RenameRow> rows) {
   proposedMethod_ = RenameMethod::kNone;
 }
 
+std::size_t NumberPrefixLength(const std::string& name) {
+  // Four digits for the numbers Add writes up to 9999 ("0042_"), five for
+  // those from 10000 up to the most it draws ("12345_").
+  std::size_t digits = 0;
+  while (digits < name.size() && digits < 6 && name[digits] >= '0' && name[digits] <= '9') ++digits;
+  if (digits >= name.size() || name[digits] != '_') return 0;
+  if (digits == 4) return 5;
+  if (digits == 5 && name[0] != '0' &&
+      std::stoul(name.substr(0, 5)) <= RenameJob::kMaxNumberedFiles) {
+    return 6;
+  }
+  return 0;
+}
+
+namespace {
+
+// What Replace and Delete take off a name: its number prefix, or else its
+// first five bytes, whatever they are.
+std::string WithoutPrefix(const std::string& name) {
+  const std::size_t prefix = NumberPrefixLength(name);
+  return platform::DropFirstBytes(name, prefix > 0 ? prefix : RenameJob::kPrefixLength);
+}
+
+}  // namespace
+
 ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& random) {
   if (method != RenameMethod::kAdd && method != RenameMethod::kReplace &&
       method != RenameMethod::kDelete) {
@@ -233,12 +252,10 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
         number = random.Next15() % modulus + 1;
       } while (usedNumbers_[static_cast<std::size_t>(number)] != 0);
       usedNumbers_[static_cast<std::size_t>(number)] = 1;
-      row.newName = method == RenameMethod::kAdd
-                        ? platform::FormatNumbered(number, row.oldName)
-                        : platform::FormatNumbered(
-                              number, platform::DropFirstBytes(row.oldName, kPrefixLength));
+      row.newName = platform::FormatNumbered(
+          number, method == RenameMethod::kAdd ? row.oldName : WithoutPrefix(row.oldName));
     } else {
-      row.newName = platform::DropFirstBytes(row.oldName, kPrefixLength);
+      row.newName = WithoutPrefix(row.oldName);
     }
   }
   proposed_ = true;
@@ -246,43 +263,24 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
   return ProposeRefusal::kNone;
 }
 
-namespace {
-
-// Whether a name starts with a number prefix "dddd_" as Add writes it.
-bool HasNumberPrefix(const std::string& name) {
-  if (name.size() < RenameJob::kPrefixLength) return false;
-  for (std::size_t i = 0; i + 1 < RenameJob::kPrefixLength; ++i) {
-    if (name[i] < '0' || name[i] > '9') return false;
-  }
-  return name[RenameJob::kPrefixLength - 1] == '_';
-}
-
-}  // namespace
-
 void RenameJob::Preview(platform::Folder& folder) {
   const std::size_t total = newCount();
   forecast_.assign(total, RowForecast::kFine);
   if (total == 0) return;
-  const NameGroups& names = Groups();
+  const NameGroups& names = Groups(folder.IgnoresCase());
   // What the Run will have made of each proposed name by the time it gets
-  // to a row: there, free, or there in other letters (taken on a file
-  // system that ignores letter case, free on one that does not: the folder
-  // itself is asked about those), or not known.
-  enum class State : std::uint8_t { kUnknown, kPresent, kAbsent, kOtherCase };
+  // to a row: there, free, or not known (the folder is then asked).
+  enum class State : std::uint8_t { kUnknown, kPresent, kAbsent };
   std::vector<State> state(names.groups, State::kAbsent);
-  const auto mark = [&](std::uint32_t group, bool exactly) {
-    if (exactly) {
-      state[group] = State::kPresent;
-    } else if (state[group] == State::kAbsent) {
-      state[group] = State::kOtherCase;
-    }
+  const auto present = [&](const std::string& name) {
+    const std::uint32_t group = names.GroupOf(rows_, name);
+    if (group != kNoGroup) state[group] = State::kPresent;
   };
-  const auto present = [&](const std::string& name) { names.Match(rows_, name, mark); };
   bool listed = true;
   if (listingCurrent_) {
     // The folder as Search listed it: the rows' files and the other names.
     for (std::size_t row = 0; row < total; ++row) {
-      names.MatchHashed(rows_, rows_[row].oldName, names.hashOfOld[row], mark);
+      if (names.groupOfOld[row] != kNoGroup) state[names.groupOfOld[row]] = State::kPresent;
     }
     for (const std::string& name : otherNames_) present(name);
   } else {
@@ -301,7 +299,7 @@ void RenameJob::Preview(platform::Folder& folder) {
       forecast = RowForecast::kBadName;
     } else {
       State& target = state[names.groupOfNew[row]];
-      if (target == State::kUnknown || target == State::kOtherCase) {
+      if (target == State::kUnknown) {
         target = folder.Has(r.newName) == platform::Presence::kPresent ? State::kPresent
                                                                         : State::kAbsent;
       }
@@ -312,7 +310,7 @@ void RenameJob::Preview(platform::Folder& folder) {
         if (names.groupOfOld[row] != kNoGroup) state[names.groupOfOld[row]] = State::kAbsent;
       }
     }
-    if (forecast == RowForecast::kFine && cuts && !HasNumberPrefix(r.oldName)) {
+    if (forecast == RowForecast::kFine && cuts && NumberPrefixLength(r.oldName) == 0) {
       forecast = RowForecast::kLosesText;
     }
     forecast_[row] = forecast;
@@ -322,7 +320,7 @@ void RenameJob::Preview(platform::Folder& folder) {
 bool RenameJob::CutsText() const {
   if (proposedMethod_ != RenameMethod::kReplace && proposedMethod_ != RenameMethod::kDelete) return false;
   for (std::size_t row = 0; row < newCount(); ++row) {
-    if (!HasNumberPrefix(rows_[row].oldName)) return true;
+    if (NumberPrefixLength(rows_[row].oldName) == 0) return true;
   }
   return false;
 }
@@ -336,55 +334,74 @@ ForecastCounts RenameJob::forecastCounts() const {
   return counts;
 }
 
-RunResult RenameJob::Run(platform::Folder& folder, RunObserver* observer) const {
-  const std::size_t total = newCount();
-  RunResult result;
-  result.outcomes.assign(total, RowOutcome::kNotRun);
-  // Which names this Run has given. A listed name among them means the listed
-  // file went away (another program deleted it) and an earlier row took its
-  // name: renaming it again would move the wrong file.
-  const NameGroups& names = Groups();
-  std::vector<std::uint8_t> given(names.groups, 0);
-  std::size_t row = 0;
-  while (row < total) {
-    const std::string& from = rows_[row].oldName;
-    const std::string& to = rows_[row].newName;
-    RowOutcome outcome = RowOutcome::kError;
-    platform::Error error;
-    if (names.groupOfOld[row] != kNoGroup && given[names.groupOfOld[row]] != 0) {
-      outcome = RowOutcome::kFileGone;
-    } else if (from == to) {
-      // Replace drew the file's own number: nothing to rename, as long as the
-      // file is still there.
-      switch (folder.Has(from)) {
-        case platform::Presence::kPresent: outcome = RowOutcome::kSameName; break;
-        case platform::Presence::kAbsent: outcome = RowOutcome::kFileGone; break;
-        case platform::Presence::kUnknown:
-          outcome = RowOutcome::kError;
-          error = folder.isOpen() ? platform::OtherError("the file cannot be checked")
-                                  : folder.openError();
-          break;
-      }
-    } else if (to.empty()) {
-      outcome = RowOutcome::kEmptyName;
-    } else {
-      error = folder.RenameNoReplace(from, to);
-      outcome = OutcomeOf(error);
-      if (outcome == RowOutcome::kRenamed) given[names.groupOfNew[row]] = 1;
+RunResult RenameJob::Run(platform::Folder& folder) const {
+  RunSession session(*this, folder);
+  session.Finish();
+  return session.result();
+}
+
+// Which names this Run has given. A listed name among them (in the volume's
+// sense: "dup.mp3" is "Dup.mp3" on a stick) means the listed file went away
+// (another program deleted it) and an earlier row took its name: renaming
+// it again would move the wrong file.
+RunSession::RunSession(const RenameJob& job, platform::Folder& folder)
+    : job_(job), folder_(folder), names_(job.Groups(folder.IgnoresCase())), total_(job.newCount()) {
+  given_.assign(names_.groups, 0);
+  result_.outcomes.assign(total_, RowOutcome::kNotRun);
+}
+
+RunSession::~RunSession() = default;
+
+void RunSession::RunRow() {
+  const std::size_t row = row_;
+  const std::string& from = job_.rows_[row].oldName;
+  const std::string& to = job_.rows_[row].newName;
+  RowOutcome outcome = RowOutcome::kError;
+  platform::Error error;
+  if (names_.groupOfOld[row] != kNoGroup && given_[names_.groupOfOld[row]] != 0) {
+    outcome = RowOutcome::kFileGone;
+  } else if (from == to) {
+    // Replace drew the file's own number: nothing to rename, as long as the
+    // file is still there.
+    switch (folder_.Has(from)) {
+      case platform::Presence::kPresent: outcome = RowOutcome::kSameName; break;
+      case platform::Presence::kAbsent: outcome = RowOutcome::kFileGone; break;
+      case platform::Presence::kUnknown:
+        outcome = RowOutcome::kError;
+        error = folder_.isOpen() ? platform::OtherError("the file cannot be checked")
+                                 : folder_.openError();
+        break;
     }
-    result.outcomes[row] = outcome;
-    if (outcome != RowOutcome::kRenamed && outcome != RowOutcome::kSameName) {
-      result.failures.push_back(RowFailure{row, outcome, std::move(error)});
-    }
-    ++row;
-    if (observer != nullptr && !observer->Continue(row, total) && row < total) {
-      result.stopped = true;
-      break;
-    }
+  } else if (to.empty()) {
+    outcome = RowOutcome::kEmptyName;
+  } else {
+    error = folder_.RenameNoReplace(from, to);
+    outcome = OutcomeOf(error);
+    if (outcome == RowOutcome::kRenamed) given_[names_.groupOfNew[row]] = 1;
   }
-  result.done = row;
-  for (; row < total; ++row) {
-    result.failures.push_back(RowFailure{row, RowOutcome::kNotRun, platform::Error{}});
+  result_.outcomes[row] = outcome;
+  if (outcome != RowOutcome::kRenamed && outcome != RowOutcome::kSameName) {
+    result_.failures.push_back(RowFailure{row, outcome, std::move(error)});
   }
-  return result;
+  result_.done = ++row_;
+}
+
+bool RunSession::Step(platform::Clock& clock, std::int64_t untilMs) {
+  while (row_ < total_) {
+    RunRow();
+    if (clock.NowMs() >= untilMs) break;
+  }
+  return row_ < total_;
+}
+
+void RunSession::Finish() {
+  while (row_ < total_) RunRow();
+}
+
+void RunSession::Stop() {
+  if (row_ == total_) return;
+  result_.stopped = true;
+  for (; row_ < total_; ++row_) {
+    result_.failures.push_back(RowFailure{row_, RowOutcome::kNotRun, platform::Error{}});
+  }
 }

@@ -6,6 +6,7 @@
 
 #include "platform/error.h"
 #include "platform/folder.h"
+#include "platform/pause.h"
 #include "platform/random.h"
 #include "rename/rename_method.h"
 
@@ -57,8 +58,13 @@ enum class RowForecast : std::uint8_t {
   kEmptyName,  // will fail: the new name is empty
   kBadName,    // will fail: no file can bear the new name here
   kLosesText,  // Replace or Delete cuts five bytes that are not a number
-               // prefix "dddd_": the file loses part of its real name
+               // prefix: the file loses part of its real name
 };
+
+// The length of the number prefix Add writes at the start of a name, "0042_"
+// or, from 10000 up, "12345_"; 0 when the name has none. Replace and Delete
+// take that prefix off, and five bytes of a name without one.
+std::size_t NumberPrefixLength(const std::string& name);
 
 // The words that say what a forecast means, for a row's tip.
 std::string ForecastWords(RowForecast forecast);
@@ -72,15 +78,44 @@ struct ForecastCounts {
 // Why a proposal was not made.
 enum class ProposeRefusal { kNone, kNoMethod, kTooManyFiles };
 
-// Told of a Run's progress after every row.
-class RunObserver {
- public:
-  virtual ~RunObserver() = default;
-  // False stops the Run before its next rename.
-  virtual bool Continue(std::size_t done, std::size_t total) = 0;
-};
-
 struct NameGroups;
+class RenameJob;
+
+// A Run that goes a few rows at a time: each step renames rows in row order
+// until its time is up, never replacing a file, so that a window serves its
+// user between two steps; a stop ends it between two renames. The job and
+// the folder must outlive it, and the job must not change meanwhile.
+class RunSession {
+ public:
+  RunSession(const RenameJob& job, platform::Folder& folder);
+  ~RunSession();
+  RunSession(const RunSession&) = delete;
+  RunSession& operator=(const RunSession&) = delete;
+
+  // Renames at least one row, and more while `clock` has not passed
+  // `untilMs`. False once every row is done.
+  bool Step(platform::Clock& clock, std::int64_t untilMs);
+  // Renames every row that is left.
+  void Finish();
+  // Ends the Run before its next rename: the rows left are not renamed.
+  void Stop();
+  bool done() const { return row_ == total_; }
+  std::size_t rowsDone() const { return row_; }
+  std::size_t total() const { return total_; }
+  // What became of every row; whole once done.
+  const RunResult& result() const { return result_; }
+
+ private:
+  void RunRow();
+  const RenameJob& job_;
+  platform::Folder& folder_;
+  const NameGroups& names_;
+  // Which proposed names this Run has given.
+  std::vector<std::uint8_t> given_;
+  RunResult result_;
+  std::size_t row_ = 0;
+  std::size_t total_;
+};
 
 class RenameJob {
  public:
@@ -88,7 +123,7 @@ class RenameJob {
   // which 0 is never handed out.
   static constexpr int kNumberTableSize = 32767;
   static constexpr std::size_t kMaxNumberedFiles = kNumberTableSize - 1;
-  // The number prefix "0042_" that Replace and Delete take off.
+  // What Replace and Delete take off a name without a number prefix.
   static constexpr std::size_t kPrefixLength = 5;
 
   const std::string& folder() const { return folder_; }
@@ -140,14 +175,15 @@ class RenameJob {
     return row < forecast_.size() ? forecast_[row] : RowForecast::kFine;
   }
   ForecastCounts forecastCounts() const;
-  // Whether the proposal cuts five bytes that are not a number prefix
-  // "dddd_" from any row (Replace and Delete on names without numbers).
+  // Whether the proposal cuts five bytes that are not a number prefix from
+  // any row (Replace and Delete on names without numbers).
   bool CutsText() const;
 
   // Renames every row inside `folder`, in row order, never replacing a file.
-  RunResult Run(platform::Folder& folder, RunObserver* observer) const;
+  RunResult Run(platform::Folder& folder) const;
 
  private:
+  friend class RunSession;
   std::string folder_;
   std::string filter_;
   RenameMethod method_ = RenameMethod::kNone;
@@ -161,7 +197,7 @@ class RenameJob {
   RenameMethod proposedMethod_ = RenameMethod::kNone;
   std::vector<RowForecast> forecast_;
   // The proposal's names in groups, worked out once for Preview and Run.
-  const NameGroups& Groups() const;
+  const NameGroups& Groups(bool folded) const;
   mutable std::shared_ptr<const NameGroups> groups_;
   std::vector<std::int32_t> usedNumbers_;
 };

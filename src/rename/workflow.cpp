@@ -4,19 +4,23 @@
 #include "platform/exepath.h"
 #include "platform/file.h"
 #include "platform/path.h"
-#include "rename/journal.h"
 #include "rename/run_report.h"
 #include "settings/settings_path.h"
+#include "shell/shell.h"
 
 #include <utility>
 
 namespace {
 const char kSection[] = "Config";
 constexpr int kSearchPauseMs = 500;
-// A Run shows its progress once it has lasted this long, and then repaints
-// it at most this often.
+// A Run goes on without serving the front for this long, as a short Run
+// always did; a longer one then shows its progress and goes on in steps of
+// a few milliseconds, repainting its progress at most every 100 ms.
 constexpr std::int64_t kProgressDelayMs = 500;
 constexpr std::int64_t kProgressIntervalMs = 100;
+constexpr std::int64_t kStepMs = 20;
+// How often the folder under a proposal is looked at.
+constexpr int kPreviewIntervalMs = 500;
 
 // Why a folder lists nothing, in a few words for the status line.
 std::string FolderProblem(const std::string& folder, const platform::Error& error) {
@@ -34,7 +38,34 @@ template <class T, class Default>
 std::unique_ptr<T> OwnUnless(T* given) {
   return given != nullptr ? nullptr : std::make_unique<Default>();
 }
+
+const char kLockedText[] =
+    "Another Tarvello started from the same place is renaming files right now.\n\n"
+    "Try again when it has finished. Nothing was changed.";
 }  // namespace
+
+// A Run's or an Undo's renames, going on in steps, with what its end needs.
+class RenameWorkflow::Session {
+ public:
+  enum class Kind { kRun, kUndo };
+  Session(Kind kind, std::unique_ptr<platform::Folder> folder,
+          std::unique_ptr<platform::ExclusiveLock> lock)
+      : kind(kind), folder(std::move(folder)), lock(std::move(lock)) {}
+
+  const Kind kind;
+  std::unique_ptr<platform::Folder> folder;
+  // Held while the journal is being written to.
+  std::unique_ptr<platform::ExclusiveLock> lock;
+  bool journaled = false;
+  // An Undo's renames, as a job of their own, and where they came from.
+  RenameJob undoJob;
+  UndoPlan plan;
+  std::size_t journalRows = 0;
+  std::unique_ptr<RunSession> renames;
+  std::int64_t lastShownMs = 0;
+
+  const RenameJob& job(const RenameJob& run) const { return kind == Kind::kRun ? run : undoJob; }
+};
 
 RenameWorkflow::RenameWorkflow(RenameView& view, WorkflowServices services)
     : view_(view),
@@ -46,33 +77,113 @@ RenameWorkflow::RenameWorkflow(RenameView& view, WorkflowServices services)
       clock_(services.clock != nullptr ? *services.clock : *ownClock_),
       openFolder_(services.openFolder ? std::move(services.openFolder)
                                       : platform::FolderOpener(platform::OpenSystemFolder)),
-      executablePath_(std::move(services.executablePath)) {}
+      executablePath_(std::move(services.executablePath)),
+      useSettings_(services.useSettings) {}
 
 RenameWorkflow::~RenameWorkflow() = default;
 
-// Shows a long Run's progress and passes on the user's request to stop.
-class RenameWorkflow::Progress : public RunObserver {
- public:
-  Progress(RenameView& view, platform::Clock& clock)
-      : view_(view), clock_(clock), start_(clock.NowMs()) {}
-  bool Continue(std::size_t done, std::size_t total) override {
-    const std::int64_t now = clock_.NowMs();
-    if (!shown_ && now - start_ < kProgressDelayMs) return true;
-    if (shown_ && now - lastShown_ < kProgressIntervalMs && done < total) return true;
-    shown_ = true;
-    lastShown_ = now;
-    return view_.ShowProgress("renaming... " + std::to_string(done) + " / " +
-                              std::to_string(total));
-  }
-  bool shown() const { return shown_; }
+// ---------------------------------------------------------------------------
+// Commands
 
- private:
-  RenameView& view_;
-  platform::Clock& clock_;
-  std::int64_t start_;
-  std::int64_t lastShown_ = 0;
-  bool shown_ = false;
-};
+void RenameWorkflow::Start() {
+  InitRenameState();
+  // A journal left by an earlier Run, even one cut short, can be undone.
+  std::string journal;
+  Journal parsed;
+  std::string problem;
+  const bool read = !journalPath_.empty() && !platform::ReadWholeFile(journalPath_, &journal).failed();
+  const bool whole = read && ParseJournal(journal, &parsed, &problem);
+  SetUndoAvailable(read && !(whole && parsed.spent));
+  offerRecovery_ = whole && !parsed.spent && !parsed.finished;
+}
+
+bool RenameWorkflow::Can(Command command) const {
+  if (inCommand_) return false;
+  if (session_) return command == Command::kStop || command == Command::kTick;
+  switch (command) {
+    case Command::kRandom: return state_.randomEnabled;
+    case Command::kRun: return state_.runEnabled;
+    case Command::kUndo: return state_.undoPossible;
+    case Command::kStop: return false;
+    case Command::kSearch:
+    case Command::kSelectFolder:
+    case Command::kExpress:
+    case Command::kAbout:
+    case Command::kTick:
+      return true;
+  }
+  return false;
+}
+
+bool RenameWorkflow::Do(Command command) {
+  if (!Can(command)) return false;
+  const shell::ScopedFlag step(inCommand_);
+  switch (command) {
+    case Command::kSearch:
+      OnSearch();
+      return true;
+    case Command::kSelectFolder: {
+      std::string path;
+      if (!view_.PickFolder(&path)) return false;
+      view_.SetFolderText(path);
+      OnSearch();
+      return true;
+    }
+    case Command::kRandom: return OnRandom();
+    case Command::kRun: return OnRun();
+    case Command::kExpress: return OnExpress();
+    case Command::kUndo: return OnUndo();
+    case Command::kAbout:
+      view_.ShowMessage(shell::CreditsText());
+      return true;
+    case Command::kStop:
+      session_->renames->Stop();
+      EndSession();
+      return true;
+    case Command::kTick: return OnTick();
+  }
+  return false;
+}
+
+bool RenameWorkflow::SelectFolder(const std::string& folder) {
+  if (!Can(Command::kSelectFolder)) return false;
+  const shell::ScopedFlag step(inCommand_);
+  view_.SetFolderText(folder);
+  OnSearch();
+  return true;
+}
+
+int RenameWorkflow::TickIntervalMs() const { return session_ ? 0 : kPreviewIntervalMs; }
+
+bool RenameWorkflow::OnTick() {
+  const std::int64_t now = clock_.NowMs();
+  if (session_) {
+    StepSession(now + kStepMs);
+    if (session_ && clock_.NowMs() - session_->lastShownMs >= kProgressIntervalMs) {
+      session_->lastShownMs = clock_.NowMs();
+      SetOverlay("renaming... " + std::to_string(session_->renames->rowsDone()) + " / " +
+                     std::to_string(session_->renames->total()),
+                 false);
+    }
+    return true;
+  }
+  if (offerRecovery_) {
+    offerRecovery_ = false;
+    if (view_.AskYesNo("The last Run was cut short: the program ended, or the disk went away, "
+                       "before it had finished.\n\nGive its files their old names back now?",
+                       "Undo")) {
+      return OnUndo(false);
+    }
+    return true;
+  }
+  if (!previewShown_ || now < nextPreviewMs_) return false;
+  nextPreviewMs_ = now + kPreviewIntervalMs;
+  RefreshPreview();
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// The steps
 
 void RenameWorkflow::InitRenameState() {
   random_.SeedFromClock();
@@ -83,16 +194,10 @@ void RenameWorkflow::InitRenameState() {
   view_.SetExtensionText(storedExtension_);
   job_.Clear();
   view_.RowsChanged();
-  view_.HideBusy();
+  SetOverlay("", false);
   CheckMethod(job_.method());
   EnableActions(false, false);
-  view_.SetStatus("");
-  // A journal left by an earlier Run, even one cut short, can be undone.
-  std::string journal;
-  Journal parsed;
-  std::string problem;
-  SetUndoAvailable(!journalPath_.empty() && !platform::ReadWholeFile(journalPath_, &journal).failed() &&
-                   !(ParseJournal(journal, &parsed, &problem) && parsed.spent));
+  SetStatus("");
 }
 
 void RenameWorkflow::LoadSettings() {
@@ -101,8 +206,10 @@ void RenameWorkflow::LoadSettings() {
   // the defaults at start and no writes, never a file in the working folder.
   if (!executablePath_->empty()) {
     const SettingsLocation location = SettingsLocationFor(*executablePath_);
-    settings_.SetPath(location.folder);
-    settings_.SetFileName(location.fileName);
+    if (useSettings_) {
+      settings_.SetPath(location.folder);
+      settings_.SetFileName(location.fileName);
+    }
     journalPath_ = platform::JoinPath(location.folder, location.journalName);
     ownFolder_ = location.folder;
     ownNames_ = {platform::SplitPath(*executablePath_).name, location.fileName, location.journalName};
@@ -120,11 +227,15 @@ RenameMethod RenameWorkflow::ReadMethod() {
 
 void RenameWorkflow::CheckMethod(RenameMethod method) { view_.SetCheckedMethod(method); }
 
-void RenameWorkflow::EnableActions(bool random, bool run) { view_.SetActionsEnabled(random, run); }
+void RenameWorkflow::EnableActions(bool random, bool run) {
+  state_.randomEnabled = random;
+  state_.runEnabled = run;
+  view_.StateChanged();
+}
 
 void RenameWorkflow::OnSearch() {
   StopWatching();
-  view_.SetStatus("");
+  SetStatus("");
   EnableActions(false, false);
   job_.Clear();
   view_.RowsChanged();
@@ -137,7 +248,7 @@ void RenameWorkflow::OnSearch() {
 
   job_.SetFilter(typedFilter);
 
-  view_.ShowBusy("searching...");
+  SetOverlay("searching...", true);
   pauser_.Pause(kSearchPauseMs);
 
   // Changes to the folder from here on are noticed: the marks of a proposal
@@ -146,13 +257,13 @@ void RenameWorkflow::OnSearch() {
   const platform::Error scanned = ScanFolder(job_.folder());
   view_.RowsChanged();
 
-  view_.ShowBusy("done");
+  SetOverlay("done", true);
   pauser_.Pause(kSearchPauseMs);
-  view_.HideBusy();
+  SetOverlay("", false);
 
   if (job_.oldCount() > 0) EnableActions(true, false);
   // No message box, but a word on why nothing is listed.
-  if (scanned.failed()) view_.SetStatus(FolderProblem(job_.folder(), scanned));
+  if (scanned.failed()) SetStatus(FolderProblem(job_.folder(), scanned));
 }
 
 platform::Error RenameWorkflow::ScanFolder(const std::string& folder) {
@@ -198,6 +309,7 @@ bool RenameWorkflow::GenerateNewNames(RenameMethod method) {
   const std::unique_ptr<platform::Folder> folder = OpenFolder(job_.folder());
   UpdatePreview(*folder);
   previewShown_ = true;
+  nextPreviewMs_ = clock_.NowMs() + kPreviewIntervalMs;
   view_.RowsChanged();
   EnableActions(true, true);
   return true;
@@ -212,7 +324,7 @@ void RenameWorkflow::UpdatePreview(platform::Folder& folder) {
     if (!status.empty()) status += ", ";
     status += std::to_string(counts.losesText) + " lose text";
   }
-  view_.SetStatus(status);
+  SetStatus(status);
 }
 
 bool RenameWorkflow::NoticeChanges() {
@@ -228,111 +340,212 @@ void RenameWorkflow::RefreshPreview() {
   view_.RowsChanged();
 }
 
-void RenameWorkflow::OnRun() { RenameAll(true); }
+bool RenameWorkflow::OnRun() { return RenameAll(true); }
 
-void RenameWorkflow::RenameAll(bool confirm) {
+bool RenameWorkflow::RenameAll(bool confirm) {
   if (job_.newCount() == 0) {
     view_.ShowMessage("random 실행 필요!!");
-    return;
+    return false;
   }
-  if (confirm && !view_.AskYesNo("파일 이름을 바꾸시겠습니까?", "확인")) return;
+  if (confirm && !view_.AskYesNo("파일 이름을 바꾸시겠습니까?", "확인")) return false;
+
+  // The folder of the last Search; every rename happens inside it. Two
+  // copies of the program never write one journal at once.
+  std::unique_ptr<platform::ExclusiveLock> lock;
+  if (!journalPath_.empty() && !(lock = platform::ExclusiveLock::TryTake(journalPath_))) {
+    view_.ShowMessage(kLockedText);
+    return false;
+  }
+  auto session = std::make_unique<Session>(Session::Kind::kRun, OpenFolder(job_.folder()),
+                                           std::move(lock));
+  // The journal goes to the disk first, so that even a Run cut short can be
+  // undone; the user hears of it first when it cannot.
+  std::string full = platform::AbsolutePath(job_.folder());
+  platform::Error written = platform::MakeError(platform::ErrorCode::kNotFound);
+  if (!journalPath_.empty() && !full.empty()) {
+    written = platform::ReplaceFileContents(journalPath_,
+                                            JournalStart(full, session->folder->Id(), job_));
+  }
+  session->journaled = !written.failed();
+  if (!session->journaled) {
+    const std::string why =
+        journalPath_.empty() ? "the program cannot tell where it lies, so it keeps no journal"
+        : full.empty()       ? "the folder's full path cannot be told"
+                             : "its journal cannot be written (" + written.words + ")";
+    if (!view_.AskYesNo("This Run cannot be undone: " + why + ".\n\nRename the files anyway?",
+                        "확인")) {
+      return false;
+    }
+    // The journal of an earlier Run must never be taken for this one.
+    if (!journalPath_.empty()) {
+      const platform::Error removed = platform::RemoveFile(journalPath_);
+      if (removed.failed() && removed.code != platform::ErrorCode::kNotFound &&
+          platform::AppendToFile(journalPath_, JournalSpent()).failed()) {
+        view_.ShowMessage("The journal of an earlier Run can neither be replaced nor removed (" +
+                          removed.words +
+                          "): Undo would take back that Run instead of this one.\n\n"
+                          "Nothing was changed.");
+        return false;
+      }
+      SetUndoAvailable(false);
+    }
+  }
   // The listing and the marks are done with once the files are renamed.
   StopWatching();
-
-  // The folder of the last Search; every rename happens inside it. The
-  // journal goes to the disk first, so that even a Run cut short can be
-  // undone.
-  const std::unique_ptr<platform::Folder> folder = OpenFolder(job_.folder());
-  const bool journaled =
-      !journalPath_.empty() &&
-      !platform::ReplaceFileContents(journalPath_, JournalStart(job_.folder(), job_)).failed();
-  const RunResult result = RunWithProgress(job_, *folder);
-  if (journaled) platform::AppendToFile(journalPath_, JournalResult(result));
-
-  view_.SetStatus(RunStatusText(result, "COMPLETE!!"));
-  EnableActions(false, false);
-  settings_.SetSection(kSection);
-  settings_.WriteInt("Method", StoredMethod(job_.method()));
-  if (journaled) SetUndoAvailable(true);
-  if (!result.failures.empty()) view_.ShowMessage(RunFailureReport(job_, result));
+  session->renames = std::make_unique<RunSession>(job_, *session->folder);
+  BeginSession(std::move(session));
+  return true;
 }
 
-RunResult RenameWorkflow::RunWithProgress(const RenameJob& job, platform::Folder& folder) {
-  Progress progress(view_, clock_);
-  RunResult result = job.Run(folder, &progress);
-  if (progress.shown()) view_.HideBusy();
-  return result;
+bool RenameWorkflow::OnExpress() {
+  if (ReadMethod() != RenameMethod::kReplace) return false;
+  if (!view_.AskYesNo("sure?\n\n[Search] - [Random] - [Run]", "Replace")) return false;
+  OnSearch();
+  if (job_.oldCount() == 0 || !OnRandom()) return false;
+  // Express re-shuffles a numbered folder. A proposal that would cut real
+  // names stays on screen, marked, for the user to look at and Run.
+  if (job_.CutsText()) {
+    SetStatus("Express stopped: names without numbers");
+    return false;
+  }
+  return RenameAll(false);
 }
 
-void RenameWorkflow::OnUndo() {
-  if (!undoAvailable_) return;
+bool RenameWorkflow::OnUndo(bool ask) {
+  offerRecovery_ = false;
   std::string text;
   const platform::Error read = platform::ReadWholeFile(journalPath_, &text);
   if (read.code == platform::ErrorCode::kNotFound) {
     SetUndoAvailable(false);
     view_.ShowMessage("There is no Run to undo.");
-    return;
+    return false;
   }
   Journal journal;
   std::string problem;
   if (read.failed()) {
     view_.ShowMessage("The journal of the last Run cannot be read (" + read.words +
                       ").\n\nNothing was changed.");
-    return;
+    return false;
   }
   if (!ParseJournal(text, &journal, &problem)) {
     view_.ShowMessage("The journal of the last Run cannot be used: " + problem +
                       ".\n\nNothing was changed.");
-    return;
+    return false;
   }
   if (journal.spent) {
     SetUndoAvailable(false);
     view_.ShowMessage("There is no Run to undo.");
-    return;
+    return false;
   }
-  const std::unique_ptr<platform::Folder> folder = OpenFolder(journal.folder);
+  std::unique_ptr<platform::Folder> folder = OpenFolder(journal.folder);
   if (!folder->isOpen()) {
     view_.ShowMessage("The folder of the last Run cannot be opened (" +
                       folder->openError().words + "):\n" + journal.folder +
                       "\n\nNothing was changed.");
-    return;
+    return false;
   }
-
-  // Backwards, each file from its new name to its old one. A Run that was
-  // cut short left no record of what it did: rows whose new name is not
-  // there while their old name is were never renamed.
-  std::deque<RenameRow> rows;
-  for (std::size_t i = journal.rows.size(); i-- > 0;) {
-    const RenameRow& row = journal.rows[i];
-    if (row.oldName == row.newName || row.newName.empty()) continue;
-    if (journal.finished) {
-      if (!journal.renamed[i]) continue;
-    } else if (folder->Has(row.newName) == platform::Presence::kAbsent &&
-               folder->Has(row.oldName) == platform::Presence::kPresent) {
-      continue;
-    }
-    rows.push_back(RenameRow{row.newName, row.oldName});
+  // Another folder under the same name (the folder was moved away and a new
+  // one made) never took part. A volume mounted anew may number its
+  // folders anew: only the same device can tell.
+  const std::optional<platform::FileId> id = folder->Id();
+  if (journal.folderId && id && id->device == journal.folderId->device &&
+      id->node != journal.folderId->node) {
+    view_.ShowMessage("The folder of the last Run is not the one that is there now:\n" +
+                      journal.folder + "\n\nNothing was changed.");
+    return false;
   }
-  const std::size_t count = rows.size();
-  if (!view_.AskYesNo("Undo the last Run?\n\n" + std::to_string(count) +
-                          (count == 1 ? " file in\n" : " files in\n") + journal.folder +
-                          "\nget back the names they had.",
-                      "Undo")) {
-    return;
+  std::unique_ptr<platform::ExclusiveLock> lock = platform::ExclusiveLock::TryTake(journalPath_);
+  if (!lock) {
+    view_.ShowMessage(kLockedText);
+    return false;
+  }
+  auto session = std::make_unique<Session>(Session::Kind::kUndo, std::move(folder), std::move(lock));
+  session->plan = PlanUndo(journal, *session->folder);
+  session->journalRows = journal.rows.size();
+  const std::size_t count = session->plan.renames.size();
+  if (ask && !view_.AskYesNo("Undo the last Run?\n\n" + std::to_string(count) +
+                                 (count == 1 ? " file in\n" : " files in\n") + journal.folder +
+                                 "\nget back the names they had.",
+                             "Undo")) {
+    return false;
   }
   StopWatching();
-  RenameJob undo;
-  undo.SetFolder(journal.folder);
-  undo.LoadProposal(std::move(rows));
-  const RunResult result = RunWithProgress(undo, *folder);
-  view_.SetStatus(RunStatusText(result, "UNDONE"));
-  EnableActions(false, false);
-  // The journal is spent: what could not go back is reported, not retried.
-  if (platform::RemoveFile(journalPath_).failed()) {
-    platform::AppendToFile(journalPath_, JournalSpent());
+  session->undoJob.SetFolder(journal.folder);
+  session->undoJob.LoadProposal(session->plan.renames);
+  session->renames = std::make_unique<RunSession>(session->undoJob, *session->folder);
+  BeginSession(std::move(session));
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Sessions
+
+void RenameWorkflow::BeginSession(std::unique_ptr<Session> session) {
+  session_ = std::move(session);
+  const std::int64_t start = clock_.NowMs();
+  StepSession(start + kProgressDelayMs);
+  if (!session_) return;
+  // Long: the rest goes on in steps, the front serving its user between them.
+  session_->lastShownMs = clock_.NowMs();
+  state_.sessionRunning = true;
+  SetOverlay("renaming... " + std::to_string(session_->renames->rowsDone()) + " / " +
+                 std::to_string(session_->renames->total()),
+             false);
+}
+
+void RenameWorkflow::StepSession(std::int64_t untilMs) {
+  if (!session_->renames->Step(clock_, untilMs)) EndSession();
+}
+
+void RenameWorkflow::EndSession() {
+  const std::unique_ptr<Session> session = std::move(session_);
+  const RunResult& result = session->renames->result();
+  lastResult_ = result;
+  if (state_.sessionRunning) {
+    state_.sessionRunning = false;
+    SetOverlay("", false);
   }
-  SetUndoAvailable(false);
-  if (!result.failures.empty()) view_.ShowMessage(RunFailureReport(undo, result));
+  std::string report;
+  if (session->kind == Session::Kind::kRun) {
+    if (session->journaled) platform::AppendToFile(journalPath_, JournalResult(result));
+    session->lock.reset();
+    SetStatus(RunStatusText(result, "COMPLETE!!"));
+    EnableActions(false, false);
+    settings_.SetSection(kSection);
+    settings_.WriteInt("Method", StoredMethod(job_.method()));
+    if (session->journaled) SetUndoAvailable(true);
+    report = RunFailureReport(job_, result);
+  } else {
+    // What was not given back stays in the journal for the next Undo.
+    const std::vector<std::size_t> done = RowsDoneWith(session->plan, result);
+    const bool left = done.size() < session->plan.renames.size();
+    if (left) {
+      platform::AppendToFile(journalPath_, JournalUndone(session->journalRows, done));
+    } else if (platform::RemoveFile(journalPath_).failed()) {
+      platform::AppendToFile(journalPath_, JournalSpent());
+    }
+    session->lock.reset();
+    SetStatus(RunStatusText(result, "UNDONE"));
+    EnableActions(false, false);
+    SetUndoAvailable(left);
+    report = RunFailureReport(session->undoJob, result);
+    if (left && !report.empty()) report += "\n\nUndo again to give the rest their names back.";
+  }
+  if (!report.empty()) view_.ShowMessage(report);
+}
+
+// ---------------------------------------------------------------------------
+// Helpers
+
+void RenameWorkflow::SetStatus(const std::string& text) {
+  state_.status = text;
+  view_.StateChanged();
+}
+
+void RenameWorkflow::SetOverlay(const std::string& text, bool paintNow) {
+  state_.overlay = text;
+  view_.StateChanged();
+  if (paintNow) view_.PaintNow();
 }
 
 void RenameWorkflow::StopWatching() {
@@ -342,22 +555,8 @@ void RenameWorkflow::StopWatching() {
 }
 
 void RenameWorkflow::SetUndoAvailable(bool available) {
-  undoAvailable_ = available;
-  view_.EnableUndo(available);
-}
-
-void RenameWorkflow::OnExpress() {
-  if (ReadMethod() != RenameMethod::kReplace) return;
-  if (!view_.AskYesNo("sure?\n\n[Search] - [Random] - [Run]", "Replace")) return;
-  OnSearch();
-  if (job_.oldCount() == 0 || !OnRandom()) return;
-  // Express re-shuffles a numbered folder. A proposal that would cut real
-  // names stays on screen, marked, for the user to look at and Run.
-  if (job_.CutsText()) {
-    view_.SetStatus("Express stopped: names without numbers");
-    return;
-  }
-  RenameAll(false);
+  state_.undoPossible = available;
+  view_.StateChanged();
 }
 
 std::unique_ptr<platform::Folder> RenameWorkflow::OpenFolder(const std::string& path) {

@@ -1,16 +1,21 @@
-// The rename workflow of the main window: start-up, Search, Random, Run and
-// Express, over one RenameJob, told to a RenameView; and around them the
-// preview of what Run will do, the journal of the last Run and its Undo. A
-// window owns one of these by value and routes its buttons here.
+// The rename workflow of every front: start-up, Search, Random, Run, Express
+// and Undo over one RenameJob, told to a RenameView. A front hands it
+// commands, asks it what is possible now (Can), and draws its state and
+// rows; the rules live here once. Around the steps: the preview of what Run
+// will do, the journal of the last Run and its Undo, and long Runs and
+// Undos as sessions that a front's timer steps on.
 #pragma once
 
 #include "platform/folder.h"
 #include "platform/folder_watch.h"
+#include "platform/lock.h"
 #include "platform/pause.h"
 #include "platform/random.h"
+#include "rename/journal.h"
 #include "rename/rename_job.h"
 #include "rename/rename_method.h"
 #include "rename/rename_view.h"
+#include "rename/row_model.h"
 #include "settings/ini_settings.h"
 
 #include <memory>
@@ -18,16 +23,44 @@
 #include <string>
 #include <vector>
 
+// What a front can ask the workflow to do.
+enum class Command {
+  kSearch,        // list the folder in the folder box
+  kSelectFolder,  // pick a folder, put it in the folder box and Search
+  kRandom,        // propose new names by the checked method
+  kRun,           // rename, after a question
+  kExpress,       // Search, Random and Run behind one question (Replace only)
+  kUndo,          // give the files of the last Run their old names back
+  kAbout,         // the credits
+  kStop,          // end a long Run or Undo between two renames (Esc)
+  kTick,          // the front's timer: a long Run's next step, the preview's look
+};
+
+// What a front draws: one snapshot of the workflow's state.
+struct WorkflowState {
+  bool randomEnabled = false;
+  bool runEnabled = false;
+  bool undoPossible = false;
+  std::string status;
+  // The busy text over the lists ("searching...", "done") or a long Run's
+  // progress ("renaming... 12 / 300"); empty: nothing over the lists.
+  std::string overlay;
+  // A long Run or Undo goes on: the front takes no input but Stop.
+  bool sessionRunning = false;
+};
+
 // Where the workflow takes its random numbers, pauses, time, folders and
 // settings file from. What is left empty is the real thing.
 struct WorkflowServices {
   platform::RandomSource* random = nullptr;
   platform::Pauser* pauser = nullptr;
   platform::FolderOpener openFolder;
-  // The program's own path, beside which the settings file lies; unset: the
-  // running program's; empty: unknown, and there is no settings file.
+  // The program's own path, beside which the settings file and the journal
+  // lie; unset: the running program's; empty: unknown, and there are none.
   std::optional<std::string> executablePath;
   platform::Clock* clock = nullptr;
+  // False: no settings file is read or written (the command line).
+  bool useSettings = true;
 };
 
 class RenameWorkflow {
@@ -38,62 +71,73 @@ class RenameWorkflow {
   RenameWorkflow& operator=(const RenameWorkflow&) = delete;
 
   // The start-up step: seeds the generator, reads the settings, fills the
-  // boxes and radio buttons, hides the busy text, disables Random and Run.
-  void InitRenameState();
-  void LoadSettings();
+  // boxes and radio buttons, disables Random and Run, and finds the journal
+  // of an earlier Run.
+  void Start();
 
-  // The checked radio button, remembered as the job's method.
-  RenameMethod ReadMethod();
-  void CheckMethod(RenameMethod method);
-  void EnableActions(bool random, bool run);
+  // Whether the command would do anything now. Nothing is possible while a
+  // command is under way (a question of its may be open), and only Stop and
+  // Tick while a long Run or Undo goes on.
+  bool Can(Command command) const;
+  // Carries the command out when it can; true when it was done (a question
+  // answered No, a refusal, or a Tick with nothing to do give false).
+  bool Do(Command command);
+  // Select with the folder chosen already (given on the command line,
+  // dropped on the window): into the folder box, then Search.
+  bool SelectFolder(const std::string& folder);
 
-  // Search: lists the matching files of the folder in the box, remembering
-  // the folder and the filter in the settings file.
-  void OnSearch();
-  // Lists the folder's matching files, leaving out the program's own files
-  // when it is the program's folder. Returns why the folder could not be read.
-  platform::Error ScanFolder(const std::string& folder);
-  // Appends a row to the Old list.
-  void AddOldEntry(std::string name);
+  const WorkflowState& state() const { return state_; }
+  // How soon the front's timer should tick again: at once while a long Run
+  // goes on, and now and then for the preview otherwise.
+  int TickIntervalMs() const;
 
-  // Random: proposes new names by the checked method, and marks the rows
-  // that will fail or lose part of their name. True when the New list was
-  // filled.
-  bool OnRandom();
-  bool GenerateNewNames(RenameMethod method);
-
-  // Run: renames every listed file after a question. Express: Search, Random
-  // and Run behind one question, for the Replace method only.
-  void OnRun();
-  void RenameAll(bool confirm);
-  void OnExpress();
-
-  // Gives the files of the last Run their old names back, after a question.
-  void OnUndo();
-  bool UndoAvailable() const { return undoAvailable_; }
-
-  // Called now and then by the window: when the searched folder changed
-  // since it was last looked at, the marks of a proposal on screen are
-  // worked out again.
-  void RefreshPreview();
-
+  // The rows as the lists show them.
+  std::size_t RowCount(ListSide side) const { return ShownRowCount(job_, side); }
+  ShownRow Row(ListSide side, std::size_t row) const { return ShowRow(job_, side, row); }
   const RenameJob& job() const { return job_; }
+  // What the last Run or Undo did with its rows; none before the first.
+  const RunResult* lastResult() const { return lastResult_ ? &*lastResult_ : nullptr; }
+
   const CIniSettings& settings() const { return settings_; }
   // The journal of the last Run; empty when there is no settings folder.
   const std::string& journalPath() const { return journalPath_; }
 
  private:
-  class Progress;
+  class Session;
 
+  // The steps, in the order of their effects.
+  void InitRenameState();
+  void LoadSettings();
+  RenameMethod ReadMethod();
+  void CheckMethod(RenameMethod method);
+  void EnableActions(bool random, bool run);
+  void OnSearch();
+  platform::Error ScanFolder(const std::string& folder);
+  void AddOldEntry(std::string name);
+  bool OnRandom();
+  bool GenerateNewNames(RenameMethod method);
+  bool OnRun();
+  bool RenameAll(bool confirm);
+  bool OnExpress();
+  // Without `ask`, the files go back without a question (the user was
+  // asked already).
+  bool OnUndo(bool ask = true);
+  bool OnTick();
+
+  void SetStatus(const std::string& text);
+  void SetOverlay(const std::string& text, bool paintNow);
   std::unique_ptr<platform::Folder> OpenFolder(const std::string& path);
   void UpdatePreview(platform::Folder& folder);
   // True when the searched folder may have changed since it was last looked
   // at; its listing is then forgotten.
   bool NoticeChanges();
+  void RefreshPreview();
   void StopWatching();
-  RunResult RunWithProgress(const RenameJob& job, platform::Folder& folder);
-  void ShowOutcome(const RenameJob& job, const RunResult& result, const char* doneText);
   void SetUndoAvailable(bool available);
+  // A Run's or an Undo's renames, stepped until done.
+  void BeginSession(std::unique_ptr<Session> session);
+  void StepSession(std::int64_t untilMs);
+  void EndSession();
 
   RenameView& view_;
   std::unique_ptr<platform::RandomSource> ownRandom_;
@@ -104,6 +148,7 @@ class RenameWorkflow {
   platform::Clock& clock_;
   platform::FolderOpener openFolder_;
   std::optional<std::string> executablePath_;
+  bool useSettings_;
 
   RenameJob job_;
   CIniSettings settings_;
@@ -111,13 +156,22 @@ class RenameWorkflow {
   std::string storedExtension_;
   int storedMethod_ = -1;
 
+  WorkflowState state_;
+  // A command is under way.
+  bool inCommand_ = false;
+  std::unique_ptr<Session> session_;
+  std::optional<RunResult> lastResult_;
+
   // The program's folder and the names of its own files there (the program,
   // its settings file, its journal), which Search never lists.
   std::string ownFolder_;
   std::vector<std::string> ownNames_;
   std::string journalPath_;
-  bool undoAvailable_ = false;
+  // The journal of a Run that was cut short, found at start-up: the first
+  // Tick offers to undo it.
+  bool offerRecovery_ = false;
   // Watches the searched folder from Search until Run.
   std::unique_ptr<platform::FolderWatch> watch_;
   bool previewShown_ = false;  // a proposal with its marks is on screen
+  std::int64_t nextPreviewMs_ = 0;
 };

@@ -10,6 +10,6 @@ struct SettingsLocation {
 };
 
 // "/opt/t/my.tool" gives {"/opt/t", "my.ini"}; "/opt/t/tarvello" gives
-// {"/opt/t", "tarvello.ini"}; "/tarvello" gives {"", "tarvello.ini"}. A
+// {"/opt/t", "tarvello.ini"}; "/tarvello" gives {"/", "tarvello.ini"}. A
 // leading dot (".tarvello") marks a hidden file, not an extension.
 SettingsLocation SettingsLocationFor(const std::string& executablePath);

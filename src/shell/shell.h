@@ -22,7 +22,7 @@ constexpr char kUndoMenuText[] = "&Undo last Run\tCtrl+Z";
 std::string CreditsText();
 
 // Sets a flag for as long as it lives and then gives it back its old value:
-// a window marks a workflow step as under way with it.
+// the workflow marks a command as under way with it.
 class ScopedFlag {
  public:
   explicit ScopedFlag(bool& flag) : flag_(flag), outer_(flag) { flag_ = true; }

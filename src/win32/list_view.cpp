@@ -1,21 +1,12 @@
 #include "win32/list_view.h"
 
-#include "rename/rename_job.h"
+#include "rename/workflow.h"
 #include "win32/text.h"
 
 #include <algorithm>
 
 namespace {
-
-// The signs in the "no" column.
-constexpr wchar_t kFailSign[] = L"\u00D7";  // "×"
-constexpr wchar_t kLosesTextSign[] = L"!";
-
-constexpr COLORREF kFailText = RGB(0x80, 0x00, 0x00);
-constexpr COLORREF kFailBack = RGB(0xFF, 0xD6, 0xD6);
-constexpr COLORREF kLosesText = RGB(0x5C, 0x40, 0x00);
-constexpr COLORREF kLosesBack = RGB(0xFF, 0xEB, 0xA8);
-
+COLORREF ColourOf(const Rgb& rgb) { return RGB(rgb.r, rgb.g, rgb.b); }
 }  // namespace
 
 void CNameListView::Attach(HWND list) {
@@ -39,50 +30,39 @@ void CNameListView::Attach(HWND list) {
   ListView_InsertColumn(list_, 1, &column);
 }
 
-long CNameListView::RowCount() const {
-  return static_cast<long>(side_ == Side::kOld ? job_.oldCount() : job_.newCount());
+void CNameListView::RowsChanged() {
+  shownItem_ = -1;
+  ListView_SetItemCountEx(list_, static_cast<int>(workflow_.RowCount(side_)), 0);
+  InvalidateRect(list_, nullptr, TRUE);
 }
 
-void CNameListView::RowsChanged() {
-  ListView_SetItemCountEx(list_, RowCount(), 0);
-  InvalidateRect(list_, nullptr, TRUE);
+const ShownRow& CNameListView::Row(int item) {
+  if (item != shownItem_) {
+    shown_ = workflow_.Row(side_, item < 0 ? static_cast<std::size_t>(-1) : static_cast<std::size_t>(item));
+    shownItem_ = item;
+  }
+  return shown_;
 }
 
 void CNameListView::OnGetDispInfo(NMLVDISPINFOW* info) {
   LVITEMW& item = info->item;
   if ((item.mask & LVIF_TEXT) == 0) return;
-  // The list view may still hold a count from before the rows changed.
-  if (item.iItem < 0 || item.iItem >= RowCount()) {
-    cellText_.clear();
-  } else if (item.iSubItem == 0) {
-    cellText_ = std::to_wstring(item.iItem + 1);
-    if (side_ == Side::kNew) {
-      const RowForecast forecast = job_.forecast(static_cast<std::size_t>(item.iItem));
-      if (ForecastFails(forecast)) cellText_ = kFailSign + cellText_;
-      if (forecast == RowForecast::kLosesText) cellText_ = kLosesTextSign + cellText_;
-    }
-  } else {
-    const RenameRow& row = job_.row(static_cast<std::size_t>(item.iItem));
-    cellText_ = win32::ToScreen(side_ == Side::kOld ? row.oldName : row.newName, true);
-  }
+  const ShownRow& row = Row(item.iItem);
+  cellText_ = win32::ToScreen(item.iSubItem == 0 ? row.number : row.name, false);
   item.pszText = &cellText_[0];
 }
 
 LRESULT CNameListView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
-  if (side_ == Side::kOld) return CDRF_DODEFAULT;
+  if (side_ == ListSide::kOld) return CDRF_DODEFAULT;
   switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
       return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: {
-      const long row = static_cast<long>(draw->nmcd.dwItemSpec);
-      if (row < 0 || row >= RowCount()) return CDRF_DODEFAULT;
-      const RowForecast forecast = job_.forecast(static_cast<std::size_t>(row));
-      if (ForecastFails(forecast)) {
-        draw->clrText = kFailText;
-        draw->clrTextBk = kFailBack;
-      } else if (forecast == RowForecast::kLosesText) {
-        draw->clrText = kLosesText;
-        draw->clrTextBk = kLosesBack;
+      const RowRole role = Row(static_cast<int>(draw->nmcd.dwItemSpec)).role;
+      if (role != RowRole::kPlain) {
+        const RoleColours colours = ColoursOf(role);
+        draw->clrText = ColourOf(colours.text);
+        draw->clrTextBk = ColourOf(colours.back);
       }
       return CDRF_DODEFAULT;
     }
@@ -92,11 +72,8 @@ LRESULT CNameListView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
 }
 
 void CNameListView::OnGetInfoTip(NMLVGETINFOTIPW* tip) {
-  if (side_ == Side::kOld || tip->iItem < 0 || tip->iItem >= RowCount() || tip->cchTextMax <= 0) {
-    return;
-  }
-  const std::wstring words =
-      win32::ToScreen(ForecastWords(job_.forecast(static_cast<std::size_t>(tip->iItem))), false);
+  if (tip->cchTextMax <= 0) return;
+  const std::wstring words = win32::ToScreen(Row(tip->iItem).tip, false);
   if (words.empty()) return;
   const std::size_t room = static_cast<std::size_t>(tip->cchTextMax) - 1;
   const std::size_t length = std::min(words.size(), room);

@@ -15,13 +15,29 @@ namespace {
 // The method radio buttons, in the order of kMethods.
 constexpr std::array<int, 3> kMethodRadioIds = {IDC_ADD, IDC_REPLACE, IDC_DELETE};
 
-// The timer that looks now and then at the folder under a proposal.
-constexpr UINT_PTR kPreviewTimer = 1;
-constexpr UINT kPreviewIntervalMs = 500;
+// The buttons and their commands.
+struct ButtonCommand {
+  int id;
+  Command command;
+};
+constexpr std::array<ButtonCommand, 7> kButtonCommands = {{{IDC_ABOUT, Command::kAbout},
+                                                           {IDC_SELECT, Command::kSelectFolder},
+                                                           {IDC_SEARCH, Command::kSearch},
+                                                           {IDC_RANDOM, Command::kRandom},
+                                                           {IDC_RUN, Command::kRun},
+                                                           {IDC_EXPRESS, Command::kExpress},
+                                                           {IDM_UNDO, Command::kUndo}}};
+
+// The timer that ticks the workflow: now and then for the preview, as
+// often as the system allows while a long Run goes on.
+constexpr UINT_PTR kTickTimer = 1;
+// Messages the dialog sends itself: a folder to search once it shows, and a
+// look at where the keyboard went when the window got active again.
+constexpr UINT kOpenFolderMessage = WM_APP + 1;
+constexpr UINT kCheckFocusMessage = WM_APP + 2;
 
 // The dialog that runs now; the keyboard filter reaches it here.
 CTarvelloDlg* g_running = nullptr;
-
 
 bool IsClass(HWND window, const wchar_t* name) {
   wchar_t className[32] = {};
@@ -29,20 +45,15 @@ bool IsClass(HWND window, const wchar_t* name) {
   return lstrcmpiW(className, name) == 0;
 }
 
-bool IsUserInput(UINT message) {
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_CONTEXTMENU;
-}
-
 }  // namespace
 
-CTarvelloDlg::CTarvelloDlg(HWND parent, WorkflowServices services)
+CTarvelloDlg::CTarvelloDlg(HWND parent, WorkflowServices services, std::string openFolder)
     : parent_(parent),
       icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      openFolder_(std::move(openFolder)),
       workflow_(*this, std::move(services)),
-      oldList_(workflow_.job(), CNameListView::Side::kOld),
-      newList_(workflow_.job(), CNameListView::Side::kNew) {}
+      oldList_(workflow_, ListSide::kOld),
+      newList_(workflow_, ListSide::kNew) {}
 
 CTarvelloDlg::~CTarvelloDlg() = default;
 
@@ -103,7 +114,7 @@ INT_PTR CTarvelloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
       return TRUE;
     case WM_SYSCOMMAND:
-      if (busy_) return TRUE;
+      if (workflow_.state().sessionRunning) return TRUE;
       return OnSysCommand(static_cast<UINT>(wParam)) ? TRUE : FALSE;
     case WM_PAINT:
       return OnPaint() ? TRUE : FALSE;
@@ -114,14 +125,29 @@ INT_PTR CTarvelloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
       OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
       return TRUE;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return TRUE;
     case WM_TIMER:
-      if (wParam == kPreviewTimer && !busy_ && !inStep_) {
-        const shell::ScopedFlag step(inStep_);
-        workflow_.RefreshPreview();
+      if (wParam == kTickTimer) {
+        workflow_.Do(Command::kTick);
+        SyncTimer();
       }
       return TRUE;
+    case WM_ACTIVATE:
+      // Back from another window (a question box): the keyboard goes on from
+      // the control that had it, if that can no longer take it.
+      if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(hwnd_, kCheckFocusMessage, 0, 0);
+      return FALSE;
+    case kCheckFocusMessage:
+      MoveFocusOnFrom(GetFocus());
+      return TRUE;
+    case kOpenFolderMessage:
+      workflow_.SelectFolder(openFolder_);
+      SyncTimer();
+      return TRUE;
     case WM_DESTROY:
-      KillTimer(hwnd_, kPreviewTimer);
+      KillTimer(hwnd_, kTickTimer);
       return FALSE;
     default:
       return FALSE;
@@ -144,29 +170,43 @@ BOOL CTarvelloDlg::OnInitDialog() {
   SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   oldList_.Attach(GetDlgItem(hwnd_, IDC_OLD_LIST));
   newList_.Attach(GetDlgItem(hwnd_, IDC_NEW_LIST));
-  workflow_.InitRenameState();
-  SetTimer(hwnd_, kPreviewTimer, kPreviewIntervalMs, nullptr);
+  workflow_.Start();
+  SyncTimer();
+  // A folder dropped on the window is searched as one picked with select.
+  DragAcceptFiles(hwnd_, TRUE);
+  if (!openFolder_.empty()) PostMessageW(hwnd_, kOpenFolderMessage, 0, 0);
   // The dialog manager gives the focus to the first tab stop, "About".
   return TRUE;
 }
 
+void CTarvelloDlg::Do(Command command) {
+  workflow_.Do(command);
+  SyncTimer();
+}
+
+void CTarvelloDlg::SyncTimer() {
+  // At once while a long Run goes on (the system's shortest timer), and for
+  // the preview now and then otherwise.
+  const int ticks = workflow_.TickIntervalMs();
+  const UINT interval = ticks > 0 ? static_cast<UINT>(ticks) : USER_TIMER_MINIMUM;
+  if (interval == timerInterval_) return;
+  timerInterval_ = interval;
+  SetTimer(hwnd_, kTickTimer, interval, nullptr);
+}
+
 void CTarvelloDlg::OnCommand(int id) {
-  if (busy_ || inStep_) return;
-  const shell::ScopedFlag step(inStep_);
-  switch (id) {
-    case IDOK:
-    case IDCANCEL:
-      // Nothing is saved at closing.
-      EndDialog(hwnd_, id);
-      break;
-    case IDC_ABOUT: OnAbout(); break;
-    case IDC_SELECT: OnSelectFolder(); break;
-    case IDC_SEARCH: workflow_.OnSearch(); break;
-    case IDC_RANDOM: workflow_.OnRandom(); break;
-    case IDC_RUN: workflow_.OnRun(); break;
-    case IDC_EXPRESS: workflow_.OnExpress(); break;
-    case IDM_UNDO: OnUndo(); break;
-    default: break;
+  if (id == IDOK || id == IDCANCEL) {
+    if (workflow_.state().sessionRunning) {
+      // A long Run takes no input but Esc, which stops it.
+      if (id == IDCANCEL) Do(Command::kStop);
+      return;
+    }
+    // Nothing is saved at closing.
+    if (workflow_.Can(Command::kAbout)) EndDialog(hwnd_, id);
+    return;
+  }
+  for (const ButtonCommand& button : kButtonCommands) {
+    if (button.id == id) Do(button.command);
   }
 }
 
@@ -177,10 +217,7 @@ bool CTarvelloDlg::OnSysCommand(UINT id) {
     return true;
   }
   if ((id & 0xFFF0) == IDM_UNDO) {
-    if (!inStep_) {
-      const shell::ScopedFlag step(inStep_);
-      OnUndo();
-    }
+    Do(Command::kUndo);
     return true;
   }
   return false;  // the default handling: Move, Close and the rest
@@ -221,7 +258,8 @@ LRESULT CTarvelloDlg::OnNotify(const NMHDR* header) {
 }
 
 void CTarvelloDlg::OnContextMenu(HWND source, LPARAM position) {
-  if (busy_ || inStep_) return;
+  // The window menu offers the workflow's commands: none while it takes none.
+  if (!workflow_.Can(Command::kAbout)) return;
   if (position == -1) {
     // From the keyboard (Shift+F10, the Menu key): below the control with
     // the focus, as menus opened from the keyboard open. The edit boxes
@@ -242,6 +280,17 @@ void CTarvelloDlg::OnContextMenu(HWND source, LPARAM position) {
   }
 }
 
+void CTarvelloDlg::OnDropFiles(HDROP drop) {
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  std::wstring path(length + 1, L'\0');
+  if (length > 0 && DragQueryFileW(drop, 0, &path[0], length + 1) == length) {
+    path.resize(length);
+    workflow_.SelectFolder(win32::FromScreen(path));
+    SyncTimer();
+  }
+  DragFinish(drop);
+}
+
 void CTarvelloDlg::ShowWindowMenu(POINT at) {
   const HMENU menu = GetSystemMenu(hwnd_, FALSE);
   if (menu == nullptr) return;
@@ -251,9 +300,7 @@ void CTarvelloDlg::ShowWindowMenu(POINT at) {
   if (command != 0) SendMessageW(hwnd_, WM_SYSCOMMAND, command, 0);
 }
 
-void CTarvelloDlg::OnAbout() { ShowMessage(shell::CreditsText()); }
-
-void CTarvelloDlg::OnSelectFolder() {
+bool CTarvelloDlg::PickFolder(std::string* path) {
   wchar_t displayName[MAX_PATH] = {};
   BROWSEINFOW browse{};
   browse.hwndOwner = hwnd_;
@@ -261,17 +308,12 @@ void CTarvelloDlg::OnSelectFolder() {
   browse.lpszTitle = L"Please select folder";
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
-  if (chosen == nullptr) return;  // cancelled: nothing changes
-  wchar_t path[MAX_PATH] = {};
-  SHGetPathFromIDListW(chosen, path);
+  if (chosen == nullptr) return false;  // cancelled: nothing changes
+  wchar_t chosenPath[MAX_PATH] = {};
+  SHGetPathFromIDListW(chosen, chosenPath);
   CoTaskMemFree(chosen);
-  SetFolderText(win32::FromScreen(path));
-  workflow_.OnSearch();
-}
-
-void CTarvelloDlg::OnUndo() {
-  if (busy_ || !undoEnabled_) return;
-  workflow_.OnUndo();
+  *path = win32::FromScreen(chosenPath);
+  return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -281,16 +323,11 @@ std::string CTarvelloDlg::EditText(int id) {
   const HWND edit = GetDlgItem(hwnd_, id);
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(edit, &text[0], static_cast<int>(text.size()))));
-  auto known = editTexts_.find(id);
-  if (known != editTexts_.end() && known->second.shown == text) return known->second.bytes;
-  return win32::FromScreen(text);
+  return editTexts_[id].Bytes(win32::FromScreen(text));
 }
 
 void CTarvelloDlg::SetEditText(int id, const std::string& text) {
-  EditBytes& edit = editTexts_[id];
-  edit.bytes = text;
-  edit.shown = win32::ToScreen(text, true);
-  SetDlgItemTextW(hwnd_, id, edit.shown.c_str());
+  SetDlgItemTextW(hwnd_, id, win32::ToScreen(editTexts_[id].Show(text), false).c_str());
 }
 
 std::string CTarvelloDlg::FolderText() { return EditText(IDC_FOLDER); }
@@ -314,24 +351,40 @@ void CTarvelloDlg::SetCheckedMethod(RenameMethod method) {
   }
 }
 
-void CTarvelloDlg::SetActionsEnabled(bool random, bool run) {
-  const HWND focus = GetFocus();
-  const HWND randomButton = GetDlgItem(hwnd_, IDC_RANDOM);
-  const HWND runButton = GetDlgItem(hwnd_, IDC_RUN);
-  // A disabled button keeps no focus: it moves on as Tab would first, so
-  // that the keyboard does not end up belonging to nobody.
-  if ((focus == randomButton && !random) || (focus == runButton && !run)) {
-    HWND next = focus;
-    do {
-      next = GetNextDlgTabItem(hwnd_, next, FALSE);
-    } while (next != nullptr && next != focus &&
-             ((next == randomButton && !random) || (next == runButton && !run)));
-    if (next != nullptr && next != focus) {
-      SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
-    }
+void CTarvelloDlg::StateChanged() {
+  const WorkflowState& state = workflow_.state();
+  if (state.sessionRunning && !locked_) LockInput();
+  if (!state.sessionRunning && locked_) UnlockInput();
+  if (!locked_) {
+    const HWND focus = GetFocus();
+    EnableWindow(GetDlgItem(hwnd_, IDC_RANDOM), state.randomEnabled ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(hwnd_, IDC_RUN), state.runEnabled ? TRUE : FALSE);
+    // A disabled button keeps no keyboard: it would belong to nobody.
+    MoveFocusOnFrom(focus);
   }
-  EnableWindow(randomButton, random ? TRUE : FALSE);
-  EnableWindow(runButton, run ? TRUE : FALSE);
+  SetDlgItemTextW(hwnd_, IDC_STATUS, win32::ToScreen(state.status, true).c_str());
+  if (!state.overlay.empty()) {
+    SetDlgItemTextW(hwnd_, IDC_OVERLAY, win32::ToScreen(state.overlay, true).c_str());
+    ShowOverlay(true);
+  } else {
+    ShowOverlay(false);
+    SetDlgItemTextW(hwnd_, IDC_OVERLAY, L"");
+  }
+  if (HMENU menu = GetSystemMenu(hwnd_, FALSE)) {
+    EnableMenuItem(menu, IDM_UNDO,
+                   MF_BYCOMMAND | (workflow_.Can(Command::kUndo) ? MF_ENABLED : MF_GRAYED));
+  }
+}
+
+void CTarvelloDlg::PaintNow() {
+  RedrawWindow(GetDlgItem(hwnd_, IDC_OVERLAY), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void CTarvelloDlg::MoveFocusOnFrom(HWND from) {
+  if (from != nullptr && IsWindowEnabled(from) && IsWindowVisible(from)) return;
+  if (from == nullptr && GetActiveWindow() != hwnd_) return;
+  const HWND next = GetNextDlgTabItem(hwnd_, from, FALSE);
+  if (next != nullptr && next != from) SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
 }
 
 void CTarvelloDlg::RowsChanged() {
@@ -339,12 +392,35 @@ void CTarvelloDlg::RowsChanged() {
   newList_.RowsChanged();
 }
 
-void CTarvelloDlg::SetStatus(const std::string& text) {
-  SetDlgItemTextW(hwnd_, IDC_STATUS, win32::ToScreen(text, true).c_str());
+void CTarvelloDlg::LockInput() {
+  Locked locked;
+  locked.focus = GetFocus();
+  const HWND overlay = GetDlgItem(hwnd_, IDC_OVERLAY);
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (child == overlay) continue;
+    locked.enabled[child] = IsWindowEnabled(child) != FALSE;
+    EnableWindow(child, FALSE);
+  }
+  locked_ = std::move(locked);
+  // Esc comes to the dialog itself, as IDCANCEL.
+  SetFocus(hwnd_);
+}
+
+void CTarvelloDlg::UnlockInput() {
+  for (const auto& [child, enabled] : locked_->enabled) EnableWindow(child, enabled ? TRUE : FALSE);
+  const HWND focus = locked_->focus;
+  locked_.reset();
+  if (focus != nullptr && IsWindowEnabled(focus)) {
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
+  }
 }
 
 void CTarvelloDlg::ShowOverlay(bool show) {
   const HWND overlay = GetDlgItem(hwnd_, IDC_OVERLAY);
+  if ((IsWindowVisible(overlay) != FALSE) == show) {
+    if (show) RedrawWindow(overlay, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    return;
+  }
   RECT overlayRect;
   GetWindowRect(overlay, &overlayRect);
   // Labels under the overlay (the arrow between the lists) give way to it.
@@ -360,46 +436,6 @@ void CTarvelloDlg::ShowOverlay(bool show) {
     RedrawWindow(overlay, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   } else {
     ShowWindow(overlay, SW_HIDE);
-  }
-}
-
-void CTarvelloDlg::ShowBusy(const std::string& text) {
-  SetDlgItemTextW(hwnd_, IDC_OVERLAY, win32::ToScreen(text, true).c_str());
-  ShowOverlay(true);
-}
-
-void CTarvelloDlg::HideBusy() {
-  ShowOverlay(false);
-  SetDlgItemTextW(hwnd_, IDC_OVERLAY, L"");
-  busy_ = false;
-  stopRequested_ = false;
-}
-
-bool CTarvelloDlg::ShowProgress(const std::string& text) {
-  busy_ = true;
-  ShowBusy(text);
-  // Serve the window: paint and the like go on; of the user's input only
-  // Esc counts, as a request to stop.
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    if (IsUserInput(msg.message)) {
-      if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) stopRequested_ = true;
-      continue;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return !stopRequested_;
-}
-
-void CTarvelloDlg::EnableUndo(bool enable) {
-  undoEnabled_ = enable;
-  if (HMENU menu = GetSystemMenu(hwnd_, FALSE)) {
-    EnableMenuItem(menu, IDM_UNDO, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
   }
 }
 

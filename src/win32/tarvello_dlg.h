@@ -1,20 +1,26 @@
 // The main dialog on the Win32 dialog manager, built from dialog template
-// 102: the program's only window. It owns the rename workflow, routes the
-// buttons to it and shows the workflow's job as a RenameView.
+// 102: the program's only window. It owns the rename workflow, hands the
+// buttons and keys to it as commands and draws its state and rows as a
+// RenameView. It keeps no rule of its own.
 #pragma once
 
 #include "rename/rename_view.h"
 #include "rename/workflow.h"
+#include "shell/edit_memo.h"
 #include "win32/list_view.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <map>
+#include <optional>
 #include <string>
 
 class CTarvelloDlg : public RenameView {
  public:
-  explicit CTarvelloDlg(HWND parent, WorkflowServices services = {});
+  // `openFolder`: a folder to search as soon as the window shows (given on
+  // the command line, dropped on the program's icon); empty: none.
+  explicit CTarvelloDlg(HWND parent, WorkflowServices services = {}, std::string openFolder = {});
   ~CTarvelloDlg() override;
   CTarvelloDlg(const CTarvelloDlg&) = delete;
   CTarvelloDlg& operator=(const CTarvelloDlg&) = delete;
@@ -29,15 +35,12 @@ class CTarvelloDlg : public RenameView {
   void SetExtensionText(const std::string& text) override;
   RenameMethod CheckedMethod() override;
   void SetCheckedMethod(RenameMethod method) override;
-  void SetActionsEnabled(bool random, bool run) override;
   void RowsChanged() override;
-  void SetStatus(const std::string& text) override;
-  void ShowBusy(const std::string& text) override;
-  void HideBusy() override;
-  bool ShowProgress(const std::string& text) override;
-  void EnableUndo(bool enable) override;
+  void StateChanged() override;
+  void PaintNow() override;
   bool AskYesNo(const std::string& text, const std::string& caption) override;
   void ShowMessage(const std::string& text) override;
+  bool PickFolder(std::string* path) override;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -49,38 +52,40 @@ class CTarvelloDlg : public RenameView {
   bool OnPaint();
   LRESULT OnNotify(const NMHDR* header);
   void OnContextMenu(HWND source, LPARAM position);
-  void OnAbout();
-  void OnSelectFolder();
-  void OnUndo();
+  void OnDropFiles(HDROP drop);
+  // Hands a command to the workflow, when it can be done now.
+  void Do(Command command);
   // Sets the result of a message that has one.
   INT_PTR Result(LRESULT result);
 
   std::string EditText(int id);
   void SetEditText(int id, const std::string& text);
   void ShowOverlay(bool show);
+  // Moves the keyboard on from a control that cannot take it, as Tab would.
+  void MoveFocusOnFrom(HWND from);
+  // While a long Run goes on the window takes no input but Esc: its
+  // controls are disabled, and given back as they were afterwards.
+  void LockInput();
+  void UnlockInput();
+  void SyncTimer();
   // The window menu, opened at a point of the screen.
   void ShowWindowMenu(POINT at);
 
   HWND parent_;
   HWND hwnd_ = nullptr;
   HICON icon_ = nullptr;
+  std::string openFolder_;
   RenameWorkflow workflow_;
   CNameListView oldList_;
   CNameListView newList_;
+  std::map<int, shell::EditMemo> editTexts_;
 
-  // The exact bytes behind an edit box's text, kept as long as the user has
-  // not changed what is shown.
-  struct EditBytes {
-    std::string bytes;
-    std::wstring shown;
+  // While the input is locked: which controls were enabled, and where the
+  // keyboard was.
+  struct Locked {
+    std::map<HWND, bool> enabled;
+    HWND focus = nullptr;
   };
-  std::map<int, EditBytes> editTexts_;
-
-  // A workflow step is under way (a question of its may be open): the
-  // preview timer waits.
-  bool inStep_ = false;
-  // A long Run shows its progress: the window takes no input but Esc.
-  bool busy_ = false;
-  bool stopRequested_ = false;
-  bool undoEnabled_ = false;
+  std::optional<Locked> locked_;
+  UINT timerInterval_ = 0;
 };

@@ -111,22 +111,6 @@ TEST_F(Job, AWholeJobByButtonPressesAnsweredYes) {
   EXPECT_LE(std::abs(status.GetTop() - area.GetTop() - (area.GetBottom() - status.GetBottom())), 1);
 }
 
-TEST_F(Job, AnsweredNoNothingChanges) {
-  SearchTyped(music);
-  Click(Control(IDC_DELETE));
-  Click(Control(IDC_RANDOM));
-  const std::string ini = IniText();
-  // Delete leaves both names empty: the status line says Run will fail.
-  EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "2 will fail");
-  ShownDialog question;
-  wxTEST_DIALOG(Click(Control(IDC_RUN)), ExpectMessage(wxID_NO, &question));
-  EXPECT_EQ(question.count, 1);
-  EXPECT_EQ(ListNames(music), (std::vector<std::string>{"a.mp3", "b.mp3", "c.txt"}));
-  EXPECT_EQ(IniText(), ini);
-  EXPECT_TRUE(Control(IDC_RUN)->IsEnabled());
-  EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "2 will fail");
-}
-
 TEST_F(Job, RandomWithoutAMethodTellsSoInTheProgramsBox) {
   SearchTyped(music);
   ShownDialog message;
@@ -136,48 +120,32 @@ TEST_F(Job, RandomWithoutAMethodTellsSoInTheProgramsBox) {
   EXPECT_EQ(List(IDC_NEW_LIST)->GetItemCount(), 0);
 }
 
-TEST_F(Job, ExpressAsksOnceAndRenumbers) {
-  for (const char* name : {"a.mp3", "b.mp3"}) {
-    ASSERT_EQ(rename((music + "/" + name).c_str(), (music + "/0009_" + name).c_str()), 0);
-  }
-  dlg().SetFolderText(music);
-  Click(Control(IDC_REPLACE));
-  ShownDialog question;
-  wxTEST_DIALOG(Click(Control(IDC_EXPRESS)), ExpectMessage(wxID_YES, &question));
-  EXPECT_EQ(question.count, 1);
-  EXPECT_EQ(question.text, "sure?\n\n[Search] - [Random] - [Run]");
-  EXPECT_EQ(question.title, "Replace");
-  EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "COMPLETE!!");
-  const std::vector<std::string> names = ListNames(music);
-  EXPECT_TRUE((names == std::vector<std::string>{"0001_a.mp3", "0002_b.mp3", "c.txt"} ||
-               names == std::vector<std::string>{"0001_b.mp3", "0002_a.mp3", "c.txt"}));
-}
-
-TEST_F(Job, PickingAFolderSearchesItAndCancelChangesNothing) {
-  pickerAnswers = false;
-  Click(Control(IDC_SELECT));
-  EXPECT_EQ(pickerCalls, 1);
-  EXPECT_EQ(static_cast<wxTextCtrl*>(Control(IDC_FOLDER))->GetValue(), "");
-  EXPECT_EQ(IniText(), "<none>");
-  EXPECT_TRUE(pauser.pauses.empty());
-
+TEST_F(Job, AFolderPickedDroppedOrGivenIsSearched) {
   pickerAnswers = true;
   pickerPath = music;
   Click(Control(IDC_SELECT));
+  EXPECT_EQ(pickerCalls, 1);
   EXPECT_EQ(static_cast<wxTextCtrl*>(Control(IDC_FOLDER))->GetValue(), wxString(music));
   EXPECT_EQ(List(IDC_OLD_LIST)->GetItemCount(), 2);
-  EXPECT_EQ(IniText(), "[Config]\nFolder=" + music + "\nFile=mp3\n");
 
-  // Picking another folder empties both lists and lists the new one.
-  Click(Control(IDC_ADD));
-  Click(Control(IDC_RANDOM));
+  // Dropped on the window, another folder is searched the same way.
   testing_support::MakeDir(root / "other");
   WriteFile(root / "other/x.mp3", "x");
-  pickerPath = root / "other";
-  Click(Control(IDC_SELECT));
-  EXPECT_EQ(List(IDC_OLD_LIST)->GetItemCount(), 1);
-  EXPECT_EQ(List(IDC_NEW_LIST)->GetItemCount(), 0);
+  wxString* dropped = new wxString[1]{wxString(root / "other")};  // the event deletes it
+  wxDropFilesEvent drop(wxEVT_DROP_FILES, 1, dropped);
+  dlg().ProcessWindowEvent(drop);
   EXPECT_EQ(Cell(IDC_OLD_LIST, 0), "x.mp3");
+
+  // And given on the command line, as soon as the window runs.
+  CTarvelloDlg::Options options;
+  options.services.pauser = &pauser;
+  options.services.executablePath = root / "tarvello";
+  options.openFolder = music;
+  CTarvelloDlg given(nullptr, options);
+  given.Show();
+  PumpUntil([&] { return given.oldList()->GetItemCount() == 2; });
+  EXPECT_EQ(given.oldList()->GetItemCount(), 2);
+  given.Hide();
 }
 
 TEST_F(Job, TheRealFolderDialogCanBeCancelled) {
@@ -246,7 +214,7 @@ TEST(JobOverlay, IsPaintedBeforeEachPause) {
   dialog.Show();
   Activate(&dialog);
   dialog.SetFolderText(root / "music");
-  dialog.OnSearch();
+  Click(dialog.FindWindow(IDC_SEARCH));
   ASSERT_EQ(watcher.seen.size(), 2u);
   EXPECT_EQ(watcher.seen[0].label, "searching...");
   EXPECT_TRUE(watcher.seen[0].shown);

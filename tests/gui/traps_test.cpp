@@ -7,6 +7,7 @@
 #include "resource.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <set>
 #include <wx/timer.h>
@@ -40,6 +41,25 @@ std::set<unsigned long> TarvelloWindows() {
   while (out != nullptr && std::fscanf(out, "%lu", &id) == 1) ids.insert(id);
   if (out != nullptr) pclose(out);
   return ids;
+}
+
+// Gives a window the keyboard, as a window manager gives it to a new window
+// or back to the one under a closed box: the newest box on the screen, or
+// the main window.
+void FocusWindow(bool box) {
+  const std::string pick = box ? "grep -v -x \"$main\" | tail -n 1" : "grep -x \"$main\"";
+  const std::string command =
+      "main=$(xdotool search --onlyvisible --name '^Tarvello$' | head -n 1); "
+      "w=$(xdotool search --onlyvisible --class . | " + pick + "); "
+      "[ -n \"$w\" ] && xdotool windowfocus --sync \"$w\"";
+  if (std::system(command.c_str()) != 0) ADD_FAILURE() << "no window to give the keyboard";
+}
+
+// Presses a key in the newest box, which has the keyboard.
+void AnswerBox(const std::string& key) {
+  FocusWindow(true);
+  Pump(200);
+  if (std::system(("xdotool key " + key).c_str()) != 0) ADD_FAILURE() << "xdotool failed";
 }
 
 // The widest of those windows that are not among `before`, in pixels.
@@ -81,6 +101,30 @@ TEST_F(Traps, TheKeyboardStillWorksAfterRun) {
   EXPECT_EQ(code, wxID_CANCEL);
 }
 
+TEST_F(Traps, EscStillEndsTheProgramAfterARunAnsweredInTheQuestionBox) {
+  // The question box had the keyboard, as any window manager gives it one;
+  // Run answered Yes there disabled the button the keyboard came back to.
+  WriteFile(music + "/a.mp3", "a");
+  dlg().SetFolderText(music);
+  dlg().SetCheckedMethod(RenameMethod::kAdd);
+  const int code = RunModal(dlg(), [&] {
+    EnterOn(IDC_SEARCH);
+    EnterOn(IDC_RANDOM);
+    AllowRealDialogs showThem;
+    wxTimer answer;
+    answer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { AnswerBox("Return"); });
+    answer.StartOnce(500);
+    Control(IDC_RUN)->SetFocus();
+    Click(Control(IDC_RUN));
+    PumpUntil([&] { return Control(IDC_STATUS)->GetLabel() == "COMPLETE!!"; }, 4000);
+    // The box is gone and the window has the keyboard back: Esc ends it.
+    FocusWindow(false);
+    Pump(300);
+    PressKey(WXK_ESCAPE);
+  }, 6000);
+  EXPECT_EQ(code, wxID_CANCEL);
+}
+
 TEST_F(Traps, TheFailureReportFitsOnTheScreen) {
   // A 255-byte name cannot take a number: the report names it.
   const std::string longName = std::string(247, 'L') + "_end.mp3";
@@ -88,21 +132,25 @@ TEST_F(Traps, TheFailureReportFitsOnTheScreen) {
   dialog->Show();
   Activate(dialog.get());
   dlg().SetFolderText(music);
-  dlg().OnSearch();
+  Click(Control(IDC_SEARCH));
   dlg().SetCheckedMethod(RenameMethod::kAdd);
-  dlg().OnRandom();
+  Click(Control(IDC_RANDOM));
   int width = -1;
   const std::set<unsigned long> before = TarvelloWindows();
-  wxTimer measure;
+  wxTimer answer, measure;
+  answer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { AnswerBox("Return"); });
   measure.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
     width = WidestNewWindow(before);
-    wxUIActionSimulator().Char(WXK_RETURN);  // OK
+    AnswerBox("Return");  // OK
   });
   {
-    // Run without its question; the report shows for real.
+    // The question and the report show for real.
     AllowRealDialogs showThem;
-    measure.StartOnce(700);
-    dlg().workflow().RenameAll(false);
+    answer.StartOnce(500);
+    measure.StartOnce(1300);
+    Click(Control(IDC_RUN));
+    PumpUntil([&] { return width >= 0; }, 4000);
+    Pump(200);
   }
   const int screen = wxGetDisplaySize().GetWidth();
   ASSERT_GT(width, 0) << "the report was not seen";
@@ -133,3 +181,4 @@ TEST_F(Traps, TheKeyboardsWindowMenuOpensBelowTheFocusedControl) {
   const wxRect search = Control(IDC_SEARCH)->GetRect();
   EXPECT_EQ(at, wxPoint(search.GetLeft(), search.GetBottom() + 1));
 }
+

@@ -102,8 +102,12 @@ TEST_F(Window, TabSkipsTheRadioButtonsAndDisabledButtons) {
   ShowActive();
   EXPECT_EQ(TabCycle(), (std::vector<int>{IDC_ABOUT, IDC_FOLDER, IDC_SELECT, IDC_OLD_LIST,
                                           IDC_EXTENSION, IDC_NEW_LIST, IDC_SEARCH, IDC_EXPRESS}));
-  dlg().SetActionsEnabled(true, true);
+  // With a proposal, Random and Run take the keyboard too.
+  WriteFile(music + "/a.mp3", "a");
+  dlg().SetFolderText(music);
+  Click(Control(IDC_SEARCH));
   Radio(IDC_REPLACE)->SetValue(true);
+  Click(Control(IDC_RANDOM));
   EXPECT_EQ(TabCycle(),
             (std::vector<int>{IDC_ABOUT, IDC_FOLDER, IDC_RANDOM, IDC_RUN, IDC_SELECT, IDC_OLD_LIST,
                               IDC_EXTENSION, IDC_NEW_LIST, IDC_SEARCH, IDC_EXPRESS}));
@@ -111,18 +115,18 @@ TEST_F(Window, TabSkipsTheRadioButtonsAndDisabledButtons) {
 
 TEST_F(Window, RadioButtonsCanAllBeClearAndOnlyMoveTheCheck) {
   ShowActive();
-  workflow().CheckMethod(RenameMethod::kAdd);
+  dlg().SetCheckedMethod(RenameMethod::kAdd);
   EXPECT_EQ(CheckedRadios(), std::vector<int>{IDC_ADD});
-  workflow().CheckMethod(RenameMethod::kNone);
+  dlg().SetCheckedMethod(RenameMethod::kNone);
   EXPECT_TRUE(CheckedRadios().empty());
-  EXPECT_EQ(workflow().ReadMethod(), RenameMethod::kNone);
+  EXPECT_EQ(dlg().CheckedMethod(), RenameMethod::kNone);
 
   // A click moves the check and changes nothing else.
-  workflow().CheckMethod(RenameMethod::kAdd);
-  ASSERT_EQ(workflow().ReadMethod(), RenameMethod::kAdd);
+  dlg().SetCheckedMethod(RenameMethod::kAdd);
+  ASSERT_EQ(dlg().CheckedMethod(), RenameMethod::kAdd);
   Click(Control(IDC_REPLACE));
   EXPECT_EQ(CheckedRadios(), std::vector<int>{IDC_REPLACE});
-  EXPECT_EQ(workflow().job().method(), RenameMethod::kAdd);
+  EXPECT_EQ(workflow().job().method(), RenameMethod::kNone);
   EXPECT_EQ(IniText(), "<none>");
 
   // The arrow keys move the check among the three visible buttons only.
@@ -132,10 +136,10 @@ TEST_F(Window, RadioButtonsCanAllBeClearAndOnlyMoveTheCheck) {
   }
   PressKey(WXK_UP);
   EXPECT_EQ(CheckedRadios().size(), 1u);
-  EXPECT_NE(workflow().ReadMethod(), RenameMethod::kNone);
+  EXPECT_NE(dlg().CheckedMethod(), RenameMethod::kNone);
 
   // And from the keyboard-moved state, clearing still works.
-  workflow().CheckMethod(RenameMethod::kNone);
+  dlg().SetCheckedMethod(RenameMethod::kNone);
   EXPECT_TRUE(CheckedRadios().empty());
 }
 

@@ -1,21 +1,28 @@
-// The program with its window in memory and its executable, and so its
-// settings file, in a fresh temporary folder that also holds a music folder.
-// Not started: tests call workflow.InitRenameState() when they want it.
+// The program with its front in memory and its executable, and so its
+// settings file and journal, in a fresh temporary folder that also holds a
+// music folder. Not started: tests call workflow.Start() when they want it.
 #pragma once
 
 #include "memory_view.h"
 #include "rename/workflow.h"
+#include "test_folders.h"
 #include "test_support.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
 struct HeadlessProgram {
-  // openFolder: where the workflow's folders come from; empty: the system's.
-  explicit HeadlessProgram(platform::FolderOpener openFolder = {})
-      : openFolder(std::move(openFolder)) {
+  // openFolder: where the workflow's folders come from; empty: the system's,
+  // listing in `listOrder` when that is given. musicFolder: the folder to
+  // rename in, made here; empty: one beside the program.
+  explicit HeadlessProgram(platform::FolderOpener openFolder = {}, std::string musicFolder = {})
+      : music(musicFolder.empty() ? root / "music" : std::move(musicFolder)),
+        openFolder(openFolder ? std::move(openFolder) : ListingInOrder()) {
     MakeDir(music);
+    view.Attach(workflow);
   }
   // The settings file's text, or "<none>" when there is none. Windows starts
   // its files with CR LF line ends; they read here as LF.
@@ -28,10 +35,21 @@ struct HeadlessProgram {
     return text;
   }
   const RenameJob& job() const { return workflow.job(); }
+  // A command, and a long Run or Undo it starts carried to its end.
+  bool Do(Command command) { return view.Do(command); }
+  // The program started anew beside the same files.
+  std::unique_ptr<MemoryProgram> Restarted() const {
+    auto later = std::make_unique<MemoryProgram>(services);
+    later->workflow.Start();
+    return later;
+  }
 
   TempDir root;
-  const std::string music = root / "music";
+  const std::string music;
   const std::string ini = root / "tarvello.ini";
+  const std::string journal = root / "tarvello.journal";
+  // The order in which the music folder lists its files; empty: its own.
+  std::vector<std::string> listOrder;
   MemoryView view;
   TestRandom random;
   RecordingPauser pauser;
@@ -39,6 +57,14 @@ struct HeadlessProgram {
   platform::FolderOpener openFolder;
   WorkflowServices services{&random, &pauser, openFolder, root / "tarvello", &clock};
   RenameWorkflow workflow{view, services};
+
+ private:
+  platform::FolderOpener ListingInOrder() {
+    return [this](const std::string& path) -> std::unique_ptr<platform::Folder> {
+      if (listOrder.empty()) return platform::OpenSystemFolder(path);
+      return std::make_unique<OrderedFolder>(path, listOrder);
+    };
+  }
 };
 
 }  // namespace testing_support

@@ -2,6 +2,39 @@
 
 namespace testing_support {
 
+void MemoryView::StateChanged() {
+  if (workflow_ == nullptr) return;
+  const WorkflowState& state = workflow_->state();
+  randomEnabled = state.randomEnabled;
+  runEnabled = state.runEnabled;
+  status = state.status;
+  undoEnabled = state.undoPossible;
+  if (state.overlay != overlay_) {
+    if (state.overlay.empty()) {
+      busyLog.push_back("hide");
+    } else if (state.sessionRunning) {
+      progress.push_back(state.overlay);
+    } else {
+      busyLog.push_back("show:" + state.overlay);
+    }
+    overlay_ = state.overlay;
+  }
+  busyShown = !state.overlay.empty();
+}
+
+bool MemoryView::Do(Command command) {
+  const bool done = workflow_->Do(command);
+  while (workflow_->state().sessionRunning) {
+    const bool stop = stopAfter >= 0 && static_cast<int>(progress.size()) >= stopAfter;
+    workflow_->Do(stop ? Command::kStop : Command::kTick);
+  }
+  return done;
+}
+
+MemoryProgram::MemoryProgram(WorkflowServices services) : workflow(view, std::move(services)) {
+  view.Attach(workflow);
+}
+
 std::vector<std::string> OldNames(const RenameJob& job) {
   std::vector<std::string> names;
   for (std::size_t i = 0; i < job.oldCount(); ++i) names.push_back(job.row(i).oldName);

@@ -4,6 +4,8 @@
 #include "platform/folder.h"
 #include "test_support.h"
 
+#include <vector>
+
 namespace testing_support {
 
 // A folder whose file system, as far as renaming goes, has no atomic
@@ -34,7 +36,23 @@ class SlowFolder : public platform::Folder {
   int delayMs_;
 };
 
+// A folder that lists the files a test gives, in the order given: the test
+// decides which rows there are and which comes first. Its other entries
+// are told as folders: names that are there, but no rows.
+class OrderedFolder : public platform::Folder {
+ public:
+  OrderedFolder(const std::string& path, std::vector<std::string> order)
+      : platform::Folder(path), order_(std::move(order)) {}
+  platform::Error List(const std::function<void(std::string name)>& onFile,
+                       const std::function<void(std::string name)>& onFolder) override;
+
+ private:
+  std::vector<std::string> order_;
+};
+
 // The system's folders, or fallback ones.
 platform::FolderOpener SystemOrFallbackFolders(bool fallback);
+// Folders that list in the order given.
+platform::FolderOpener OrderedFolders(std::vector<std::string> order);
 
 }  // namespace testing_support

@@ -6,8 +6,12 @@
 #include "platform/bytes.h"
 #include "platform/wtf8.h"
 #include "rename/run_report.h"
+#include "platform/case_fold.h"
 #include "headless_program.h"
 #include "test_folders.h"
+#ifndef _WIN32
+#include "test_volumes.h"
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -18,10 +22,7 @@
 #include <random>
 #include <set>
 #ifndef _WIN32
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 using testing_support::Exists;
@@ -37,8 +38,28 @@ using testing_support::WriteFile;
 
 namespace {
 
+// How the trials' folder takes names: as POSIX file systems do, or as
+// Windows and sticks do (letter case ignored, no bytes that are no UTF-8).
+struct TrialVolume {
+  bool windowsNames = false;
+  bool ignoresCase = false;
+};
+
+// A word in a random mix of letter cases ("dup", "Dup", "DUP", "ärger",
+// "ÄRGER") where the volume ignores case and they are one name; elsewhere
+// the same word every time, so that names meet byte for byte.
+std::string AnyCase(std::mt19937& rng, const char* lower, const char* upper,
+                    const TrialVolume& volume) {
+  if (!volume.ignoresCase) return lower;
+  switch (std::uniform_int_distribution<int>(0, 2)(rng)) {
+    case 0: return lower;
+    case 1: return upper;
+    default: return std::string(upper, 1) + (lower + 1);
+  }
+}
+
 // A file name of one of the kinds that make renaming hard.
-std::string RandomName(std::mt19937& rng, int serial) {
+std::string RandomName(std::mt19937& rng, int serial, const TrialVolume& volume) {
   const std::string n = std::to_string(serial);
   switch (std::uniform_int_distribution<int>(0, 11)(rng)) {
     case 0: return "track" + n + ".mp3";
@@ -47,35 +68,41 @@ std::string RandomName(std::mt19937& rng, int serial) {
       std::snprintf(prefix, sizeof prefix, "%04d_", std::uniform_int_distribution<int>(1, 6)(rng));
       return prefix + std::string("x") + n + ".mp3";
     }
-    case 2: {  // the same name after different prefixes
+    case 2: {  // the same name after different prefixes, in any case
       char prefix[8];
       std::snprintf(prefix, sizeof prefix, "%04d_", std::uniform_int_distribution<int>(1, 9)(rng));
-      return prefix + std::string("dup.mp3");
+      return prefix + AnyCase(rng, "dup", "DUP", volume) + ".mp3";
     }
-    case 3: return std::uniform_int_distribution<int>(0, 1)(rng) ? "dup.mp3" : "x" + n + ".mp3";
+    case 3:
+      return std::uniform_int_distribution<int>(0, 2)(rng) ? AnyCase(rng, "dup", "DUP", volume) + ".mp3"
+                                                           : "x" + n + ".mp3";
     case 4: {  // 251 to 255 bytes: numbering makes them too long
       const int length = std::uniform_int_distribution<int>(251, 255)(rng);
       std::string name = n + "_";
       name += std::string(static_cast<std::size_t>(length) - name.size() - 4, 'L');
       return name + ".mp3";
     }
-#ifdef _WIN32
-    case 5: return "\xF0\x9F\x8E\xB5" + n + "\xEB\x85\xB8.mp3";
-#else
-    case 5: return std::string("\xff\xfe") + n + ".mp3";  // no UTF-8
-#endif
+    case 5:
+      if (volume.windowsNames) return "\xF0\x9F\x8E\xB5" + n + "\xEB\x85\xB8.mp3";
+      return std::string("\xff\xfe") + n + ".mp3";  // no UTF-8
     case 6: return " sp " + n + " .mp3";
     case 7: return "-" + n + ".mp3";
-#ifdef _WIN32
-    case 8: return "semi;colon," + n + ".mp3";
-#else
-    case 8: return "nl\n" + n + ".mp3";
-#endif
+    case 8:
+      if (volume.windowsNames) return "semi;colon," + n + ".mp3";
+      return "nl\n" + n + ".mp3";
     case 9: {
       static const char* const shortNames[] = {"a.mp3", "mp3", "p3", "ab.mp3", "0001_"};
       return shortNames[std::uniform_int_distribution<int>(0, 4)(rng)];
     }
-    case 10: return "노래" + n + ".mp3";
+    case 10: {  // Korean, or a letter whose case goes beyond ASCII
+      char prefix[8];
+      std::snprintf(prefix, sizeof prefix, "%04d_", std::uniform_int_distribution<int>(1, 9)(rng));
+      switch (std::uniform_int_distribution<int>(0, 2)(rng)) {
+        case 0: return "노래" + n + ".mp3";
+        case 1: return prefix + AnyCase(rng, "\xC3\xA4rger", "\xC3\x84RGER", volume) + ".mp3";
+        default: return AnyCase(rng, "\xC3\xA4rger", "\xC3\x84RGER", volume) + ".mp3";
+      }
+    }
     default: return "other" + n + ".txt";
   }
 }
@@ -91,24 +118,40 @@ constexpr fs::perms kWritableFolder = kReadOnlyFolder | fs::perms::owner_write;
 constexpr fs::perms kWritableFile = fs::perms::owner_read | fs::perms::owner_write |
                                     fs::perms::group_read | fs::perms::others_read;
 
-// Whether a file may bear the name: on Windows, whether the bytes are WTF-8
-// (a five-byte cut through a Korean name is not).
-bool IsName(const std::string& name) {
-#ifdef _WIN32
+// Whether a file may bear the name: where Windows' rules hold, whether the
+// bytes are WTF-8 (a five-byte cut through a Korean name is not).
+bool IsName(const std::string& name, const TrialVolume& volume) {
   std::u16string wide;
-  return platform::Utf16FromWtf8(name, &wide);
-#else
-  (void)name;
-  return true;
-#endif
+  return !volume.windowsNames || platform::Utf16FromWtf8(name, &wide);
 }
 
+#ifdef _WIN32
+const TrialVolume kSystemVolume{true, true};
+#else
+const TrialVolume kSystemVolume{false, false};
+#endif
 
-// One random job with random faults; every check of a lost file is made here.
-void RunTrial(unsigned seed, bool fallback) {
+
+// One random job with random faults; every check of a lost file is made
+// here. The folder to rename in is made in `musicFolder` (empty: beside the
+// program) and removed afterwards.
+void RunTrial(unsigned seed, bool fallback, const TrialVolume& volume = kSystemVolume,
+              const std::string& musicFolder = {}) {
   SCOPED_TRACE("seed " + std::to_string(seed) + (fallback ? " (fallback)" : ""));
   std::mt19937 rng(seed);
-  testing_support::HeadlessProgram program(testing_support::SystemOrFallbackFolders(fallback));
+  testing_support::HeadlessProgram program(testing_support::SystemOrFallbackFolders(fallback),
+                                           musicFolder);
+  struct RemoveAfter {
+    std::string path;
+    ~RemoveAfter() {
+      std::error_code error;
+      if (!path.empty()) std::filesystem::remove_all(testing_support::PathOf(path), error);
+    }
+  } removeAfter{musicFolder};
+  // Names as the volume compares them.
+  const auto key = [&](const std::string& name) {
+    return volume.ignoresCase ? platform::FoldCase(name) : name;
+  };
   const std::string& music = program.music;
   testing_support::MemoryView& view = program.view;
   RenameWorkflow& workflow = program.workflow;
@@ -118,20 +161,21 @@ void RunTrial(unsigned seed, bool fallback) {
   std::map<std::string, std::string> contentOf;  // original name -> content
   const int files = std::uniform_int_distribution<int>(1, 30)(rng);
   for (int i = 0; i < files; ++i) {
-    const std::string name = RandomName(rng, i);
-    if (contentOf.count(name)) continue;
+    const std::string name = RandomName(rng, i, volume);
+    // On a volume that ignores case "DUP.mp3" is "dup.mp3" and is there.
+    if (contentOf.count(name) || Exists(music + "/" + name)) continue;
     contentOf[name] = "content " + std::to_string(i);
     WriteFile(music + "/" + name, contentOf[name]);
   }
 
   program.random.script = {static_cast<int>(seed & 0x7FFF)};
-  workflow.InitRenameState();
+  workflow.Start();
   view.folder = music;
   view.extension = std::uniform_int_distribution<int>(0, 3)(rng) ? "mp3" : "";
-  workflow.OnSearch();
+  program.Do(Command::kSearch);
   if (job.oldCount() == 0) return;
   view.checked = kMethods[std::uniform_int_distribution<std::size_t>(0, 2)(rng)].method;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(program.Do(Command::kRandom));
   const std::vector<std::string> oldNames = testing_support::OldNames(job);
   const std::vector<std::string> newNames = testing_support::NewNames(job);
   const int rows = static_cast<int>(job.oldCount());
@@ -144,14 +188,16 @@ void RunTrial(unsigned seed, bool fallback) {
   bool readOnlyFolder = false;
   for (int f = 0; f < faults; ++f) {
     int row = std::uniform_int_distribution<int>(0, rows - 1)(rng);
-    const int kind = std::uniform_int_distribution<int>(0, 4)(rng);
+    int kind = std::uniform_int_distribution<int>(0, 4)(rng);
+    // A FUSE volume keeps no permissions.
+    if (volume.ignoresCase && !volume.windowsNames && (kind == 2 || kind == 3)) kind = 0;
     if (kind == 4) {
       // A listed file vanishes whose name an earlier row is to take: a Run
       // that went by names alone would move the earlier row's file twice.
       row = -1;
       for (int later = 1; later < rows && row < 0; ++later) {
         for (int earlier = 0; earlier < later; ++earlier) {
-          if (newNames[static_cast<std::size_t>(earlier)] == oldNames[static_cast<std::size_t>(later)] &&
+          if (key(newNames[static_cast<std::size_t>(earlier)]) == key(oldNames[static_cast<std::size_t>(later)]) &&
               oldNames[static_cast<std::size_t>(earlier)] != newNames[static_cast<std::size_t>(earlier)]) {
             row = later;
             break;
@@ -172,7 +218,7 @@ void RunTrial(unsigned seed, bool fallback) {
         }
         break;
       case 1:  // another program creates a proposed name
-        if (!newName.empty() && newName.size() <= 255 && IsName(newName) &&
+        if (!newName.empty() && newName.size() <= 255 && IsName(newName, volume) &&
             !Exists(music + "/" + newName)) {
           WriteFile(music + "/" + newName, "intruder " + std::to_string(f));
           expected.insert("intruder " + std::to_string(f));
@@ -190,7 +236,7 @@ void RunTrial(unsigned seed, bool fallback) {
   // What the folder holds before Run, name by name.
   const std::vector<std::string> before = ListNames(music);
 
-  workflow.OnRun();
+  program.Do(Command::kRun);
   testing_support::SetPermissions(music, kWritableFolder);
   for (const std::string& name : ListNames(music)) testing_support::SetPermissions(music + "/" + name, kWritableFile);
 
@@ -258,21 +304,32 @@ void RunTrial(unsigned seed, bool fallback) {
     if (newName.empty()) {
       reasons = {"the new name is empty"};
       if (removed.count(row)) reasons.insert("the file is gone");
-    } else if (!IsName(newName)) {
+    } else if (!IsName(newName, volume)) {
       reasons = {"the new name would cut a character in two"};
       if (removed.count(row)) reasons.insert("the file is gone");
     } else {
       if (removed.count(row)) reasons.insert("the file is gone");
       if (newName.size() > 255) reasons.insert("the name is too long");
       // Taken before Run, or by an earlier row of this Run.
-      if (std::find(before.begin(), before.end(), newName) != before.end() ||
-          std::count(newNames.begin(), newNames.end(), newName) > 1) {
+      const std::string target = key(newName);
+      std::size_t sameNames = 0;
+      for (const std::string& proposed : newNames) sameNames += key(proposed) == target;
+      if (sameNames > 1 || std::any_of(before.begin(), before.end(), [&](const std::string& name) {
+            return key(name) == target;
+          })) {
         reasons.insert("the name is taken");
+      }
+      // A listed file whose name an earlier row took on this volume is
+      // gone as far as the Run can tell.
+      for (int earlier = 0; earlier < row; ++earlier) {
+        if (key(newNames[static_cast<std::size_t>(earlier)]) == key(oldName)) {
+          reasons.insert("the file is gone");
+        }
       }
       if (readOnlyFolder) reasons.clear();  // root may, others get "no permission"
     }
     if (!reasons.empty()) {
-      EXPECT_TRUE(reasons.count(reason)) << "row " << row << ": " << reason;
+      EXPECT_TRUE(reasons.count(reason)) << "row " << row << " (" << oldName << " -> " << newName << "): " << reason;
     }
     pos = end == std::string::npos ? report.size() : end + 1;
   }
@@ -316,13 +373,13 @@ TEST(NoLoss, FaultsThatNeedAnOrdinaryUser) {
   const std::string& music = program.music;
   WriteFile(music + "/a.mp3", "a");
   WriteFile(music + "/b.mp3", "b");
-  program.workflow.InitRenameState();
+  program.workflow.Start();
   program.view.folder = music;
-  program.workflow.OnSearch();
+  program.Do(Command::kSearch);
   program.view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(program.workflow.OnRandom());
+  ASSERT_TRUE(program.Do(Command::kRandom));
   ASSERT_EQ(chmod(music.c_str(), 0555), 0);
-  program.workflow.OnRun();
+  program.Do(Command::kRun);
   chmod(music.c_str(), 0755);
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"a.mp3", "b.mp3"}));
   EXPECT_EQ(program.view.status, "2 of 2 failed");
@@ -331,81 +388,23 @@ TEST(NoLoss, FaultsThatNeedAnOrdinaryUser) {
 }
 
 // ---------------------------------------------------------------------------
-// A real case-insensitive file system without RENAME_NOREPLACE: an NTFS image
-// mounted with lowntfs-3g, as players' USB sticks are.
+// Real case-insensitive file systems without RENAME_NOREPLACE, as players'
+// USB sticks are: NTFS through lowntfs-3g, exFAT through exfat-fuse.
 
-namespace {
-
-bool RunCommand(const std::vector<std::string>& argv) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    dup2(null, 2);
-    std::vector<char*> args;
-    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
+TEST(NoLossOnExfat, RandomJobsWithNamesInEveryCaseLoseNothing) {
+  TempDir dir;
+  testing_support::TestVolume volume(dir, testing_support::TestVolume::Kind::kExfat);
+  if (!volume.reason.empty()) GTEST_SKIP() << "no exFAT volume: " << volume.reason;
+  const TrialVolume exfat{true, true};
+  for (unsigned seed = 2001; seed <= 2150; ++seed) {
+    RunTrial(seed, false, exfat, volume.mountPoint + "/music" + std::to_string(seed));
+    if (HasFatalFailure()) return;
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
-
-bool OnPath(const std::string& program) {
-  return RunCommand({"sh", "-c", "command -v " + program});
-}
-
-class NtfsVolume {
- public:
-  // Empty reason: mounted at mountPoint.
-  explicit NtfsVolume(const TempDir& dir) : mountPoint(dir / "volume") {
-    if (!RunningAsRoot()) {
-      reason = "mounting needs root";
-      return;
-    }
-    const int fuse = open("/dev/fuse", O_RDWR | O_CLOEXEC);
-    if (fuse < 0) {
-      reason = "/dev/fuse cannot be opened: " + std::string(std::strerror(errno));
-      return;
-    }
-    close(fuse);
-    if (!OnPath("mkntfs") || !OnPath("lowntfs-3g")) {
-      reason = "mkntfs or lowntfs-3g is missing (Debian package ntfs-3g)";
-      return;
-    }
-    const std::string image = dir / "ntfs.img";
-    MakeDir(mountPoint);
-    if (truncate(image.c_str(), 0) != 0) WriteFile(image, "");
-    if (truncate(image.c_str(), 16 << 20) != 0 ||
-        !RunCommand({"mkntfs", "-F", "-Q", "-q", image})) {
-      reason = "mkntfs failed";
-      return;
-    }
-    if (!RunCommand({"lowntfs-3g", "-o", "ignore_case", image, mountPoint})) {
-      reason = "lowntfs-3g could not mount the image";
-      return;
-    }
-    mounted_ = true;
-  }
-  ~NtfsVolume() {
-    if (mounted_ && !RunCommand({"umount", mountPoint})) {
-      RunCommand({"fusermount3", "-u", mountPoint}) || RunCommand({"fusermount", "-u", mountPoint});
-    }
-  }
-  std::string mountPoint;
-  std::string reason;
-
- private:
-  bool mounted_ = false;
-};
-
-}  // namespace
 
 TEST(NoLossOnNtfs, CaseInsensitiveTargetsAreTakenAndNothingIsLost) {
   TempDir dir;
-  NtfsVolume volume(dir);
+  testing_support::TestVolume volume(dir, testing_support::TestVolume::Kind::kNtfs);
   if (!volume.reason.empty()) GTEST_SKIP() << "no NTFS volume: " << volume.reason;
   const std::string music = volume.mountPoint + "/music";
   MakeDir(music);
@@ -416,21 +415,21 @@ TEST(NoLossOnNtfs, CaseInsensitiveTargetsAreTakenAndNothingIsLost) {
     for (const char* name : {"0042_song.mp3", "a.mp3", "b.mp3", "0007_c.mp3"}) {
       WriteFile(music + "/" + name, name);
     }
-    testing_support::MemoryView view;
     TestRandom random;
     RecordingPauser pauser;
-    RenameWorkflow workflow(view, WorkflowServices{&random, &pauser,
-                                                   testing_support::SystemOrFallbackFolders(fallback),
-                                                   dir / "tarvello"});
-    workflow.InitRenameState();
+    testing_support::MemoryProgram program(WorkflowServices{
+        &random, &pauser, testing_support::SystemOrFallbackFolders(fallback), dir / "tarvello"});
+    testing_support::MemoryView& view = program.view;
+    RenameWorkflow& workflow = program.workflow;
+    workflow.Start();
     view.folder = music;
-    workflow.OnSearch();
+    program.Do(Command::kSearch);
     ASSERT_EQ(workflow.job().oldCount(), 4u);
     view.checked = RenameMethod::kDelete;
-    ASSERT_TRUE(workflow.OnRandom());
+    ASSERT_TRUE(program.Do(Command::kRandom));
     // "SONG.mp3" appears before Run: on this volume it is the name "song.mp3".
     WriteFile(music + "/SONG.mp3", "SONG");
-    workflow.OnRun();
+    program.Do(Command::kRun);
 
     std::map<std::string, std::string> found;
     for (const std::string& name : ListNames(music)) found[ReadFile(music + "/" + name)] = name;
@@ -446,9 +445,9 @@ TEST(NoLossOnNtfs, CaseInsensitiveTargetsAreTakenAndNothingIsLost) {
 
     // And a whole Add job on the same volume.
     view.checked = RenameMethod::kAdd;
-    workflow.OnSearch();
-    ASSERT_TRUE(workflow.OnRandom());
-    workflow.OnRun();
+    program.Do(Command::kSearch);
+    ASSERT_TRUE(program.Do(Command::kRandom));
+    program.Do(Command::kRun);
     EXPECT_EQ(view.status, "COMPLETE!!");
     std::set<std::string> contents;
     for (const std::string& name : ListNames(music)) {

@@ -34,7 +34,7 @@ class MalformedSettings : public ::testing::Test, protected testing_support::Hea
  protected:
   MalformedSettings() { WriteFile(music + "/a.mp3", "a"); }
   Started Start() {
-    workflow.InitRenameState();
+    workflow.Start();
     // Starting shows no message, asks nothing and renames nothing.
     EXPECT_TRUE(view.messages.empty());
     EXPECT_TRUE(view.questions.empty());
@@ -94,7 +94,7 @@ TEST_F(MalformedSettings, GarbageNeverCrashesAndSearchKeepsIt) {
     Start();
     view.folder = music;
     view.extension = "mp3";
-    workflow.OnSearch();
+    Do(Command::kSearch);
     ASSERT_EQ(job().oldCount(), 1u);
     // The garbage is still there, with the two keys readable from it.
     const std::string after = ReadFile(ini);
@@ -118,7 +118,7 @@ TEST_F(MalformedSettings, ALargeFileIsReadAndWrittenInOnePass) {
   EXPECT_EQ(started.folder, music);
   EXPECT_EQ(started.method, RenameMethod::kDelete);
   view.extension = "MP3";
-  workflow.OnSearch();
+  Do(Command::kSearch);
   EXPECT_EQ(job().oldCount(), 1u);
   const std::string after = ReadFile(ini);
   EXPECT_EQ(after.size(), text.size());
@@ -134,7 +134,7 @@ TEST_F(MalformedSettings, WhatIsNotAFileReadsAsAbsentAndIsNeverReplaced) {
   Started started = Start();
   EXPECT_EQ(started.extension, "mp3");
   view.folder = music;
-  workflow.OnSearch();
+  Do(Command::kSearch);
   struct stat st;
   ASSERT_EQ(lstat(ini.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
@@ -144,7 +144,7 @@ TEST_F(MalformedSettings, WhatIsNotAFileReadsAsAbsentAndIsNeverReplaced) {
   started = Start();
   EXPECT_EQ(started.method, RenameMethod::kNone);
   view.folder = music;
-  workflow.OnSearch();
+  Do(Command::kSearch);
   EXPECT_EQ(job().oldCount(), 1u);
 }
 
@@ -156,7 +156,7 @@ TEST_F(MalformedSettings, AnUnreadableFileIsNeitherReadNorOverwritten) {
   EXPECT_EQ(started.folder, "");
   EXPECT_EQ(started.method, RenameMethod::kNone);
   view.folder = music;
-  workflow.OnSearch();
+  Do(Command::kSearch);
   EXPECT_EQ(job().oldCount(), 1u);
   chmod(ini.c_str(), 0600);
   EXPECT_EQ(ReadFile(ini), "[Config]\nFolder=/secret\nMethod=2\n");
@@ -169,9 +169,9 @@ TEST_F(MalformedSettings, AReadOnlySettingsFolderChangesNothingAndSaysNothing) {
   const Started started = Start();
   EXPECT_EQ(started.folder, music);
   EXPECT_EQ(started.method, RenameMethod::kReplace);
-  workflow.OnSearch();
-  ASSERT_TRUE(workflow.OnRandom());
-  workflow.OnRun();
+  Do(Command::kSearch);
+  ASSERT_TRUE(Do(Command::kRandom));
+  Do(Command::kRun);
   chmod(root.path().c_str(), 0755);
   EXPECT_EQ(view.status, "COMPLETE!!");
   EXPECT_TRUE(view.messages.empty());

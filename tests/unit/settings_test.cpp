@@ -1,4 +1,5 @@
 #include "platform/exepath.h"
+#include "platform/file.h"
 #include "platform/text_file.h"
 #include "settings/ini_settings.h"
 #include "settings/settings_path.h"
@@ -26,7 +27,9 @@ TEST(SettingsLocation, BesideTheExecutableNamedAfterIt) {
   };
 #ifdef _WIN32
   EXPECT_EQ(at("D:\\Tools\\Tarvello.exe"), "D:\\Tools|Tarvello.ini|Tarvello.journal");
-  EXPECT_EQ(at("D:\\x.exe"), "D:|x.ini|x.journal");
+  // A program at the root of a drive lies in "D:\", not in "D:" (the
+  // current folder of drive D).
+  EXPECT_EQ(at("D:\\x.exe"), "D:\\|x.ini|x.journal");
   EXPECT_EQ(at("C:\\Program Files\\my.tool.exe"), "C:\\Program Files|my.tool.ini|my.tool.journal");
   EXPECT_EQ(at("C:/v1.2/tarvello.exe"), "C:/v1.2|tarvello.ini|tarvello.journal");
   // In the root of a drive the file is "D:\x.ini", with one separator.
@@ -39,7 +42,7 @@ TEST(SettingsLocation, BesideTheExecutableNamedAfterIt) {
   EXPECT_EQ(at("/opt/tools/my.tool"), "/opt/tools|my.ini|my.journal");
   EXPECT_EQ(at("/opt/tools/my.tool.bin"), "/opt/tools|my.tool.ini|my.tool.journal");
   EXPECT_EQ(at("/opt/tools/tarvello"), "/opt/tools|tarvello.ini|tarvello.journal");
-  EXPECT_EQ(at("/tarvello"), "|tarvello.ini|tarvello.journal");
+  EXPECT_EQ(at("/tarvello"), "/|tarvello.ini|tarvello.journal");
   EXPECT_EQ(at("/opt/v1.2/tarvello"), "/opt/v1.2|tarvello.ini|tarvello.journal");
   EXPECT_EQ(at("/opt/.tarvello"), "/opt|.tarvello.ini|.tarvello.journal");
   // At the root the file is "/tarvello.ini", with one separator.
@@ -175,18 +178,12 @@ TEST_F(SettingsFile, ReadOnlyFolderFailsQuietly) {
   EXPECT_FALSE(Exists(settings.path()));
 }
 
-TEST_F(SettingsFile, WritingKeepsTheFileModeAndFollowsALink) {
-  const std::string real = dir / "real.ini";
-  WriteFile(real, "[Config]\nFile=mp3\n");
-  ASSERT_EQ(chmod(real.c_str(), 0640), 0);
-  ASSERT_EQ(symlink("real.ini", settings.path().c_str()), 0);
-
+TEST_F(SettingsFile, WritingKeepsTheFileMode) {
+  ASSERT_EQ(settings.WriteString("File", "mp3"), 1);
+  ASSERT_EQ(chmod(settings.path().c_str(), 0640), 0);
   ASSERT_EQ(settings.WriteString("File", "ogg"), 1);
   struct stat st;
-  ASSERT_EQ(lstat(settings.path().c_str(), &st), 0);
-  EXPECT_TRUE(S_ISLNK(st.st_mode));
-  EXPECT_EQ(ReadFile(real), "[Config]\nFile=ogg\n");
-  ASSERT_EQ(stat(real.c_str(), &st), 0);
+  ASSERT_EQ(stat(settings.path().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
@@ -206,13 +203,23 @@ TEST_F(SettingsFile, AFileTheUserMayWriteInAFolderTheUserMayNotIsWrittenInPlace)
   EXPECT_EQ(ListNames(dir.path()), std::vector<std::string>{"tarvello.ini"});
 }
 
-TEST_F(SettingsFile, ALinkThatLeadsNowhereIsLeftAlone) {
-  ASSERT_EQ(symlink("elsewhere.ini", settings.path().c_str()), 0);
-  EXPECT_EQ(settings.WriteString("File", "ogg"), 0);
-  struct stat st;
-  ASSERT_EQ(lstat(settings.path().c_str(), &st), 0);
-  EXPECT_TRUE(S_ISLNK(st.st_mode));
-  EXPECT_FALSE(Exists(dir / "elsewhere.ini"));
+TEST_F(SettingsFile, ALinkUnderItsNameIsNeverWrittenThrough) {
+  // A link would send the program's writes to whatever it names.
+  const std::string real = dir / "real.ini";
+  WriteFile(real, "[Config]\nFile=mp3\n");
+  for (const char* target : {"real.ini", "elsewhere.ini"}) {
+    SCOPED_TRACE(target);
+    testing_support::RemoveIfThere(settings.path());
+    ASSERT_EQ(symlink(target, settings.path().c_str()), 0);
+    EXPECT_EQ(settings.WriteString("File", "ogg"), 0);
+    struct stat st;
+    ASSERT_EQ(lstat(settings.path().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFile(real), "[Config]\nFile=mp3\n");
+    EXPECT_FALSE(Exists(dir / "elsewhere.ini"));
+    EXPECT_TRUE(platform::AppendToFile(settings.path(), "x").failed());
+  }
+  EXPECT_EQ(ReadFile(real), "[Config]\nFile=mp3\n");
 }
 
 TEST(ProgramPath, FoundFromTheCommandLineAsAShellFindsIt) {

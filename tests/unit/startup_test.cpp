@@ -13,7 +13,7 @@ namespace {
 // A program "installed" in a temporary folder, with its window in memory.
 class StartUp : public ::testing::Test, protected testing_support::HeadlessProgram {
  protected:
-  void Start() { workflow.InitRenameState(); }
+  void Start() { workflow.Start(); }
 };
 
 }  // namespace
@@ -66,13 +66,7 @@ TEST_F(StartUp, StoredValuesFillTheBoxesAsTheyStand) {
   EXPECT_EQ(view.folder, "");
 }
 
-TEST_F(StartUp, ReadMethodTakesTheCheckedOneAndKeepsIt) {
-  Start();
-  EXPECT_EQ(workflow.ReadMethod(), RenameMethod::kNone);
-  view.checked = RenameMethod::kReplace;
-  EXPECT_EQ(workflow.ReadMethod(), RenameMethod::kReplace);
-  EXPECT_EQ(job().method(), RenameMethod::kReplace);
-  // The stored numbers of the methods are the settings file's.
+TEST_F(StartUp, TheStoredNumbersOfTheMethodsAreTheSettingsFiles) {
   EXPECT_EQ(MethodFromStored(2), RenameMethod::kDelete);
   EXPECT_EQ(StoredMethod(RenameMethod::kNone), -1);
   EXPECT_EQ(MethodFromStored(3), RenameMethod::kNone);
@@ -86,18 +80,21 @@ TEST(StartUpWithoutItsOwnPath, UsesNoSettingsFileAtAll) {
   WriteFile(work / "music/a.mp3", "a");
   WriteFile(work / ".ini", "[Config]\nFile=ogg\n");
   testing_support::WorkingFolder inWork(work.path());
-  testing_support::MemoryView view;
   testing_support::TestRandom random;
   testing_support::RecordingPauser pauser;
-  RenameWorkflow workflow(view, WorkflowServices{&random, &pauser, {}, std::string()});
-  workflow.InitRenameState();
+  testing_support::MemoryProgram program(WorkflowServices{&random, &pauser, {}, std::string()});
+  testing_support::MemoryView& view = program.view;
+  program.workflow.Start();
   EXPECT_EQ(view.extension, "mp3");
-  EXPECT_EQ(workflow.settings().path(), "");
+  EXPECT_EQ(program.workflow.settings().path(), "");
   view.folder = work / "music";
-  workflow.OnSearch();
+  program.Do(Command::kSearch);
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
-  workflow.OnRun();
+  ASSERT_TRUE(program.Do(Command::kRandom));
+  // Without a journal the user is asked first.
+  program.Do(Command::kRun);
+  ASSERT_EQ(view.questions.size(), 2u);
+  EXPECT_EQ(view.questions[1].text.rfind("This Run cannot be undone: the program cannot tell where it lies", 0), 0u);
   EXPECT_EQ(view.status, "COMPLETE!!");
   EXPECT_EQ(testing_support::ListNames(work.path()), (std::vector<std::string>{".ini", "music"}));
   EXPECT_EQ(testing_support::ReadFile(work / ".ini"), "[Config]\nFile=ogg\n");

@@ -5,8 +5,11 @@
 #include "headless_program.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -20,14 +23,14 @@ namespace {
 
 class Traps : public ::testing::Test, protected testing_support::HeadlessProgram {
  protected:
-  Traps() { workflow.InitRenameState(); }
+  Traps() { workflow.Start(); }
   void Files(const std::string& folder, const std::vector<std::string>& names) {
     for (const std::string& name : names) WriteFile(folder + "/" + name, name);
   }
   void Search(const std::string& folder, const std::string& filter = "mp3") {
     view.folder = folder;
     view.extension = filter;
-    workflow.OnSearch();
+    Do(Command::kSearch);
   }
 };
 
@@ -38,7 +41,7 @@ TEST_F(Traps, ExpressStopsBeforeCuttingRealNames) {
   Files(music, names);
   view.folder = music;
   view.checked = RenameMethod::kReplace;
-  workflow.OnExpress();
+  Do(Command::kExpress);
   // Nothing renamed, no Method written; the proposal stays on screen,
   // marked, and the status line says why.
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"0001_a.mp3", "Blue in Green.mp3", "ab노래.mp3"}));
@@ -49,7 +52,7 @@ TEST_F(Traps, ExpressStopsBeforeCuttingRealNames) {
   EXPECT_TRUE(view.runEnabled);
   EXPECT_EQ(view.questions.size(), 1u);
   // The user may still Run it.
-  workflow.OnRun();
+  Do(Command::kRun);
   EXPECT_EQ(view.status, "COMPLETE!!");
   EXPECT_EQ(ListNames(music).size(), 3u);
 }
@@ -59,18 +62,18 @@ TEST_F(Traps, ACutThroughACharacterIsMarkedAndReportedWhereNamesAreUtf16) {
   Files(music, {"노래.mp3"});
   Search(music);
   view.checked = RenameMethod::kDelete;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   ASSERT_EQ(job().row(0).newName, "\x98.mp3");
 #ifdef _WIN32
   // Windows cannot name a file so: the row is marked and fails, whole.
   EXPECT_EQ(job().forecast(0), RowForecast::kBadName);
-  workflow.OnRun();
+  Do(Command::kRun);
   EXPECT_EQ(view.status, "1 of 1 failed");
   EXPECT_EQ(ListNames(music), std::vector<std::string>{"노래.mp3"});
 #else
   // On Linux names are bytes: it loses text, and Run does as it was told.
   EXPECT_EQ(job().forecast(0), RowForecast::kLosesText);
-  workflow.OnRun();
+  Do(Command::kRun);
   EXPECT_EQ(view.status, "COMPLETE!!");
   EXPECT_EQ(ListNames(music), std::vector<std::string>{"\x98.mp3"});
 #endif
@@ -82,16 +85,16 @@ TEST_F(Traps, TheProgramsOwnFilesAreNeverListed) {
   MakeDir(stick);
   Files(stick, {"tarvello", "tarvello.ini", "tarvello.journal", "a.mp3", "b.mp3"});
   services.executablePath = stick + "/tarvello";
-  testing_support::MemoryView portableView;
-  RenameWorkflow portable(portableView, services);
-  portable.InitRenameState();
+  testing_support::MemoryProgram portable(services);
+  testing_support::MemoryView& portableView = portable.view;
+  portable.workflow.Start();
   portableView.folder = stick;
   portableView.extension = "";
-  portable.OnSearch();
-  EXPECT_EQ(testing_support::OldNames(portable.job()).size(), 2u);
+  portable.Do(Command::kSearch);
+  EXPECT_EQ(testing_support::OldNames(portable.workflow.job()).size(), 2u);
   portableView.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(portable.OnRandom());
-  portable.OnRun();
+  ASSERT_TRUE(portable.Do(Command::kRandom));
+  portable.Do(Command::kRun);
   // The program, its settings and its journal keep their names; the
   // settings file still holds the folder and the filter.
   const std::vector<std::string> after = ListNames(stick);
@@ -106,14 +109,40 @@ TEST_F(Traps, TheProgramsOwnFilesAreNeverListed) {
   EXPECT_EQ(job().oldCount(), 2u);
 }
 
+#ifdef _WIN32
+TEST_F(Traps, AProgramAtTheRootOfADriveNeverListsItsOwnFiles) {
+  // Drive T: (the test's wine prefix has one), started with another folder
+  // of that drive as the working folder: "T:" alone names that folder,
+  // "T:\\" the root where the program lies.
+  if (GetFileAttributesW(L"T:\\") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no drive T:";
+  CreateDirectoryW(L"T:\\music", nullptr);
+  wchar_t before[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(SetCurrentDirectoryW(L"T:\\music"));
+  Files("T:", {"tarvello.exe", "tarvello.ini", "a.mp3"});
+  services.executablePath = "T:\\tarvello.exe";
+  testing_support::MemoryProgram program(services);
+  program.workflow.Start();
+  program.view.folder = "T:\\";
+  program.view.extension = "";
+  program.Do(Command::kSearch);
+  EXPECT_EQ(testing_support::OldNames(program.workflow.job()), std::vector<std::string>{"a.mp3"});
+  SetCurrentDirectoryW(before);
+  for (const char* name : {"T:\\tarvello.exe", "T:\\tarvello.ini", "T:\\a.mp3", "T:\\music"}) {
+    std::error_code error;
+    std::filesystem::remove(name, error);
+  }
+}
+#endif
+
 TEST_F(Traps, TheReportShortensLongNamesInTheMiddle) {
   const std::string longName = std::string(247, 'L') + "_end.mp3";  // 255 bytes
   ASSERT_EQ(longName.size(), 255u);
   Files(music, {longName});
   Search(music);
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());  // 260 bytes: too long for the file system
-  workflow.OnRun();
+  ASSERT_TRUE(Do(Command::kRandom));  // 260 bytes: too long for the file system
+  Do(Command::kRun);
   ASSERT_EQ(view.messages.size(), 1u);
   const std::string& report = view.messages[0];
   const std::string line = report.substr(report.rfind('\n') + 1);

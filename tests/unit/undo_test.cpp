@@ -3,13 +3,19 @@
 #include "rename/workflow.h"
 
 #include "platform/bytes.h"
+#include "platform/lock.h"
 #include "rename/journal.h"
 #include "headless_program.h"
 #include "test_folders.h"
 
 #include <algorithm>
+#include <future>
+#include <thread>
 #include <gtest/gtest.h>
 #include <map>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using testing_support::Exists;
 using testing_support::FakeClock;
@@ -17,6 +23,7 @@ using testing_support::ListNames;
 using testing_support::ReadFile;
 using testing_support::RemovePath;
 using testing_support::RenamePath;
+using testing_support::TempDir;
 using testing_support::WriteFile;
 
 namespace {
@@ -24,7 +31,7 @@ namespace {
 class AroundRun : public ::testing::Test, protected testing_support::HeadlessProgram {
  protected:
   explicit AroundRun(platform::FolderOpener opener = {}) : HeadlessProgram(std::move(opener)) {
-    workflow.InitRenameState();
+    workflow.Start();
   }
   // Each file holds its own name, so that contents tell where a file went.
   void Files(const std::vector<std::string>& names) {
@@ -32,12 +39,17 @@ class AroundRun : public ::testing::Test, protected testing_support::HeadlessPro
   }
   void Propose(RenameMethod method, const std::vector<std::string>& rows) {
     // The rows in the order given, from the searched folder.
+    listOrder = rows;
     view.folder = music;
-    workflow.OnSearch();
-    workflow.InitRenameState();
-    for (const std::string& name : rows) workflow.AddOldEntry(name);
+    view.extension = "";
+    Do(Command::kSearch);
     view.checked = method;
-    ASSERT_TRUE(workflow.OnRandom());
+    ASSERT_TRUE(Do(Command::kRandom));
+  }
+  // The folder's watch is looked at again once the preview's time has come.
+  void Tick() {
+    clock.now += 500;
+    Do(Command::kTick);
   }
   std::map<std::string, std::string> Contents() const {
     std::map<std::string, std::string> contents;
@@ -50,7 +62,6 @@ class AroundRun : public ::testing::Test, protected testing_support::HeadlessPro
     for (const std::string& name : names) contents[name] = name;
     return contents;
   }
-  const std::string journal = root / "tarvello.journal";
 };
 
 }  // namespace
@@ -78,7 +89,7 @@ TEST_F(AroundRun, PreviewMarksWhatRunWillDoInRowOrder) {
   EXPECT_EQ(view.status, "1 lose text");
 
   // What the preview said is what Run does.
-  workflow.OnRun();
+  Do(Command::kRun);
   EXPECT_EQ(view.status, "COMPLETE!!");
   EXPECT_EQ(ReadFile(music + "/song.mp3"), "0001_song.mp3");
   EXPECT_EQ(ReadFile(music + "/mp3"), "song.mp3");
@@ -88,12 +99,12 @@ TEST_F(AroundRun, ANumberedFolderHasNoMarksAndAChangedFolderIsLookedAtAgain) {
   const std::vector<std::string> names = {"0001_a.mp3", "0002_b.mp3", "0003_c.mp3"};
   Files(names);
   view.folder = music;
-  workflow.OnSearch();
+  Do(Command::kSearch);
   view.checked = RenameMethod::kReplace;
   // A proposal with a name that no listed file has.
   std::string free;
   for (int tries = 0; tries < 100 && free.empty(); ++tries) {
-    ASSERT_TRUE(workflow.OnRandom());
+    ASSERT_TRUE(Do(Command::kRandom));
     for (std::size_t i = 0; i < 3; ++i) {
       const std::string& target = job().row(i).newName;
       if (std::find(names.begin(), names.end(), target) == names.end()) free = target;
@@ -105,24 +116,24 @@ TEST_F(AroundRun, ANumberedFolderHasNoMarksAndAChangedFolderIsLookedAtAgain) {
   // Another program takes that name.
   WriteFile(music + "/" + free, "intruder");
   const int redraws = view.rowsChanged;
-  workflow.RefreshPreview();
+  Tick();
   EXPECT_GT(view.rowsChanged, redraws);
   EXPECT_EQ(view.status, "1 will fail");
   // Nothing changed since: nothing is looked at again.
   const int again = view.rowsChanged;
-  workflow.RefreshPreview();
+  Tick();
   EXPECT_EQ(view.rowsChanged, again);
 }
 
 TEST_F(AroundRun, AFolderChangedBetweenSearchAndRandomIsLookedAtAgain) {
   Files({"0001_a.mp3"});
   view.folder = music;
-  workflow.OnSearch();
+  Do(Command::kSearch);
   // Another program takes the only name Delete can give, after the Search.
   Files({"a.mp3"});
   view.extension = "mp3";
   view.checked = RenameMethod::kDelete;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   EXPECT_EQ(job().forecast(0), RowForecast::kTaken);
   EXPECT_EQ(view.status, "1 will fail");
 }
@@ -131,20 +142,14 @@ TEST_F(AroundRun, AFolderChangedBetweenSearchAndRandomIsLookedAtAgain) {
 // them): a name is there when any spelling of it is.
 class OnACaseBlindVolume : public AroundRun {
  protected:
-  class CaseBlindFolder : public platform::Folder {
+  class CaseBlindFolder : public testing_support::OrderedFolder {
    public:
-    using platform::Folder::Folder;
-    platform::Presence Has(const std::string& name) override {
-      bool found = false;
-      ListAllNames([&](const std::string& other) {
-        found = found || platform::EqualsNoCase(other, name);
-      });
-      return found ? platform::Presence::kPresent : platform::Presence::kAbsent;
-    }
+    using testing_support::OrderedFolder::OrderedFolder;
+    bool IgnoresCase() override { return true; }
   };
   OnACaseBlindVolume()
-      : AroundRun([](const std::string& path) -> std::unique_ptr<platform::Folder> {
-          return std::make_unique<CaseBlindFolder>(path);
+      : AroundRun([this](const std::string& path) -> std::unique_ptr<platform::Folder> {
+          return std::make_unique<CaseBlindFolder>(path, listOrder);
         }) {}
 };
 
@@ -170,16 +175,16 @@ TEST_F(AroundRun, UndoGivesBackTheNamesOfAnAddAndOfAReplace) {
   EXPECT_FALSE(view.undoEnabled);
   for (const RenameMethod method : {RenameMethod::kAdd, RenameMethod::kReplace}) {
     view.folder = music;
-    workflow.OnSearch();
+    Do(Command::kSearch);
     view.checked = method;
-    ASSERT_TRUE(workflow.OnRandom());
-    workflow.OnRun();
+    ASSERT_TRUE(Do(Command::kRandom));
+    Do(Command::kRun);
     ASSERT_EQ(view.status, "COMPLETE!!");
     ASSERT_NE(Contents(), Originals(names));
     EXPECT_TRUE(view.undoEnabled);
 
     view.questions.clear();
-    workflow.OnUndo();
+    Do(Command::kUndo);
     ASSERT_EQ(view.questions.size(), 1u);
     EXPECT_EQ(view.questions[0].caption, "Undo");
     EXPECT_NE(view.questions[0].text.find("5 files in\n" + music + "\n"), std::string::npos)
@@ -189,8 +194,8 @@ TEST_F(AroundRun, UndoGivesBackTheNamesOfAnAddAndOfAReplace) {
     EXPECT_EQ(Contents(), Originals(names));
     // Spent: a second Undo has nothing to do.
     EXPECT_FALSE(view.undoEnabled);
-    EXPECT_FALSE(workflow.UndoAvailable());
-    workflow.OnUndo();
+    EXPECT_FALSE(workflow.state().undoPossible);
+    Do(Command::kUndo);
     EXPECT_EQ(view.questions.size(), 1u);
     EXPECT_EQ(Contents(), Originals(names));
   }
@@ -201,66 +206,84 @@ TEST_F(AroundRun, UndoAfterExpressAndAfterARestart) {
   Files(names);
   view.folder = music;
   view.checked = RenameMethod::kReplace;
-  workflow.OnExpress();
+  Do(Command::kExpress);
   ASSERT_EQ(view.status, "COMPLETE!!");
   // Whatever Express drew, the journal holds it.
   ASSERT_TRUE(Exists(journal));
 
   // A new start of the program finds the journal.
-  testing_support::MemoryView later;
-  RenameWorkflow restarted(later, services);
-  restarted.InitRenameState();
+  std::unique_ptr<testing_support::MemoryProgram> restarted = Restarted();
+  testing_support::MemoryView& later = restarted->view;
   EXPECT_TRUE(later.undoEnabled);
-  restarted.OnUndo();
+  restarted->Do(Command::kUndo);
   EXPECT_EQ(later.status, "UNDONE");
   EXPECT_EQ(Contents(), Originals(names));
   EXPECT_FALSE(Exists(journal));
 }
 
-TEST_F(AroundRun, AFileThatTookAnOldNameMeanwhileIsReportedAndBothAreKept) {
+TEST_F(AroundRun, WhatAnUndoCouldNotGiveBackAnotherUndoDoes) {
   Files({"a.mp3", "b.mp3"});
   view.folder = music;
-  workflow.OnSearch();
+  Do(Command::kSearch);
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
-  workflow.OnRun();
+  ASSERT_TRUE(Do(Command::kRandom));
+  Do(Command::kRun);
   // Another file takes the name "a.mp3" before the Undo.
   WriteFile(music + "/a.mp3", "newcomer");
-  workflow.OnUndo();
+  Do(Command::kUndo);
   EXPECT_EQ(view.status, "1 of 2 failed");
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].find("  ->  a.mp3: the name is taken"), std::string::npos)
       << view.messages[0];
-  const auto contents = Contents();
+  EXPECT_NE(view.messages[0].find("Undo again"), std::string::npos);
+  auto contents = Contents();
   EXPECT_EQ(contents.size(), 3u);
   EXPECT_EQ(contents.at("a.mp3"), "newcomer");
   EXPECT_EQ(contents.at("b.mp3"), "b.mp3");
-  EXPECT_FALSE(workflow.UndoAvailable());
+  // The rest stays undoable, after a restart too.
+  EXPECT_TRUE(workflow.state().undoPossible);
+  testing_support::RemovePath(music + "/a.mp3");
+  std::unique_ptr<testing_support::MemoryProgram> restarted = Restarted();
+  EXPECT_TRUE(restarted->view.undoEnabled);
+  restarted->Do(Command::kUndo);
+  EXPECT_NE(restarted->view.questions.at(0).text.find("1 file in"), std::string::npos);
+  EXPECT_EQ(restarted->view.status, "UNDONE");
+  EXPECT_EQ(Contents(), Originals({"a.mp3", "b.mp3"}));
+  EXPECT_FALSE(restarted->view.undoEnabled);
+  EXPECT_FALSE(Exists(journal));
 }
 
 TEST_F(AroundRun, AJournalThatCannotBeUsedChangesNothing) {
   Files({"a.mp3", "b.mp3"});
   view.folder = music;
-  workflow.OnSearch();
+  Do(Command::kSearch);
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
-  workflow.OnRun();
+  ASSERT_TRUE(Do(Command::kRandom));
+  Do(Command::kRun);
   const auto renamed = Contents();
   const std::string whole = ReadFile(journal);
 
+  // A journal no Run wrote, whose Undo would fetch a file from next door.
+  testing_support::MakeDir(root / "outside");
+  WriteFile(root / "outside/y.mp3", "outside");
+  RenameJob reaching;
+  reaching.LoadProposal({{"y.mp3", ".." + std::string(TempDir::kSeparator) + "outside/y.mp3"}});
+  RunResult renamedIt;
+  renamedIt.outcomes = {RowOutcome::kRenamed};
+  const std::string outside = JournalStart(music, std::nullopt, reaching) + JournalResult(renamedIt);
   const std::vector<std::pair<std::string, std::string>> cases = {
       {whole.substr(0, whole.find("ready")), "cut short"},
       {whole.substr(0, whole.size() - 3), "damaged"},
       {"not a journal at all", "not a journal"},
       {whole + "trailing garbage", "damaged"},
+      {outside, "it names files outside its folder"},
   };
   for (const auto& [text, words] : cases) {
     WriteFile(journal, text);
-    testing_support::MemoryView later;
-    RenameWorkflow restarted(later, services);
-    restarted.InitRenameState();
+    std::unique_ptr<testing_support::MemoryProgram> restarted = Restarted();
+    testing_support::MemoryView& later = restarted->view;
     later.answers = {true};
-    restarted.OnUndo();
+    restarted->Do(Command::kUndo);
     EXPECT_TRUE(later.questions.empty()) << words;
     ASSERT_EQ(later.messages.size(), 1u) << words;
     EXPECT_NE(later.messages[0].find("Nothing was changed."), std::string::npos);
@@ -269,54 +292,235 @@ TEST_F(AroundRun, AJournalThatCannotBeUsedChangesNothing) {
     EXPECT_EQ(ReadFile(journal), text);
   }
 
-  // The folder of the last Run is gone.
+  EXPECT_EQ(ReadFile(root / "outside/y.mp3"), "outside");
+
+  // The folder of the last Run is gone, or another one has its name.
   WriteFile(journal, whole);
   RenamePath(music, root / "moved");
-  workflow.OnUndo();
+  Do(Command::kUndo);
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].find(music), std::string::npos);
   EXPECT_NE(view.messages[0].find("Nothing was changed."), std::string::npos);
+  testing_support::MakeDir(music);
+  for (const auto& [name, content] : renamed) WriteFile(music + "/" + name, content);
+  Do(Command::kUndo);
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_NE(view.messages[1].find("is not the one that is there now"), std::string::npos);
+  EXPECT_EQ(Contents(), renamed);
   EXPECT_EQ(ReadFile(journal), whole);
+  view.messages.clear();
 
   // No journal at all.
   RemovePath(journal);
-  workflow.OnUndo();
+  Do(Command::kUndo);
   EXPECT_EQ(view.messages.back(), "There is no Run to undo.");
   EXPECT_FALSE(view.undoEnabled);
 }
 
-TEST(JournalText, KeepsEveryByteOfEveryName) {
+TEST_F(AroundRun, ARunThatCannotBeUndoneIsAskedForAndNeverTakesAnOlderJournal) {
+  Files({"a.mp3", "b.mp3"});
+  view.folder = music;
+  const auto runAdd = [&] {
+    Do(Command::kSearch);
+    view.checked = RenameMethod::kAdd;
+    ASSERT_TRUE(Do(Command::kRandom));
+    Do(Command::kRun);
+  };
+  runAdd();
+  ASSERT_TRUE(view.undoEnabled);
+  const std::string older = ReadFile(journal);
+  const auto before = Contents();
+#ifndef _WIN32
+  // A journal nobody may write: the user hears of it before any rename.
+  ASSERT_EQ(chmod(journal.c_str(), 0444), 0);
+  view.questions.clear();
+  view.answers = {true, false};
+  runAdd();
+  ASSERT_EQ(view.questions.size(), 2u);
+  EXPECT_EQ(view.questions[1].text.rfind("This Run cannot be undone: its journal cannot be written", 0), 0u)
+      << view.questions[1].text;
+  EXPECT_EQ(Contents(), before);
+  EXPECT_EQ(ReadFile(journal), older);
+  EXPECT_TRUE(view.undoEnabled);
+  // Answered Yes: renamed, and the older journal is gone with its Undo.
+  view.answers = {true, true};
+  runAdd();
+  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_NE(Contents(), before);
+  EXPECT_FALSE(Exists(journal));
+  EXPECT_FALSE(view.undoEnabled);
+  EXPECT_FALSE(Restarted()->view.undoEnabled);
+  WriteFile(journal, older);
+#endif
+  // An older journal that can be neither replaced nor removed: no Run.
+  const auto now = Contents();
+  RemovePath(journal);
+  testing_support::MakeDir(journal);
+  view.messages.clear();
+  runAdd();
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].find("can neither be replaced nor removed"), std::string::npos)
+      << view.messages[0];
+  EXPECT_EQ(Contents(), now);
+}
+
+TEST_F(AroundRun, AFolderTypedRelativeIsUndoneWhereverTheProgramStarts) {
+  Files({"a.mp3", "b.mp3"});
+  {
+    testing_support::WorkingFolder inRoot(root.path());
+    view.folder = "music";
+    Do(Command::kSearch);
+    view.checked = RenameMethod::kAdd;
+    ASSERT_TRUE(Do(Command::kRandom));
+    Do(Command::kRun);
+  }
+  const auto renamed = Contents();
+  // Started elsewhere, where a folder of that name holds the same names.
+  const std::string elsewhere = root / "elsewhere";
+  testing_support::MakeDir(elsewhere);
+  testing_support::MakeDir(elsewhere + "/music");
+  for (const auto& entry : renamed) WriteFile(elsewhere + "/music/" + entry.first, "decoy");
+  testing_support::WorkingFolder inElsewhere(elsewhere);
+  std::unique_ptr<testing_support::MemoryProgram> restarted = Restarted();
+  restarted->Do(Command::kUndo);
+  EXPECT_EQ(restarted->view.status, "UNDONE");
+  EXPECT_EQ(Contents(), Originals({"a.mp3", "b.mp3"}));
+  EXPECT_EQ(ListNames(elsewhere + "/music").size(), 2u);
+  for (const auto& entry : renamed) EXPECT_EQ(ReadFile(elsewhere + "/music/" + entry.first), "decoy");
+}
+
+TEST_F(AroundRun, TwoProgramsNeverWriteOneJournalAtOnce) {
+  Files({"a.mp3"});
+  view.folder = music;
+  Do(Command::kSearch);
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(Do(Command::kRandom));
+  // Another copy of the program, started from the same place, is renaming.
+  std::promise<void> taken, done;
+  std::thread other([&] {
+    auto lock = platform::ExclusiveLock::TryTake(journal);
+    taken.set_value();
+    done.get_future().wait();
+  });
+  taken.get_future().wait();
+  Do(Command::kRun);
+  done.set_value();
+  other.join();
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].rfind("Another Tarvello", 0), 0u) << view.messages[0];
+  EXPECT_EQ(Contents(), Originals({"a.mp3"}));
+  EXPECT_FALSE(Exists(journal));
+  // Once it has finished, the Run goes.
+  Do(Command::kRun);
+  EXPECT_EQ(view.status, "COMPLETE!!");
+}
+
+// A disk that renames a file and then reports an error anyway.
+class ErrorAfterRename : public AroundRun {
+ protected:
+  class Folder : public platform::Folder {
+   public:
+    using platform::Folder::Folder;
+    platform::Error RenameNoReplace(const std::string& from, const std::string& to) override {
+      platform::Error error = platform::Folder::RenameNoReplace(from, to);
+      if (!error.failed() && from == "b.mp3") return platform::OtherError("input/output error");
+      return error;
+    }
+  };
+  ErrorAfterRename()
+      : AroundRun([](const std::string& path) -> std::unique_ptr<platform::Folder> {
+          return std::make_unique<Folder>(path);
+        }) {}
+};
+
+TEST_F(ErrorAfterRename, UndoGoesByWhatIsOnDiskForARowThatFailedOddly) {
+  Files({"a.mp3", "b.mp3", "c.mp3"});
+  view.folder = music;
+  Do(Command::kSearch);
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(Do(Command::kRandom));
+  Do(Command::kRun);
+  EXPECT_EQ(view.status, "1 of 3 failed");
+  EXPECT_FALSE(Exists(music + "/b.mp3"));  // renamed all the same
+  Do(Command::kUndo);
+  EXPECT_NE(view.questions.back().text.find("3 files in"), std::string::npos);
+  EXPECT_EQ(view.status, "UNDONE");
+  EXPECT_EQ(Contents(), Originals({"a.mp3", "b.mp3", "c.mp3"}));
+}
+
+TEST(JournalText, KeepsEveryByteAndRefusesWhatNoRunWrote) {
   RenameJob job;
   job.LoadProposal({{"a.mp3", "0001_a.mp3"},
                     {"line\nbreak", ""},
-                    {std::string("\xff\0x", 3), "ready\n"},
+                    {std::string("\xff\x01x", 3), "ready\n"},
                     {"same", "same"}});
+#ifdef _WIN32
+  const std::string folder = "C:\\music\\with\nnewline";
+#else
   const std::string folder = "/music/with\nnewline";
+#endif
   Journal journal;
   std::string problem;
   RunResult result;
-  result.outcomes = {RowOutcome::kRenamed, RowOutcome::kEmptyName, RowOutcome::kRenamed,
+  result.outcomes = {RowOutcome::kRenamed, RowOutcome::kEmptyName, RowOutcome::kError,
                      RowOutcome::kSameName};
-  const std::string text = JournalStart(folder, job) + JournalResult(result);
+  const std::string start = JournalStart(folder, platform::FileId{7, 42}, job);
+  const std::string text = start + JournalResult(result);
   ASSERT_TRUE(ParseJournal(text, &journal, &problem)) << problem;
   EXPECT_EQ(journal.folder, folder);
+  ASSERT_TRUE(journal.folderId.has_value());
+  EXPECT_EQ(journal.folderId->node, 42u);
   ASSERT_EQ(journal.rows.size(), 4u);
   for (std::size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(journal.rows[i].oldName, job.row(i).oldName);
     EXPECT_EQ(journal.rows[i].newName, job.row(i).newName);
   }
   EXPECT_TRUE(journal.finished);
-  EXPECT_EQ(journal.renamed, (std::vector<bool>{true, false, true, false}));
+  EXPECT_EQ(journal.renamed, (std::vector<RunMark>{RunMark::kRenamed, RunMark::kNotRenamed,
+                                                   RunMark::kUnsure, RunMark::kNotRenamed}));
   EXPECT_FALSE(journal.spent);
-  ASSERT_TRUE(ParseJournal(text + JournalSpent(), &journal, &problem));
+  // Two Undos, each giving some back; then nothing left.
+  const std::string undone = text + JournalUndone(4, {0}) + JournalUndone(4, {2});
+  ASSERT_TRUE(ParseJournal(undone, &journal, &problem)) << problem;
+  EXPECT_EQ(journal.undone, (std::vector<bool>{true, false, true, false}));
+  ASSERT_TRUE(ParseJournal(undone + JournalSpent(), &journal, &problem));
   EXPECT_TRUE(journal.spent);
-  // Every shorter text is refused or is the journal without its record.
+  // Every shorter text is refused or is the journal without its records.
   for (std::size_t cut = 0; cut < text.size(); ++cut) {
     Journal partial;
     if (ParseJournal(text.substr(0, cut), &partial, &problem)) {
       EXPECT_FALSE(partial.finished);
       EXPECT_EQ(partial.rows.size(), 4u);
     }
+  }
+  // The first version's journals are read too.
+  std::string first = start;
+  first.replace(0, first.find('\n'), "Tarvello journal 1");
+  first.erase(first.find("id 7 42\n"), 8);
+  ASSERT_TRUE(ParseJournal(first + "result 4\n1000\n", &journal, &problem)) << problem;
+  EXPECT_EQ(journal.renamed[0], RunMark::kRenamed);
+  EXPECT_FALSE(journal.folderId.has_value());
+
+  // What no Run of the program writes sends an Undo elsewhere: refused.
+  const auto journalOf = [](const std::string& folderPath, const std::string& oldName,
+                            const std::string& newName) {
+    RenameJob one;
+    one.LoadProposal({{oldName, newName}});
+    return JournalStart(folderPath, std::nullopt, one);
+  };
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {journalOf("music", "a.mp3", "b.mp3"), "its folder is not a full path"},
+      {journalOf(folder, "../outside/x.mp3", "x.mp3"), "it names files outside its folder"},
+      {journalOf(folder, "x.mp3", "/etc/x.mp3"), "it names files outside its folder"},
+      {journalOf(folder, "..", "x"), "it names files outside its folder"},
+#ifdef _WIN32
+      {journalOf(folder, "x.mp3", "C:x.mp3"), "it names files outside its folder"},
+      {journalOf(folder, "..\\x.mp3", "x.mp3"), "it names files outside its folder"},
+#endif
+  };
+  for (const auto& [bad, words] : refused) {
+    EXPECT_FALSE(ParseJournal(bad, &journal, &problem));
+    EXPECT_EQ(problem, words);
   }
 }
 
@@ -334,11 +538,11 @@ TEST_F(LongRun, ShowsItsProgressAndCanBeStoppedAndUndone) {
   for (int i = 0; i < 40; ++i) names.push_back("t" + std::to_string(100 + i) + ".mp3");
   Files(names);
   view.folder = music;
-  workflow.OnSearch();
+  Do(Command::kSearch);
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   view.stopAfter = 3;  // Esc while the third progress text shows
-  workflow.OnRun();
+  Do(Command::kRun);
 
   // Shown after half a second, then once for every 100 ms at most: the
   // renames that took 5 x 100 ms, 6 x 100 ms, 7 x 100 ms.
@@ -354,37 +558,43 @@ TEST_F(LongRun, ShowsItsProgressAndCanBeStoppedAndUndone) {
   EXPECT_EQ(numbered, 7u);
   EXPECT_NE(ReadFile(root / "tarvello.ini").find("Method=0"), std::string::npos);
 
-  // Undo takes back what was done, and shows its progress too.
-  view.stopAfter = -1;
+  // Undo takes back what was done, and shows its progress too. Stopped
+  // too, it keeps the rest for the next Undo.
+  view.stopAfter = 1;
   view.progress.clear();
   view.messages.clear();
-  workflow.OnUndo();
+  Do(Command::kUndo);
   EXPECT_NE(view.questions.back().text.find("7 files in"), std::string::npos);
+  EXPECT_EQ(view.progress, std::vector<std::string>{"renaming... 5 / 7"});
+  EXPECT_EQ(view.status, "stopped: 5 of 7 renamed");
+  EXPECT_TRUE(view.undoEnabled);
+  view.stopAfter = -1;
+  view.messages.clear();
+  Do(Command::kUndo);
+  EXPECT_NE(view.questions.back().text.find("2 files in"), std::string::npos);
   EXPECT_EQ(view.status, "UNDONE");
   EXPECT_TRUE(view.messages.empty());
-  EXPECT_EQ(view.progress, (std::vector<std::string>{"renaming... 5 / 7", "renaming... 6 / 7",
-                                                     "renaming... 7 / 7"}));
   EXPECT_EQ(Contents(), Originals(names));
+  EXPECT_FALSE(view.undoEnabled);
 }
 
 TEST_F(LongRun, ARunCutShortIsUndoneByWhatIsOnDisk) {
   const std::vector<std::string> names = {"a.mp3", "b.mp3", "c.mp3", "d.mp3"};
   Files(names);
   view.folder = music;
-  workflow.OnSearch();
+  Do(Command::kSearch);
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   // The program dies after two renames: its journal has no record of them.
-  const std::string start = JournalStart(music, job());
+  const std::string start = JournalStart(music, std::nullopt, job());
   WriteFile(journal, start);
   for (std::size_t i = 0; i < 2; ++i) {
     RenamePath(music + "/" + job().row(i).oldName, music + "/" + job().row(i).newName);
   }
-  testing_support::MemoryView later;
-  RenameWorkflow restarted(later, services);
-  restarted.InitRenameState();
+  std::unique_ptr<testing_support::MemoryProgram> restarted = Restarted();
+  testing_support::MemoryView& later = restarted->view;
   EXPECT_TRUE(later.undoEnabled);
-  restarted.OnUndo();
+  restarted->Do(Command::kUndo);
   ASSERT_EQ(later.questions.size(), 1u);
   EXPECT_NE(later.questions[0].text.find("2 files in"), std::string::npos);
   EXPECT_EQ(later.status, "UNDONE");

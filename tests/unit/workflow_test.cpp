@@ -30,7 +30,7 @@ namespace {
 
 class Workflow : public ::testing::Test, protected testing_support::HeadlessProgram {
  protected:
-  Workflow() { workflow.InitRenameState(); }
+  Workflow() { workflow.Start(); }
 
   // Each file holds its own name, so that contents tell where a file went.
   void Files(const std::vector<std::string>& names) {
@@ -39,13 +39,13 @@ class Workflow : public ::testing::Test, protected testing_support::HeadlessProg
   void Search(const std::string& folder, const std::string& filter = "mp3") {
     view.folder = folder;
     view.extension = filter;
-    workflow.OnSearch();
+    Do(Command::kSearch);
   }
   void Search() { Search(music); }
-  // The rows of a folder listed in the order given, without a Search.
-  void ListRows(const std::vector<std::string>& names) {
-    workflow.InitRenameState();
-    for (const std::string& name : names) workflow.AddOldEntry(name);
+  // The folder's files listed in the order given.
+  void ListInOrder(const std::vector<std::string>& names) {
+    listOrder = names;
+    Search(music, "");
   }
   std::vector<std::string> OldNames() const { return testing_support::OldNames(job()); }
   std::vector<std::string> NewNames() const { return testing_support::NewNames(job()); }
@@ -53,7 +53,7 @@ class Workflow : public ::testing::Test, protected testing_support::HeadlessProg
   template <class Wanted>
   void RandomUntil(Wanted wanted) {
     for (int tries = 0; tries < 1000; ++tries) {
-      ASSERT_TRUE(workflow.OnRandom());
+      ASSERT_TRUE(Do(Command::kRandom));
       if (wanted(NewNames())) return;
     }
     FAIL() << "no such proposal in 1000 tries";
@@ -125,8 +125,8 @@ TEST_F(Workflow, ASecondSearchStartsAfresh) {
   Files({"a.mp3", "b.mp3"});
   Search();
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
-  workflow.OnRun();
+  ASSERT_TRUE(Do(Command::kRandom));
+  Do(Command::kRun);
   ASSERT_EQ(view.status, "COMPLETE!!");
 
   Files({"c.mp3"});
@@ -170,12 +170,10 @@ TEST_F(Workflow, NumbersArePermutationsAndCutsAreFiveBytes) {
     }
     for (const RenameMethod method : {RenameMethod::kAdd, RenameMethod::kReplace, RenameMethod::kDelete}) {
       SCOPED_TRACE(std::to_string(count) + " rows, method " + std::to_string(StoredMethod(method)));
-      ListRows(names);
-      view.checked = method;
-      const int seeds = random.seeds;
-      ASSERT_TRUE(workflow.OnRandom());
-      EXPECT_EQ(random.seeds, seeds);  // never seeded again
-      const std::vector<std::string> proposed = NewNames();
+      RenameJob rows;
+      for (const std::string& name : names) rows.AddRow(name);
+      ASSERT_EQ(rows.Propose(method, random), ProposeRefusal::kNone);
+      const std::vector<std::string> proposed = testing_support::NewNames(rows);
       ASSERT_EQ(proposed.size(), count);
       std::vector<bool> seen(count + 1, false);
       for (std::size_t i = 0; i < count; ++i) {
@@ -193,8 +191,6 @@ TEST_F(Workflow, NumbersArePermutationsAndCutsAreFiveBytes) {
         ASSERT_EQ(proposed[i].substr(underscore + 1),
                   method == RenameMethod::kAdd ? names[i] : cut);
       }
-      EXPECT_TRUE(view.randomEnabled);
-      EXPECT_TRUE(view.runEnabled);
     }
   }
 }
@@ -202,12 +198,13 @@ TEST_F(Workflow, NumbersArePermutationsAndCutsAreFiveBytes) {
 TEST_F(Workflow, RandomAgainDrawsAnotherOrder) {
   std::vector<std::string> names;
   for (int i = 0; i < 20; ++i) names.push_back("t" + std::to_string(i));
-  ListRows(names);
+  Files(names);
+  ListInOrder(names);
   view.checked = RenameMethod::kAdd;
   const int seeds = random.seeds;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   const std::vector<std::string> first = NewNames();
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   EXPECT_NE(NewNames(), first);
   EXPECT_EQ(random.seeds, seeds);
 }
@@ -224,9 +221,10 @@ TEST_F(Workflow, ShortNamesLoseWhatTheyHave) {
       {RenameMethod::kAdd, "a.mp3", "0001_a.mp3"},
   };
   for (const auto& [method, old, expected] : cases) {
-    ListRows({old});
-    EXPECT_TRUE(workflow.GenerateNewNames(method));
-    EXPECT_EQ(NewNames(), std::vector<std::string>{expected}) << old;
+    RenameJob rows;
+    rows.AddRow(old);
+    ASSERT_EQ(rows.Propose(method, random), ProposeRefusal::kNone);
+    EXPECT_EQ(testing_support::NewNames(rows), std::vector<std::string>{expected}) << old;
   }
 }
 
@@ -234,10 +232,10 @@ TEST_F(Workflow, RandomWithoutAMethodChangesNothing) {
   Files({"a.mp3"});
   Search();
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   const std::vector<std::string> proposal = NewNames();
-  workflow.CheckMethod(RenameMethod::kNone);
-  EXPECT_FALSE(workflow.OnRandom());
+  view.checked = RenameMethod::kNone;
+  EXPECT_FALSE(Do(Command::kRandom));
   EXPECT_EQ(view.messages, std::vector<std::string>{"method 선택 필요!!"});
   EXPECT_EQ(NewNames(), proposal);
   EXPECT_TRUE(view.runEnabled);
@@ -248,10 +246,10 @@ TEST_F(Workflow, RunRenamesEveryFileAndRemembersTheMethod) {
   Files({"a.mp3", "b.mp3"});
   Search();
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   // The method is the one read by Random, not the one checked now.
   view.checked = RenameMethod::kReplace;
-  workflow.OnRun();
+  Do(Command::kRun);
 
   ASSERT_EQ(view.questions.size(), 1u);
   EXPECT_EQ(view.questions[0].text, "파일 이름을 바꾸시겠습니까?");
@@ -274,10 +272,10 @@ TEST_F(Workflow, RunAnsweredNoChangesNothing) {
   Files({"a.mp3", "b.mp3"});
   Search();
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   const std::string ini = Ini();
   view.answers = {false};
-  workflow.OnRun();
+  Do(Command::kRun);
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"a.mp3", "b.mp3"}));
   EXPECT_EQ(Ini(), ini);
   EXPECT_EQ(view.status, "");
@@ -285,9 +283,10 @@ TEST_F(Workflow, RunAnsweredNoChangesNothing) {
   EXPECT_TRUE(view.runEnabled);
 }
 
-TEST_F(Workflow, RunWithoutAProposalAsksForRandom) {
-  workflow.OnRun();
-  EXPECT_EQ(view.messages, std::vector<std::string>{"random 실행 필요!!"});
+TEST_F(Workflow, RunWithoutAProposalIsNotPossible) {
+  EXPECT_FALSE(workflow.Can(Command::kRun));
+  EXPECT_FALSE(Do(Command::kRun));
+  EXPECT_TRUE(view.messages.empty());
   EXPECT_TRUE(view.questions.empty());
   EXPECT_EQ(Ini(), "<none>");
 }
@@ -299,8 +298,8 @@ TEST_F(Workflow, RunRenamesInTheFolderOfTheLastSearch) {
   Search();
   view.folder = root / "other";
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
-  workflow.OnRun();
+  ASSERT_TRUE(Do(Command::kRandom));
+  Do(Command::kRun);
   EXPECT_EQ(ListNames(music), std::vector<std::string>{"0001_a.mp3"});
   EXPECT_EQ(ListNames(root / "other"), std::vector<std::string>{"a.mp3"});
 }
@@ -314,7 +313,7 @@ TEST_F(Workflow, ASwapFailsBothWaysAndIsReported) {
   RandomUntil([&](const std::vector<std::string>& proposed) {
     return proposed == std::vector<std::string>{old[1], old[0]};
   });
-  workflow.OnRun();
+  Do(Command::kRun);
 
   EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"0001_x.mp3", "0001_x.mp3"},
                                                             {"0002_x.mp3", "0002_x.mp3"}}));
@@ -335,7 +334,7 @@ TEST_F(Workflow, AFileThatKeepsItsNumberIsNotAFailure) {
   // Row 0 keeps its own number; rows 1 and 2 take the other two.
   view.checked = RenameMethod::kReplace;
   RandomUntil([&](const std::vector<std::string>& proposed) { return proposed[0] == old[0]; });
-  workflow.OnRun();
+  Do(Command::kRun);
   EXPECT_EQ(view.status, "COMPLETE!!");
   EXPECT_TRUE(view.messages.empty());
   // Three files, three contents, each under its proposed name or its old one.
@@ -354,7 +353,7 @@ TEST_F(Workflow, AFileThatKeptItsNumberButVanishedIsReportedGone) {
   RandomUntil([&](const std::vector<std::string>& proposed) { return proposed[0] == old[0]; });
   // Another program deletes that file before Run.
   RemovePath(music + "/" + old[0]);
-  workflow.OnRun();
+  Do(Command::kRun);
   EXPECT_NE(view.status, "COMPLETE!!");
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].find(old[0] + "  ->  " + old[0] + ": the file is gone"),
@@ -366,10 +365,10 @@ TEST_F(Workflow, AnExistingFileIsNeverReplaced) {
   Files({"0001_song.mp3", "a.mp3"});
   Search();
   view.checked = RenameMethod::kDelete;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   // Another program creates the target between Random and Run.
   Files({"song.mp3"});
-  workflow.OnRun();
+  Do(Command::kRun);
   // 0001_song.mp3 cannot become song.mp3; a.mp3 cannot become "".
   EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"0001_song.mp3", "0001_song.mp3"},
                                                             {"song.mp3", "song.mp3"},
@@ -385,9 +384,9 @@ TEST_F(Workflow, AHardLinkToTheSameFileIsATakenName) {
   Files({"a.mp3"});
   Search();
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   HardLink(music + "/a.mp3", music + "/0001_a.mp3");
-  workflow.OnRun();
+  Do(Command::kRun);
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"0001_a.mp3", "a.mp3"}));
   EXPECT_NE(view.status, "COMPLETE!!");
 }
@@ -403,8 +402,8 @@ TEST_F(Workflow, NamesStayByteExactFromListingToRename) {
   Search();
   EXPECT_EQ(Sorted(OldNames()), Sorted(odd));
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
-  workflow.OnRun();
+  ASSERT_TRUE(Do(Command::kRandom));
+  Do(Command::kRun);
   EXPECT_EQ(view.status, "COMPLETE!!");
   for (const auto& [name, content] : Contents()) {
     EXPECT_EQ(name.substr(5), content);
@@ -419,10 +418,10 @@ TEST_F(Workflow, TheFailureReportIsCutToAReadableLength) {
   Files(names);
   Search(music, "");
   view.checked = RenameMethod::kDelete;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   // Every target is taken: each file's Delete name already exists.
   for (const std::string& target : NewNames()) WriteFile(music + "/" + target, "taken");
-  workflow.OnRun();
+  Do(Command::kRun);
   EXPECT_EQ(view.status, "20 of 20 failed");
   ASSERT_EQ(view.messages.size(), 1u);
   // Some rows are named, one a line, and the rest counted.
@@ -437,11 +436,11 @@ TEST_F(Workflow, MethodWrittenIsTheOneReadLast) {
   Files({"a.mp3"});
   Search();
   view.checked = RenameMethod::kAdd;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   view.checked = RenameMethod::kDelete;
-  workflow.OnExpress();  // not Replace: nothing visible, but the method is read
+  Do(Command::kExpress);  // not Replace: nothing visible, but the method is read
   EXPECT_TRUE(view.questions.empty());
-  workflow.OnRun();
+  Do(Command::kRun);
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=mp3\nMethod=2\n");
 }
 
@@ -449,21 +448,21 @@ TEST_F(Workflow, ExpressOnlyForReplaceAndBehindOneQuestion) {
   Files({"0007_a.mp3", "0008_b.mp3", "0009_c.mp3"});
   for (RenameMethod method : {RenameMethod::kAdd, RenameMethod::kDelete}) {
     view.checked = method;
-    workflow.OnExpress();
+    Do(Command::kExpress);
   }
-  workflow.CheckMethod(RenameMethod::kNone);
-  workflow.OnExpress();
+  view.checked = RenameMethod::kNone;
+  Do(Command::kExpress);
   EXPECT_TRUE(view.questions.empty());
   EXPECT_EQ(Ini(), "<none>");
 
   view.checked = RenameMethod::kReplace;
   view.folder = music;
   view.answers = {false};
-  workflow.OnExpress();
+  Do(Command::kExpress);
   EXPECT_EQ(view.questions.size(), 1u);
   EXPECT_EQ(Ini(), "<none>");
 
-  workflow.OnExpress();
+  Do(Command::kExpress);
   ASSERT_EQ(view.questions.size(), 2u);
   EXPECT_EQ(view.questions[1].text, "sure?\n\n[Search] - [Random] - [Run]");
   EXPECT_EQ(view.questions[1].caption, "Replace");
@@ -480,7 +479,7 @@ TEST_F(Workflow, ExpressOnlyForReplaceAndBehindOneQuestion) {
 TEST_F(Workflow, ExpressOnAnEmptyFolderSearchesButWritesNoMethod) {
   view.checked = RenameMethod::kReplace;
   view.folder = music;
-  workflow.OnExpress();
+  Do(Command::kExpress);
   EXPECT_EQ(view.questions.size(), 1u);
   EXPECT_EQ(pauser.pauses.size(), 2u);
   EXPECT_TRUE(view.messages.empty());
@@ -495,7 +494,7 @@ TEST_F(Workflow, MoreFilesThanNumbersAreRefusedWithNothingChanged) {
   }
   view.checked = RenameMethod::kReplace;
   view.folder = music;
-  workflow.OnExpress();
+  Do(Command::kExpress);
   EXPECT_EQ(job().oldCount(), tooMany);
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].find("at most 32766 files"), std::string::npos);
@@ -504,34 +503,35 @@ TEST_F(Workflow, MoreFilesThanNumbersAreRefusedWithNothingChanged) {
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=mp3\n");
   EXPECT_EQ(ListNames(music).size(), tooMany);
   view.messages.clear();
-#else
-  // Making 32767 files takes minutes under wine: the rows alone.
-  std::vector<std::string> rows;
-  for (std::size_t i = 0; i < tooMany; ++i) rows.push_back(std::to_string(i) + ".mp3");
-  ListRows(rows);
-#endif
   view.checked = RenameMethod::kAdd;
-  EXPECT_FALSE(workflow.OnRandom());
+  EXPECT_FALSE(Do(Command::kRandom));
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].find("at most 32766 files"), std::string::npos);
   EXPECT_TRUE(NewNames().empty());
   // Delete draws no numbers, so it is not limited.
   view.checked = RenameMethod::kDelete;
-  EXPECT_TRUE(workflow.OnRandom());
+  EXPECT_TRUE(Do(Command::kRandom));
   EXPECT_EQ(job().newCount(), tooMany);
+#else
+  // Making 32767 files takes minutes under wine: the rows alone.
+  RenameJob rows;
+  for (std::size_t i = 0; i < tooMany; ++i) rows.AddRow(std::to_string(i) + ".mp3");
+  EXPECT_EQ(rows.Propose(RenameMethod::kAdd, random), ProposeRefusal::kTooManyFiles);
+  EXPECT_EQ(rows.newCount(), 0u);
+  EXPECT_EQ(rows.Propose(RenameMethod::kDelete, random), ProposeRefusal::kNone);
+#endif
 }
 
 TEST_F(Workflow, AFileNeverMovesTwiceWhenAListedFileVanishes) {
   Files({"0001_dup.mp3", "dup.mp3"});
-  Search();
   // The rows in this order: the first takes the second's name.
-  ListRows({"0001_dup.mp3", "dup.mp3"});
+  ListInOrder({"0001_dup.mp3", "dup.mp3"});
   view.checked = RenameMethod::kDelete;
-  ASSERT_TRUE(workflow.OnRandom());
+  ASSERT_TRUE(Do(Command::kRandom));
   ASSERT_EQ(NewNames(), (std::vector<std::string>{"dup.mp3", "p3"}));
   // Another program deletes dup.mp3 before Run.
   RemovePath(music + "/dup.mp3");
-  workflow.OnRun();
+  Do(Command::kRun);
   EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"dup.mp3", "0001_dup.mp3"}}));
   EXPECT_EQ(view.status, "1 of 2 failed");
   ASSERT_EQ(view.messages.size(), 1u);

@@ -17,3 +17,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w 2>/dev/null || true
 fi
 [ -f "$WINEPREFIX/system.reg" ] || { echo "wine could not make $WINEPREFIX" >&2; exit 1; }
+# Drive T: for the tests of a program at the root of a drive: an empty
+# folder of the prefix's own.
+mkdir -p "$WINEPREFIX/drive_t"
+[ -e "$WINEPREFIX/dosdevices/t:" ] || ln -s ../drive_t "$WINEPREFIX/dosdevices/t:"
