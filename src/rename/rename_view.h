@@ -38,6 +38,9 @@ class RenameView {
   virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
   // A message with an OK button, captioned with the program's title.
   virtual void ShowMessage(const std::string& text) = 0;
+  // The message that names the rows a Run or an Undo could not rename; a
+  // front that tells every failed row itself (the command line) leaves it.
+  virtual void ShowReport(const std::string& text) { ShowMessage(text); }
   // Asks the user for a folder; true with its full path, false when the
   // user cancels.
   virtual bool PickFolder(std::string* path) = 0;

@@ -93,8 +93,8 @@ void RenameWorkflow::Start() {
   std::string problem;
   const bool read = !journalPath_.empty() && !platform::ReadWholeFile(journalPath_, &journal).failed();
   const bool whole = read && ParseJournal(journal, &parsed, &problem);
+  state_.cutShortRunFound = offerRecovery_ = whole && !parsed.spent && !parsed.finished;
   SetUndoAvailable(read && !(whole && parsed.spent));
-  offerRecovery_ = whole && !parsed.spent && !parsed.finished;
 }
 
 bool RenameWorkflow::Can(Command command) const {
@@ -367,6 +367,7 @@ bool RenameWorkflow::RenameAll(bool confirm) {
                                             JournalStart(full, session->folder->Id(), job_));
   }
   session->journaled = !written.failed();
+  if (session->journaled) state_.cutShortRunFound = false;
   if (!session->journaled) {
     const std::string why =
         journalPath_.empty() ? "the program cannot tell where it lies, so it keeps no journal"
@@ -377,6 +378,7 @@ bool RenameWorkflow::RenameAll(bool confirm) {
       return false;
     }
     // The journal of an earlier Run must never be taken for this one.
+    state_.cutShortRunFound = false;
     if (!journalPath_.empty()) {
       const platform::Error removed = platform::RemoveFile(journalPath_);
       if (removed.failed() && removed.code != platform::ErrorCode::kNotFound &&
@@ -470,6 +472,7 @@ bool RenameWorkflow::OnUndo(bool ask) {
     return false;
   }
   StopWatching();
+  state_.cutShortRunFound = false;
   session->undoJob.SetFolder(journal.folder);
   session->undoJob.LoadProposal(session->plan.renames);
   session->renames = std::make_unique<RunSession>(session->undoJob, *session->folder);
@@ -499,8 +502,9 @@ void RenameWorkflow::StepSession(std::int64_t untilMs) {
 
 void RenameWorkflow::EndSession() {
   const std::unique_ptr<Session> session = std::move(session_);
-  const RunResult& result = session->renames->result();
-  lastResult_ = result;
+  lastResult_ = session->renames->result();
+  const RunResult& result = *lastResult_;
+  lastUndo_.reset();
   if (state_.sessionRunning) {
     state_.sessionRunning = false;
     SetOverlay("", false);
@@ -530,8 +534,10 @@ void RenameWorkflow::EndSession() {
     SetUndoAvailable(left);
     report = RunFailureReport(session->undoJob, result);
     if (left && !report.empty()) report += "\n\nUndo again to give the rest their names back.";
+    session->renames.reset();
+    lastUndo_ = std::make_unique<RenameJob>(std::move(session->undoJob));
   }
-  if (!report.empty()) view_.ShowMessage(report);
+  if (!report.empty()) view_.ShowReport(report);
 }
 
 // ---------------------------------------------------------------------------

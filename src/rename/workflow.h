@@ -47,6 +47,9 @@ struct WorkflowState {
   std::string overlay;
   // A long Run or Undo goes on: the front takes no input but Stop.
   bool sessionRunning = false;
+  // The journal of a Run that was cut short (a crash, a pulled disk) was
+  // found at start and has not been undone.
+  bool cutShortRunFound = false;
 };
 
 // Where the workflow takes its random numbers, pauses, time, folders and
@@ -97,6 +100,8 @@ class RenameWorkflow {
   const RenameJob& job() const { return job_; }
   // What the last Run or Undo did with its rows; none before the first.
   const RunResult* lastResult() const { return lastResult_ ? &*lastResult_ : nullptr; }
+  // The rows of the last Run (the job's) or Undo (its renames back).
+  const RenameJob& lastSessionJob() const { return lastUndo_ ? *lastUndo_ : job_; }
 
   const CIniSettings& settings() const { return settings_; }
   // The journal of the last Run; empty when there is no settings folder.
@@ -161,14 +166,14 @@ class RenameWorkflow {
   bool inCommand_ = false;
   std::unique_ptr<Session> session_;
   std::optional<RunResult> lastResult_;
+  std::unique_ptr<RenameJob> lastUndo_;
 
   // The program's folder and the names of its own files there (the program,
   // its settings file, its journal), which Search never lists.
   std::string ownFolder_;
   std::vector<std::string> ownNames_;
   std::string journalPath_;
-  // The journal of a Run that was cut short, found at start-up: the first
-  // Tick offers to undo it.
+  // The first Tick offers to undo a Run that was cut short.
   bool offerRecovery_ = false;
   // Watches the searched folder from Search until Run.
   std::unique_ptr<platform::FolderWatch> watch_;

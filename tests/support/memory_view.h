@@ -10,6 +10,7 @@
 #include "rename/workflow.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ class MemoryView : public RenameView {
   void PaintNow() override { ++paints; }
   bool AskYesNo(const std::string& text, const std::string& caption) override {
     questions.push_back({text, caption});
+    if (whileAsked) whileAsked();
     if (answers.empty()) return true;
     const bool answer = answers.front();
     answers.pop_front();
@@ -71,6 +73,7 @@ class MemoryView : public RenameView {
   std::vector<std::string> messages; // every OK message shown
   std::optional<std::string> picked; // what the folder picker answers; none: Cancel
   int pickerCalls = 0;
+  std::function<void()> whileAsked;  // called while a question is open
 
  private:
   std::string overlay_;

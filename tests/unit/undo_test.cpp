@@ -13,6 +13,7 @@
 #include <thread>
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
@@ -448,6 +449,58 @@ TEST_F(ErrorAfterRename, UndoGoesByWhatIsOnDiskForARowThatFailedOddly) {
   EXPECT_EQ(Contents(), Originals({"a.mp3", "b.mp3", "c.mp3"}));
 }
 
+TEST(UndoPlan, GoesByTheJournalAndWhereItCannotTellByTheDisk) {
+  TempDir dir;
+  // Each row: the journal's mark, whether an Undo gave it back, and which
+  // of its names are on disk; whether it goes back.
+  struct Row {
+    RunMark mark;
+    bool undone;
+    bool newThere, oldThere;
+    bool goes;
+  };
+  const std::vector<Row> rows = {
+      {RunMark::kRenamed, false, true, false, true},
+      {RunMark::kRenamed, false, false, false, true},  // gone: the Undo says so
+      {RunMark::kNotRenamed, false, true, false, false},
+      {RunMark::kUnsure, false, true, false, true},
+      {RunMark::kUnsure, false, false, true, false},
+      {RunMark::kUnsure, false, true, true, false},
+      {RunMark::kRenamed, true, true, false, false},
+  };
+  Journal journal;
+  journal.folder = dir.path();
+  journal.finished = true;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const std::string old = "old" + std::to_string(i), proposed = "new" + std::to_string(i);
+    journal.rows.push_back({old, proposed});
+    journal.renamed.push_back(rows[i].mark);
+    journal.undone.push_back(rows[i].undone);
+    if (rows[i].newThere) WriteFile(dir / proposed, "");
+    if (rows[i].oldThere) WriteFile(dir / old, "");
+  }
+  // A proposal of the name itself, and an empty one, have nothing to undo.
+  journal.rows.push_back({"same", "same"});
+  journal.rows.push_back({"short", ""});
+  journal.renamed.insert(journal.renamed.end(), 2, RunMark::kRenamed);
+  journal.undone.insert(journal.undone.end(), 2, false);
+  platform::Folder folder(dir.path());
+  std::vector<std::size_t> expected;
+  for (std::size_t i = rows.size(); i-- > 0;) {
+    if (rows[i].goes) expected.push_back(i);
+  }
+  UndoPlan plan = PlanUndo(journal, folder);
+  EXPECT_EQ(plan.journalRows, expected);
+  ASSERT_FALSE(plan.renames.empty());
+  EXPECT_EQ(plan.renames.front().oldName, "new3");
+  EXPECT_EQ(plan.renames.front().newName, "old3");
+  // A Run cut short left no record: every row goes by the disk.
+  journal.finished = false;
+  journal.renamed.clear();
+  plan = PlanUndo(journal, folder);
+  EXPECT_EQ(plan.journalRows, (std::vector<std::size_t>{3, 2, 0}));
+}
+
 TEST(JournalText, KeepsEveryByteAndRefusesWhatNoRunWrote) {
   RenameJob job;
   job.LoadProposal({{"a.mp3", "0001_a.mp3"},
@@ -541,8 +594,21 @@ TEST_F(LongRun, ShowsItsProgressAndCanBeStoppedAndUndone) {
   Do(Command::kSearch);
   view.checked = RenameMethod::kAdd;
   ASSERT_TRUE(Do(Command::kRandom));
-  view.stopAfter = 3;  // Esc while the third progress text shows
-  Do(Command::kRun);
+  // Esc while the third progress text shows; meanwhile the window may hand
+  // over only Stop and its timer's ticks.
+  std::set<std::string> possible;
+  workflow.Do(Command::kRun);
+  while (workflow.state().sessionRunning) {
+    std::string can;
+    for (const Command command : {Command::kSearch, Command::kRandom, Command::kRun,
+                                  Command::kUndo, Command::kAbout, Command::kStop, Command::kTick}) {
+      can += workflow.Can(command) ? '1' : '0';
+    }
+    possible.insert(can);
+    workflow.Do(view.progress.size() >= 3 ? Command::kStop : Command::kTick);
+  }
+  EXPECT_EQ(possible, std::set<std::string>{"0000011"});
+  EXPECT_EQ(workflow.TickIntervalMs(), 500);
 
   // Shown after half a second, then once for every 100 ms at most: the
   // renames that took 5 x 100 ms, 6 x 100 ms, 7 x 100 ms.
@@ -591,12 +657,23 @@ TEST_F(LongRun, ARunCutShortIsUndoneByWhatIsOnDisk) {
   for (std::size_t i = 0; i < 2; ++i) {
     RenamePath(music + "/" + job().row(i).oldName, music + "/" + job().row(i).newName);
   }
-  std::unique_ptr<testing_support::MemoryProgram> restarted = Restarted();
-  testing_support::MemoryView& later = restarted->view;
-  EXPECT_TRUE(later.undoEnabled);
-  restarted->Do(Command::kUndo);
-  ASSERT_EQ(later.questions.size(), 1u);
-  EXPECT_NE(later.questions[0].text.find("2 files in"), std::string::npos);
-  EXPECT_EQ(later.status, "UNDONE");
-  EXPECT_EQ(Contents(), Originals(names));
+  // The next start offers to put them back, once the window runs; the
+  // answer No keeps the offer in the menu.
+  for (const bool yes : {false, true}) {
+    std::unique_ptr<testing_support::MemoryProgram> restarted = Restarted();
+    testing_support::MemoryView& later = restarted->view;
+    EXPECT_TRUE(later.undoEnabled);
+    EXPECT_TRUE(restarted->workflow.state().cutShortRunFound);
+    later.answers = {yes};
+    restarted->Do(Command::kTick);
+    ASSERT_EQ(later.questions.size(), 1u);
+    EXPECT_EQ(later.questions[0].caption, "Undo");
+    EXPECT_EQ(later.questions[0].text.rfind("The last Run was cut short", 0), 0u);
+    restarted->Do(Command::kTick);
+    EXPECT_EQ(later.questions.size(), 1u) << "asked once";
+    if (!yes) continue;
+    EXPECT_EQ(later.status, "UNDONE");
+    EXPECT_EQ(Contents(), Originals(names));
+    EXPECT_FALSE(restarted->workflow.state().cutShortRunFound);
+  }
 }

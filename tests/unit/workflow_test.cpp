@@ -4,6 +4,7 @@
 
 #include "platform/bytes.h"
 #include "headless_program.h"
+#include "shell/shell.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -536,4 +537,49 @@ TEST_F(Workflow, AFileNeverMovesTwiceWhenAListedFileVanishes) {
   EXPECT_EQ(view.status, "1 of 2 failed");
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].find("dup.mp3  ->  p3: the file is gone"), std::string::npos);
+}
+
+TEST_F(Workflow, EachCommandIsPossibleExactlyWhenTheWindowOffersIt) {
+  // Search, Select, Random, Run, Express, Undo, About, Stop, Tick.
+  const auto possible = [&] {
+    std::string can;
+    for (const Command command : {Command::kSearch, Command::kSelectFolder, Command::kRandom,
+                                  Command::kRun, Command::kExpress, Command::kUndo, Command::kAbout,
+                                  Command::kStop, Command::kTick}) {
+      can += workflow.Can(command) ? '1' : '0';
+    }
+    return can;
+  };
+  EXPECT_EQ(possible(), "110010101");
+  Files({"a.mp3"});
+  Search();
+  EXPECT_EQ(possible(), "111010101");
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(Do(Command::kRandom));
+  EXPECT_EQ(possible(), "111110101");
+  // While a question is open nothing else can start: no command, no tick.
+  std::string whileAsked;
+  view.whileAsked = [&] { whileAsked = possible(); };
+  Do(Command::kRun);
+  EXPECT_EQ(whileAsked, "000000000");
+  EXPECT_EQ(possible(), "110011101");
+  EXPECT_FALSE(Do(Command::kRun));
+  EXPECT_EQ(workflow.TickIntervalMs(), 500);
+
+  // Select asks for a folder, then searches it; Cancel changes nothing.
+  view.whileAsked = nullptr;
+  const std::string ini = Ini();
+  EXPECT_FALSE(Do(Command::kSelectFolder));
+  EXPECT_EQ(Ini(), ini);
+  MakeDir(root / "other");
+  WriteFile(root / "other/x.mp3", "x");
+  view.picked = root / "other";
+  EXPECT_TRUE(Do(Command::kSelectFolder));
+  EXPECT_EQ(view.folder, root / "other");
+  EXPECT_EQ(OldNames(), std::vector<std::string>{"x.mp3"});
+  EXPECT_EQ(view.pickerCalls, 2);
+  // About shows the credits.
+  view.messages.clear();
+  EXPECT_TRUE(Do(Command::kAbout));
+  EXPECT_EQ(view.messages, std::vector<std::string>{shell::CreditsText()});
 }

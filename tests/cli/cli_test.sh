@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# tarvello-cli as scripts and terminals meet it, on real temporary folders:
+# the proposal, --dry-run, no terminal without --yes, the exit statuses,
+# every failed row named, the question on a terminal, and Undo after the
+# program was killed in the middle of a Run.
+# Usage: cli_test.sh TARVELLO-CLI [RUNNER...]   (RUNNER: wine, to run a .exe)
+set -uo pipefail
+exe=$1
+shift
+runner=("$@")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$exe" "$work/"
+cli=("${runner[@]}" "$work/$(basename "$exe")")
+fail() { echo "FAIL: $*"; exit 1; }
+ok() { echo "ok: $*"; }
+# run ARGS...: the command's exit status in $status, its output in out/err.
+run() { "${cli[@]}" "$@" >"$work/out" 2>"$work/err" </dev/null; status=$?; }
+names() { (cd "$1" && ls | tr '\n' '|'); }
+cd "$work"
+
+mkdir m
+for n in a b c "0007_d" "노래"; do printf '%s' "$n" > "m/$n.mp3"; done
+printf 'x' > m/cover.jpg
+before=$(names m)
+
+run add m --dry-run
+[ $status -eq 0 ] || fail "--dry-run exit $status"
+grep -q ' a\.mp3  ->  000[1-5]_a\.mp3$' out || fail "no proposal: $(cat out)"
+[ "$(grep -c -- '->' out)" -eq 5 ] || fail "not five rows: $(cat out)"
+[ "$(names m)" = "$before" ] || fail "--dry-run changed: $(names m)"
+ok "the proposal is shown and --dry-run changes nothing"
+
+run add m
+[ $status -eq 2 ] || fail "no terminal, no --yes: exit $status"
+grep -q 'not confirmed' err || fail "no reason: $(cat err)"
+[ "$(names m)" = "$before" ] || fail "changed without --yes: $(names m)"
+ok "without a terminal and --yes nothing changes (exit 2)"
+
+for args in "" "frobnicate m" "add" "add m n" "add m --bogus" "add $work/none --yes" "add m --ext jpeg --yes"; do
+  # shellcheck disable=SC2086
+  run $args
+  [ $status -eq 2 ] || fail "'$args': exit $status"
+  [ -s err ] || fail "'$args': no reason given"
+done
+[ "$(names m)" = "$before" ] || fail "a refused command changed: $(names m)"
+run --help
+[ $status -eq 0 ] && grep -q '^usage: tarvello-cli' out || fail "--help: $status"
+ok "bad usage, a missing folder and no match change nothing (exit 2); --help"
+
+run add m --yes
+[ $status -eq 0 ] || fail "add --yes: exit $status: $(cat err)"
+for n in a b c 0007_d 노래; do
+  f=$(ls m | grep -x "[0-9]\{4\}_$n\.mp3") || fail "$n.mp3 not numbered: $(names m)"
+  [ "$(cat "m/$f")" = "$n" ] || fail "$f holds another file"
+done
+[ -f m/cover.jpg ] || fail "cover.jpg moved"
+grep -q '5 of 5 files renamed' err || fail "summary: $(cat err)"
+ok "--yes renames every file (exit 0)"
+
+run undo --yes
+[ $status -eq 0 ] && [ "$(names m)" = "$before" ] || fail "undo: exit $status, $(names m)"
+run undo --yes
+[ $status -eq 2 ] || fail "a second undo: exit $status"
+ok "undo gives the names back, and only once"
+
+# Delete on names without numbers: cut text, and a name that stays taken.
+printf 'keep' > m/p3
+printf 'xyz' > m/xyz.mp3
+run delete m --yes
+[ $status -eq 1 ] || fail "delete with failures: exit $status"
+grep -q '^xyz\.mp3: the name is taken$' err || fail "a failed row is not named: $(cat err)"
+grep -q '^a\.mp3: the new name is empty$' err || fail "a failed row is not named: $(cat err)"
+[ "$(cat m/p3)" = "keep" ] || fail "p3 was replaced"
+run undo --yes
+rm m/p3 m/xyz.mp3
+[ "$(names m)" = "$before" ] || fail "undo after delete: $(names m)"
+ok "every failed row is named on standard error (exit 1), and nothing is replaced"
+
+if [ ${#runner[@]} -eq 0 ] && command -v script >/dev/null; then
+  # On a terminal the question is asked; "n" changes nothing, "y" renames.
+  printf 'n\n' | script -qec "'$work/tarvello-cli' add m" /dev/null >"$work/term" 2>&1
+  grep -q 'rename 5 files? \[y/N\]' "$work/term" || fail "no question on a terminal: $(cat "$work/term")"
+  [ "$(names m)" = "$before" ] || fail "answered n: $(names m)"
+  printf 'y\n' | script -qec "'$work/tarvello-cli' add m" /dev/null >"$work/term" 2>&1
+  [ "$(names m)" != "$before" ] || fail "answered y: nothing renamed"
+  run undo --yes
+  ok "a terminal is asked, and the answer counts"
+fi
+
+# Killed in the middle of a long Run: undo puts every file back.
+mkdir big
+# Wine looks every new name up by reading the whole folder: fewer files
+# there make a Run as long.
+files=20000
+[ ${#runner[@]} -gt 0 ] && files=2000
+(cd big && seq -f 'track %g.mp3' 1 $files | xargs -d '\n' touch)
+bigBefore=$(names big)
+cut=0
+tries=0
+# Later and later kills, until three have landed in a Run.
+for delay in $(seq 0.05 0.05 4); do
+  [ $cut -ge 3 ] && break
+  tries=$((tries + 1))
+  "${cli[@]}" add big --yes </dev/null >/dev/null 2>&1 &
+  pid=$!
+  sleep $delay
+  kill -9 $pid 2>/dev/null
+  wait $pid 2>/dev/null
+  journal="$work/$(basename "$exe" .exe).journal"
+  if [ -f "$journal" ] && ! grep -aq '^result ' "$journal"; then
+    # Cut short: no new Run before its files have their names back.
+    run add big --yes
+    [ $status -eq 2 ] && grep -q 'cut short' err || fail "after a kill at $delay s, add: exit $status"
+    cut=$((cut + 1))
+  fi
+  if [ "$(names big)" != "$bigBefore" ]; then
+    run undo --yes
+    [ "$(names big)" = "$bigBefore" ] || fail "after a kill at $delay s, undo left $(ls big | grep -c '^[0-9]\{4\}_') numbered"
+  fi
+done
+[ $cut -ge 1 ] || fail "no kill landed in a Run"
+ok "a Run killed part way is undone completely ($cut of $tries kills landed in a Run)"
+echo "all command-line checks passed"
