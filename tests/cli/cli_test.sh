@@ -9,7 +9,9 @@ exe=$1
 shift
 runner=("$@")
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# Under wine the server goes with the test: a later test with a display
+# must not inherit one started without.
+trap 'rm -rf "$work"; [ ${#runner[@]} -eq 0 ] || wineserver -k 2>/dev/null || true' EXIT
 cp "$exe" "$work/"
 cli=("${runner[@]}" "$work/$(basename "$exe")")
 fail() { echo "FAIL: $*"; exit 1; }
