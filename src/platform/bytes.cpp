@@ -21,13 +21,27 @@ std::string DropFirstBytes(const std::string& text, std::size_t n) {
   return text.size() <= n ? std::string() : text.substr(n);
 }
 
-std::string FormatNumbered(int number, const std::string& name) {
+std::string FormatNumbered(int number, std::string_view name) {
+  // As "%04d_" writes it, without the cost of a format string for every
+  // name of a long list.
   char digits[16];
-  int length = std::snprintf(digits, sizeof digits, "%04d_", number);
+  char* end = digits + sizeof digits;
+  char* at = end;
+  *--at = '_';
+  const bool negative = number < 0;
+  unsigned value = negative ? 0u - static_cast<unsigned>(number) : static_cast<unsigned>(number);
+  int written = 0;
+  do {
+    *--at = static_cast<char>('0' + value % 10);
+    value /= 10;
+    ++written;
+  } while (value != 0);
+  for (; written < (negative ? 3 : 4); ++written) *--at = '0';
+  if (negative) *--at = '-';
   std::string result;
-  result.reserve(static_cast<std::size_t>(length) + name.size());
-  result.append(digits, static_cast<std::size_t>(length));
-  result += name;
+  result.reserve(static_cast<std::size_t>(end - at) + name.size());
+  result.append(at, static_cast<std::size_t>(end - at));
+  result.append(name.data(), name.size());
   return result;
 }
 

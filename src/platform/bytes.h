@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -19,7 +20,7 @@ std::string DropFirstBytes(const std::string& text, std::size_t n);
 
 // "%04d_%s" of number and name: the number zero-padded to at least four
 // digits, an underscore, then the name's bytes unchanged.
-std::string FormatNumbered(int number, const std::string& name);
+std::string FormatNumbered(int number, std::string_view name);
 
 // Equality of two ASCII names without regard to letter case.
 bool EqualsNoCase(const std::string& a, const std::string& b);

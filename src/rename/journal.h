@@ -22,7 +22,6 @@
 #include "platform/folder.h"
 #include "rename/rename_job.h"
 
-#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,7 +66,7 @@ bool ParseJournal(const std::string& text, Journal* journal, std::string* proble
 // failed with an error that may have taken effect), what is on disk decides:
 // a row goes back when its new name is there and its old one is not.
 struct UndoPlan {
-  std::deque<RenameRow> renames;         // {from: new name, to: old name}
+  std::vector<RenameRow> renames;         // {from: new name, to: old name}
   std::vector<std::size_t> journalRows;  // each rename's row in the journal
 };
 UndoPlan PlanUndo(const Journal& journal, platform::Folder& folder);

@@ -35,13 +35,21 @@ constexpr std::uint32_t kNoGroup = static_cast<std::uint32_t>(-1);
 // volume that ignores letter case, names are one when their folded forms
 // are. Worked out once a proposal is made, so that Preview and Run only
 // read small arrays, Run between its system calls.
+//
+// Add and Replace give every row its own number: each new name is a group
+// of its own, and a name can only be a new one when it starts with that
+// row's number, so the numbers find them without a hash of every name.
 struct NameGroups {
   bool folded = false;
-  std::vector<std::string> newKeys;       // per row, when folded: the folded new name
+  bool numbered = false;
   std::vector<std::uint32_t> groupOfNew;  // per row
   std::vector<std::uint32_t> groupOfOld;  // per row; kNoGroup when no row proposes it
   std::uint32_t groups = 0;
 
+  // Numbered: the row of each number.
+  std::vector<std::uint32_t> rowOfNumber;
+  // Otherwise: a hash table of the proposed names (their folded forms).
+  std::vector<std::string> newKeys;  // per row, when folded
   struct Slot {
     std::uint64_t hash;
     std::uint32_t row;  // a row proposing the name; kNoGroup: an empty slot
@@ -50,11 +58,11 @@ struct NameGroups {
   std::vector<Slot> slots;
   std::size_t mask = 0;
 
-  const std::string& KeyOfRow(const std::deque<RenameRow>& rows, std::size_t row) const {
+  const std::string& KeyOfRow(const std::vector<RenameRow>& rows, std::size_t row) const {
     return folded ? newKeys[row] : rows[row].newName;
   }
   // The slot of a name's key: the group's, or the empty one where it would go.
-  std::size_t Find(const std::deque<RenameRow>& rows, const std::string& key,
+  std::size_t Find(const std::vector<RenameRow>& rows, const std::string& key,
                    std::uint64_t hash) const {
     std::size_t i = hash & mask;
     while (slots[i].row != kNoGroup &&
@@ -63,9 +71,24 @@ struct NameGroups {
     }
     return i;
   }
+  bool Same(const std::string& a, const std::string& b) const {
+    return folded ? platform::FoldCase(a) == platform::FoldCase(b) : a == b;
+  }
   // The group of the proposed name that `name` is on this volume; kNoGroup
   // when no row proposes it.
-  std::uint32_t GroupOf(const std::deque<RenameRow>& rows, const std::string& name) const {
+  std::uint32_t GroupOf(const std::vector<RenameRow>& rows, const std::string& name) const {
+    if (numbered) {
+      std::size_t digits = 0;
+      std::uint32_t number = 0;
+      while (digits < name.size() && digits < 6 && name[digits] >= '0' && name[digits] <= '9') {
+        number = number * 10 + static_cast<std::uint32_t>(name[digits++] - '0');
+      }
+      if (digits < 4 || digits >= name.size() || name[digits] != '_' || number >= rowOfNumber.size()) {
+        return kNoGroup;
+      }
+      const std::uint32_t row = rowOfNumber[number];
+      return row != kNoGroup && Same(rows[row].newName, name) ? row : kNoGroup;
+    }
     if (!folded) return slots[Find(rows, name, HashBytes(name))].group;
     const std::string key = platform::FoldCase(name);
     return slots[Find(rows, key, HashBytes(key))].group;
@@ -74,32 +97,47 @@ struct NameGroups {
 
 namespace {
 
-std::shared_ptr<const NameGroups> GroupNames(const std::deque<RenameRow>& rows, std::size_t count,
-                                             bool folded) {
+std::shared_ptr<const NameGroups> GroupNames(const std::vector<RenameRow>& rows, std::size_t count,
+                                             bool folded, bool numbered) {
   auto result = std::make_shared<NameGroups>();
   result->folded = folded;
-  if (folded) {
-    result->newKeys.reserve(count);
-    for (std::size_t row = 0; row < count; ++row) {
-      result->newKeys.push_back(platform::FoldCase(rows[row].newName));
-    }
-  }
+  result->numbered = numbered;
   result->groupOfNew.resize(count);
-  result->groupOfOld.assign(count, kNoGroup);
-  std::size_t capacity = 16;
-  while (capacity < 2 * count) capacity *= 2;
-  std::vector<NameGroups::Slot>& slots = result->slots;
-  slots.assign(capacity, NameGroups::Slot{0, kNoGroup, kNoGroup});
-  result->mask = capacity - 1;
-  for (std::size_t row = 0; row < count; ++row) {
-    const std::string& key = result->KeyOfRow(rows, row);
-    const std::uint64_t hash = HashBytes(key);
-    const std::size_t i = result->Find(rows, key, hash);
-    if (slots[i].row == kNoGroup) {
-      slots[i] = NameGroups::Slot{hash, static_cast<std::uint32_t>(row), result->groups++};
+  if (numbered) {
+    result->rowOfNumber.assign(count + 1, kNoGroup);
+    for (std::size_t row = 0; row < count; ++row) {
+      std::uint32_t number = 0;
+      for (const char c : rows[row].newName) {
+        if (c < '0' || c > '9') break;
+        number = number * 10 + static_cast<std::uint32_t>(c - '0');
+      }
+      if (number < result->rowOfNumber.size()) result->rowOfNumber[number] = static_cast<std::uint32_t>(row);
+      result->groupOfNew[row] = static_cast<std::uint32_t>(row);
     }
-    result->groupOfNew[row] = slots[i].group;
+    result->groups = static_cast<std::uint32_t>(count);
+  } else {
+    if (folded) {
+      result->newKeys.reserve(count);
+      for (std::size_t row = 0; row < count; ++row) {
+        result->newKeys.push_back(platform::FoldCase(rows[row].newName));
+      }
+    }
+    std::size_t capacity = 16;
+    while (capacity < 2 * count) capacity *= 2;
+    std::vector<NameGroups::Slot>& slots = result->slots;
+    slots.assign(capacity, NameGroups::Slot{0, kNoGroup, kNoGroup});
+    result->mask = capacity - 1;
+    for (std::size_t row = 0; row < count; ++row) {
+      const std::string& key = result->KeyOfRow(rows, row);
+      const std::uint64_t hash = HashBytes(key);
+      const std::size_t i = result->Find(rows, key, hash);
+      if (slots[i].row == kNoGroup) {
+        slots[i] = NameGroups::Slot{hash, static_cast<std::uint32_t>(row), result->groups++};
+      }
+      result->groupOfNew[row] = slots[i].group;
+    }
   }
+  result->groupOfOld.resize(count);
   for (std::size_t row = 0; row < count; ++row) {
     result->groupOfOld[row] = result->GroupOf(rows, rows[row].oldName);
   }
@@ -151,12 +189,16 @@ void RenameJob::SetFilter(const std::string& filter) { filter_ = platform::Upper
 
 const NameGroups& RenameJob::Groups(bool folded) const {
   // Worked out anew when the proposal or the volume's rule changed.
-  if (!groups_ || groups_->folded != folded) groups_ = GroupNames(rows_, newCount(), folded);
+  const bool numbered =
+      proposedMethod_ == RenameMethod::kAdd || proposedMethod_ == RenameMethod::kReplace;
+  if (!groups_ || groups_->folded != folded) groups_ = GroupNames(rows_, newCount(), folded, numbered);
   return *groups_;
 }
 
 void RenameJob::Clear() {
-  std::deque<RenameRow>().swap(rows_);  // gives the memory back
+  // The array is kept for the next Search, which most often lists the same
+  // folder again: growing it anew costs more than the listing.
+  rows_.clear();
   ForgetListing();
   proposed_ = false;
   groups_.reset();
@@ -176,11 +218,21 @@ platform::Error RenameJob::Scan(platform::Folder& folder,
                                 const std::function<bool(std::string& name)>& onMatch) {
   std::vector<std::string>().swap(otherNames_);
   const auto other = [this](std::string name) { otherNames_.push_back(std::move(name)); };
+  // The matching names are gathered first, so that the rows grow once.
+  std::vector<std::string> matching;
   const platform::Error error = folder.List(
       [&](std::string name) {
-        if (!Matches(name) || !onMatch(name)) other(std::move(name));
+        if (Matches(name)) {
+          matching.push_back(std::move(name));
+        } else {
+          other(std::move(name));
+        }
       },
       other);
+  rows_.reserve(rows_.size() + matching.size());
+  for (std::string& name : matching) {
+    if (!onMatch(name)) other(std::move(name));
+  }
   listingCurrent_ = !error.failed();
   return error;
 }
@@ -194,7 +246,7 @@ void RenameJob::AddRow(std::string oldName) {
   rows_.push_back(RenameRow{std::move(oldName), std::string()});
 }
 
-void RenameJob::LoadProposal(std::deque<RenameRow> rows) {
+void RenameJob::LoadProposal(std::vector<RenameRow> rows) {
   rows_ = std::move(rows);
   ForgetListing();
   forecast_.clear();
@@ -207,23 +259,24 @@ std::size_t NumberPrefixLength(const std::string& name) {
   // Four digits for the numbers Add writes up to 9999 ("0042_"), five for
   // those from 10000 up to the most it draws ("12345_").
   std::size_t digits = 0;
-  while (digits < name.size() && digits < 6 && name[digits] >= '0' && name[digits] <= '9') ++digits;
+  std::size_t number = 0;
+  while (digits < name.size() && digits < 6 && name[digits] >= '0' && name[digits] <= '9') {
+    number = number * 10 + static_cast<std::size_t>(name[digits++] - '0');
+  }
   if (digits >= name.size() || name[digits] != '_') return 0;
   if (digits == 4) return 5;
-  if (digits == 5 && name[0] != '0' &&
-      std::stoul(name.substr(0, 5)) <= RenameJob::kMaxNumberedFiles) {
-    return 6;
-  }
+  if (digits == 5 && name[0] != '0' && number <= RenameJob::kMaxNumberedFiles) return 6;
   return 0;
 }
 
 namespace {
 
-// What Replace and Delete take off a name: its number prefix, or else its
-// first five bytes, whatever they are.
-std::string WithoutPrefix(const std::string& name) {
+// What Replace and Delete leave of a name: all but its number prefix, or
+// else all but its first five bytes, whatever they are.
+std::string_view WithoutPrefix(const std::string& name) {
   const std::size_t prefix = NumberPrefixLength(name);
-  return platform::DropFirstBytes(name, prefix > 0 ? prefix : RenameJob::kPrefixLength);
+  const std::size_t cut = prefix > 0 ? prefix : RenameJob::kPrefixLength;
+  return name.size() <= cut ? std::string_view() : std::string_view(name).substr(cut);
 }
 
 }  // namespace
@@ -253,9 +306,9 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
       } while (usedNumbers_[static_cast<std::size_t>(number)] != 0);
       usedNumbers_[static_cast<std::size_t>(number)] = 1;
       row.newName = platform::FormatNumbered(
-          number, method == RenameMethod::kAdd ? row.oldName : WithoutPrefix(row.oldName));
+          number, method == RenameMethod::kAdd ? std::string_view(row.oldName) : WithoutPrefix(row.oldName));
     } else {
-      row.newName = WithoutPrefix(row.oldName);
+      row.newName = std::string(WithoutPrefix(row.oldName));
     }
   }
   proposed_ = true;
@@ -345,20 +398,26 @@ RunResult RenameJob::Run(platform::Folder& folder) const {
 // (another program deleted it) and an earlier row took its name: renaming
 // it again would move the wrong file.
 RunSession::RunSession(const RenameJob& job, platform::Folder& folder)
-    : job_(job), folder_(folder), names_(job.Groups(folder.IgnoresCase())), total_(job.newCount()) {
-  given_.assign(names_.groups, 0);
-  result_.outcomes.assign(total_, RowOutcome::kNotRun);
+    : job_(job), folder_(folder), total_(job.newCount()) {
+  const NameGroups& names = job.Groups(folder.IgnoresCase());
+  cells_.resize(total_);
+  for (std::size_t row = 0; row < total_; ++row) {
+    cells_[row] = Cell{names.groupOfOld[row], names.groupOfNew[row], 0, RowOutcome::kNotRun};
+  }
 }
 
 RunSession::~RunSession() = default;
 
 void RunSession::RunRow() {
   const std::size_t row = row_;
+  Cell& cell = cells_[row];
   const std::string& from = job_.rows_[row].oldName;
   const std::string& to = job_.rows_[row].newName;
   RowOutcome outcome = RowOutcome::kError;
   platform::Error error;
-  if (names_.groupOfOld[row] != kNoGroup && given_[names_.groupOfOld[row]] != 0) {
+  // A group's flag lies in the cell of its number: there are never more
+  // groups than rows.
+  if (cell.groupOfOld != kNoGroup && cells_[cell.groupOfOld].given != 0) {
     outcome = RowOutcome::kFileGone;
   } else if (from == to) {
     // Replace drew the file's own number: nothing to rename, as long as the
@@ -377,19 +436,36 @@ void RunSession::RunRow() {
   } else {
     error = folder_.RenameNoReplace(from, to);
     outcome = OutcomeOf(error);
-    if (outcome == RowOutcome::kRenamed) given_[names_.groupOfNew[row]] = 1;
+    if (outcome == RowOutcome::kRenamed) cells_[cell.groupOfNew].given = 1;
   }
-  result_.outcomes[row] = outcome;
+  cell.outcome = outcome;
   if (outcome != RowOutcome::kRenamed && outcome != RowOutcome::kSameName) {
     result_.failures.push_back(RowFailure{row, outcome, std::move(error)});
   }
   result_.done = ++row_;
+  if (row_ == total_) Collect();
+}
+
+void RunSession::Collect() {
+  result_.outcomes.resize(total_);
+  for (std::size_t row = 0; row < total_; ++row) result_.outcomes[row] = cells_[row].outcome;
 }
 
 bool RunSession::Step(platform::Clock& clock, std::int64_t untilMs) {
+  // The clock is read about once a millisecond: on some machines reading
+  // it costs as much as a rename, while on a slow disk one rename may take
+  // longer than a step.
+  std::int64_t last = clock.NowMs();
   while (row_ < total_) {
-    RunRow();
-    if (clock.NowMs() >= untilMs) break;
+    for (std::size_t i = 0; i < stride_ && row_ < total_; ++i) RunRow();
+    const std::int64_t now = clock.NowMs();
+    if (now >= untilMs) break;
+    if (now == last) {
+      stride_ = std::min<std::size_t>(stride_ * 2, 256);
+    } else if (now - last > 1) {
+      stride_ = std::max<std::size_t>(stride_ / 2, 1);
+    }
+    last = now;
   }
   return row_ < total_;
 }
@@ -404,4 +480,5 @@ void RunSession::Stop() {
   for (; row_ < total_; ++row_) {
     result_.failures.push_back(RowFailure{row_, RowOutcome::kNotRun, platform::Error{}});
   }
+  Collect();
 }

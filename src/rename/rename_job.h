@@ -12,7 +12,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -109,12 +108,21 @@ class RunSession {
   void RunRow();
   const RenameJob& job_;
   platform::Folder& folder_;
-  const NameGroups& names_;
-  // Which proposed names this Run has given.
-  std::vector<std::uint8_t> given_;
+  // What a rename needs of its row, in one array: after every system call
+  // each page the Run touches costs again.
+  struct Cell {
+    std::uint32_t groupOfOld;  // the group of the old name among the proposals
+    std::uint32_t groupOfNew;
+    std::uint8_t given;        // indexed by group: this Run gave that name
+    RowOutcome outcome;
+  };
+  std::vector<Cell> cells_;
+  void Collect();
   RunResult result_;
   std::size_t row_ = 0;
   std::size_t total_;
+  // Rows renamed between two looks at the clock.
+  std::size_t stride_ = 1;
 };
 
 class RenameJob {
@@ -157,7 +165,7 @@ class RenameJob {
   void AddRow(std::string oldName);
   // Rows whose new names are given already (an Undo's): the job becomes a
   // proposal of them.
-  void LoadProposal(std::deque<RenameRow> rows);
+  void LoadProposal(std::vector<RenameRow> rows);
 
   // Proposes a new name for every row: a random permutation of 1 to the row
   // count for Add and Replace, drawn by rejection from `random`. A refusal
@@ -187,8 +195,8 @@ class RenameJob {
   std::string folder_;
   std::string filter_;
   RenameMethod method_ = RenameMethod::kNone;
-  // A deque: growing never moves the rows already there.
-  std::deque<RenameRow> rows_;
+  // One array: a Run walks it between its system calls.
+  std::vector<RenameRow> rows_;
   // The folder's names that are no row's (other files, folders), as Search
   // listed them; with the rows' old names, the whole folder while current.
   std::vector<std::string> otherNames_;

@@ -18,7 +18,7 @@ namespace {
 
 std::string Written(const Journal& journal) {
   RenameJob job;
-  job.LoadProposal(std::deque<RenameRow>(journal.rows.begin(), journal.rows.end()));
+  job.LoadProposal(std::vector<RenameRow>(journal.rows.begin(), journal.rows.end()));
   std::string text = JournalStart(journal.folder, journal.folderId, job);
   if (journal.finished) {
     RunResult result;

@@ -1,5 +1,6 @@
 #include "platform/bytes.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using platform::DisplayUtf8;
@@ -34,6 +35,11 @@ TEST(Bytes, NumberedNamesPadToFourDigitsAndGrowBeyond) {
   EXPECT_EQ(FormatNumbered(7, "a.mp3"), "0007_a.mp3");
   EXPECT_EQ(FormatNumbered(32766, "a"), "32766_a");
   EXPECT_EQ(FormatNumbered(1, ""), "0001_");
+  for (const int n : {0, 9, 42, 999, 9999, 10000, -5, -1234}) {
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%04d_", n);
+    EXPECT_EQ(FormatNumbered(n, "x"), std::string(expected) + "x");
+  }
   const std::string odd("-\xff\n x", 5);
   EXPECT_EQ(FormatNumbered(12, odd), "0012_" + odd);
 }
