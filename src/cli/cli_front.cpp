@@ -14,6 +14,7 @@ namespace {
 
 const char kUsage[] =
     "usage: tarvello-cli add|replace|delete FOLDER [--ext EXT] [--yes] [--dry-run]\n"
+    "                    [--order=auto|always|never]\n"
     "       tarvello-cli undo [--yes]\n"
     "\n"
     "  add       put a random number in front of every name (0042_song.mp3)\n"
@@ -25,6 +26,9 @@ const char kUsage[] =
     "              (the last three letters; default mp3; --ext \"\" takes every file)\n"
     "  --yes       rename without asking\n"
     "  --dry-run   show the new names and change nothing\n"
+    "  --order=    put the folder's entries in the new order on the disk too, for\n"
+    "              players that play in that order: auto (on FAT and exFAT), always,\n"
+    "              never\n"
     "\n"
     "The proposal is shown first, then asked for on a terminal; without a\n"
     "terminal nothing is renamed unless --yes is given. A file is never\n"
@@ -39,6 +43,7 @@ struct Options {
   std::string extension = "mp3";
   bool yes = false;
   bool dryRun = false;
+  OrderPolicy order = OrderPolicy::kAuto;
 };
 
 // Why the arguments are no command; empty when they are one.
@@ -55,6 +60,17 @@ std::string Parse(const std::vector<std::string>& arguments, Options* options) {
       options->extension = arguments[i];
     } else if (argument.rfind("--ext=", 0) == 0) {
       options->extension = argument.substr(6);
+    } else if (argument.rfind("--order=", 0) == 0) {
+      const std::string order = argument.substr(8);
+      if (order == "auto") {
+        options->order = OrderPolicy::kAuto;
+      } else if (order == "always") {
+        options->order = OrderPolicy::kAlways;
+      } else if (order == "never") {
+        options->order = OrderPolicy::kNever;
+      } else {
+        return "--order takes auto, always or never";
+      }
     } else if (argument.size() > 1 && argument[0] == '-' && argument != "--") {
       return "unknown option " + argument;
     } else {
@@ -199,6 +215,7 @@ int Run(const std::vector<std::string>& arguments, const std::string& executable
   services.pauser = &noPause;
   services.executablePath = executablePath;
   services.useSettings = false;
+  services.order = options.order;
   RenameWorkflow workflow(view, services);
   view.Attach(workflow);
   workflow.Start();
@@ -256,6 +273,9 @@ int Run(const std::vector<std::string>& arguments, const std::string& executable
     return NothingDone(view.refused() ? "not confirmed: nothing was renamed" : "nothing was renamed");
   }
   Finish(workflow);
+  if (!workflow.lastOrderProblem().empty()) {
+    Say("renamed, but not put in order on the disk: " + workflow.lastOrderProblem());
+  }
   return Report(workflow.lastSessionJob(), *workflow.lastResult(), "renamed");
 }
 

@@ -31,6 +31,25 @@ enum class Presence { kPresent, kAbsent, kUnknown };
 // NTFS, as USB sticks and players have them, and everything else.
 enum class FileSystem { kOther, kFat, kExfat, kNtfs };
 
+// A folder's times and attributes, as far as the system tells them.
+struct FolderLooks {
+  bool known = false;
+  std::int64_t accessed[2] = {0, 0};  // seconds and nanoseconds (or a Windows FILETIME)
+  std::int64_t modified[2] = {0, 0};
+  std::int64_t created[2] = {0, 0};
+  std::uint32_t attributes = 0;       // FAT's or Windows' attribute bits
+  std::uint32_t mode = 0;             // POSIX permission bits
+  bool hasAttributes = false;
+};
+
+// One entry of a folder as the listing yields it.
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
+  // Where a listing goes on after this entry (ListEntries' `after`).
+  std::uint64_t next = 0;
+};
+
 class Folder {
  public:
   // Opens the folder at `path` exactly as given; the path separator is put
@@ -78,9 +97,40 @@ class Folder {
   virtual bool IgnoresCase();
 
   // The folder's own identity, when the system tells it.
-  std::optional<FileId> Id() const;
+  virtual std::optional<FileId> Id() const;
+
+  // Every entry but "." and "..", files and folders, in the order the
+  // volume keeps them; with `after` (an entry's `next`), only the entries
+  // that stand after that one.
+  virtual Error ListEntries(const std::function<void(const FolderEntry& entry)>& onEntry,
+                            std::uint64_t after = 0);
+  // Moves the entry `name` (a file or a folder) into `target`, which lies
+  // on the same volume, as `newName`; never replaces an entry there.
+  virtual Error MoveTo(const std::string& name, Folder& target, const std::string& newName);
+  virtual Error MakeFolder(const std::string& name);
+  virtual Error RemoveEmptyFolder(const std::string& name);
+  // An empty file under a name that is free (kExists otherwise), and its
+  // removal, which refuses a file that is not empty.
+  virtual Error MakeEmptyFile(const std::string& name);
+  virtual Error RemoveEmptyFile(const std::string& name);
+  // Whether the folder is the root of its volume (a mount point, "D:\").
+  virtual bool IsVolumeRoot();
+  // Writes the folder's entries to the disk now (where the system can), so
+  // that what was moved into it is there before what was moved out of
+  // another folder. On FAT and exFAT the entries of the files renamed or
+  // moved in it go too, whole.
+  virtual Error Flush();
+  // The folder's times and attributes, and giving it those of another one
+  // (as far as the system lets them be set).
+  virtual FolderLooks Looks();
+  virtual Error SetLooks(const FolderLooks& looks);
 
  protected:
+  // A folder that is no folder of the system's (a test's model): nothing
+  // is opened, and every operation is the subclass's.
+  struct NotOpened {};
+  Folder(const std::string& path, NotOpened, FileSystem fileSystem, Error openError);
+
   // The system's own rename that refuses an existing target in one step;
   // kUnsupported where the file system has none, and RenameNoReplace then
   // checks for the target first.

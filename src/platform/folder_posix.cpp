@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -50,6 +51,10 @@ Folder::Folder(const std::string& path) : path_(path), handle_(std::make_unique<
     }
   }
 }
+
+Folder::Folder(const std::string& path, NotOpened, FileSystem fileSystem, Error openError)
+    : path_(path), openError_(std::move(openError)), handle_(std::make_unique<Handle>()),
+      fileSystem_(fileSystem) {}
 
 Folder::~Folder() = default;
 
@@ -260,6 +265,152 @@ std::optional<FileId> Folder::Id() const {
   struct stat st;
   if (!isOpen() || fstat(handle_->fd, &st) != 0) return std::nullopt;
   return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+Error Folder::ListEntries(const std::function<void(const FolderEntry& entry)>& onEntry,
+                          std::uint64_t after) {
+  if (!isOpen()) return openError_;
+  const int fd = dup(handle_->fd);
+  if (fd < 0) return ErrorFromErrno(errno);
+  DIR* dir = fdopendir(fd);
+  if (dir == nullptr) {
+    const int error = errno;
+    close(fd);
+    return ErrorFromErrno(error);
+  }
+  // The positions are the file system's own offsets in the folder, so that
+  // a listing from one entry on reads only what stands after it.
+  if (after != 0) {
+    seekdir(dir, static_cast<long>(after));
+  } else {
+    rewinddir(dir);
+  }
+  FolderEntry entry;
+  int error = 0;
+  for (;;) {
+    errno = 0;
+    const struct dirent* found = readdir(dir);
+    if (found == nullptr) {
+      error = errno;
+      break;
+    }
+    if (std::strcmp(found->d_name, ".") == 0 || std::strcmp(found->d_name, "..") == 0) continue;
+    entry.name.assign(found->d_name);
+    entry.folder = IsFolderEntry(handle_->fd, found);
+    entry.next = static_cast<std::uint64_t>(found->d_off);
+    onEntry(entry);
+  }
+  closedir(dir);
+  return ErrorFromErrno(error);
+}
+
+Error Folder::MoveTo(const std::string& name, Folder& target, const std::string& newName) {
+  if (!isOpen()) return openError_;
+  if (!target.isOpen()) return target.openError_;
+  if (fileSystem_ != FileSystem::kOther || IgnoresCase()) {
+    Error bad = WindowsNameError(newName);
+    if (bad.failed()) return bad;
+  }
+#ifdef SYS_renameat2
+  if (syscall(SYS_renameat2, handle_->fd, name.c_str(), target.handle_->fd, newName.c_str(),
+              RENAME_NOREPLACE) == 0) {
+    return Error{};
+  }
+  if (!FlagUnsupported(errno)) return ErrorFromErrno(errno);
+#endif
+  struct stat st;
+  if (fstatat(target.handle_->fd, newName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    return MakeError(ErrorCode::kExists);
+  }
+  if (errno != ENOENT) return ErrorFromErrno(errno);
+  if (renameat(handle_->fd, name.c_str(), target.handle_->fd, newName.c_str()) == 0) return Error{};
+  return ErrorFromErrno(errno);
+}
+
+Error Folder::MakeFolder(const std::string& name) {
+  if (!isOpen()) return openError_;
+  if (mkdirat(handle_->fd, name.c_str(), 0777) == 0) return Error{};
+  return ErrorFromErrno(errno);
+}
+
+Error Folder::RemoveEmptyFolder(const std::string& name) {
+  if (!isOpen()) return openError_;
+  if (unlinkat(handle_->fd, name.c_str(), AT_REMOVEDIR) == 0) return Error{};
+  return ErrorFromErrno(errno);
+}
+
+Error Folder::MakeEmptyFile(const std::string& name) {
+  if (!isOpen()) return openError_;
+  const int fd = openat(handle_->fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd < 0) return ErrorFromErrno(errno);
+  close(fd);
+  return Error{};
+}
+
+Error Folder::RemoveEmptyFile(const std::string& name) {
+  if (!isOpen()) return openError_;
+  struct stat st;
+  if (fstatat(handle_->fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrorFromErrno(errno);
+  if (!S_ISREG(st.st_mode) || st.st_size != 0) return OtherError("not an empty file");
+  if (unlinkat(handle_->fd, name.c_str(), 0) == 0) return Error{};
+  return ErrorFromErrno(errno);
+}
+
+Error Folder::Flush() {
+  if (!isOpen()) return openError_;
+  // Linux's vfat writes a renamed or moved file's new entry without its
+  // first cluster and size, which follow when the file itself is written
+  // back: flushing the folder alone can leave the old entry deleted and
+  // the new one empty on the disk. On the FAT family the whole volume
+  // goes to the disk (it is one stick, and what the program changed).
+  const int done = fileSystem_ == FileSystem::kFat || fileSystem_ == FileSystem::kExfat
+                       ? syncfs(handle_->fd)
+                       : fsync(handle_->fd);
+  if (done == 0) return Error{};
+  return ErrorFromErrno(errno);
+}
+
+bool Folder::IsVolumeRoot() {
+  if (!isOpen()) return false;
+  struct stat self, parent;
+  if (fstat(handle_->fd, &self) != 0 || fstatat(handle_->fd, "..", &parent, 0) != 0) return false;
+  return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
+}
+
+FolderLooks Folder::Looks() {
+  FolderLooks looks;
+  struct stat st;
+  if (!isOpen() || fstat(handle_->fd, &st) != 0) return looks;
+  looks.known = true;
+  looks.accessed[0] = st.st_atim.tv_sec;
+  looks.accessed[1] = st.st_atim.tv_nsec;
+  looks.modified[0] = st.st_mtim.tv_sec;
+  looks.modified[1] = st.st_mtim.tv_nsec;
+  looks.mode = st.st_mode & 07777;
+  // A FAT folder's attributes (hidden, system, archive).
+  __u32 attributes = 0;
+  if (ioctl(handle_->fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) {
+    looks.attributes = attributes;
+    looks.hasAttributes = true;
+  }
+  return looks;
+}
+
+Error Folder::SetLooks(const FolderLooks& looks) {
+  if (!isOpen()) return openError_;
+  if (!looks.known) return Error{};
+  if (looks.hasAttributes) {
+    __u32 attributes = looks.attributes;
+    ioctl(handle_->fd, FAT_IOCTL_SET_ATTRIBUTES, &attributes);
+  }
+  fchmod(handle_->fd, static_cast<mode_t>(looks.mode));
+  struct timespec times[2];
+  times[0].tv_sec = static_cast<time_t>(looks.accessed[0]);
+  times[0].tv_nsec = static_cast<long>(looks.accessed[1]);
+  times[1].tv_sec = static_cast<time_t>(looks.modified[0]);
+  times[1].tv_nsec = static_cast<long>(looks.modified[1]);
+  if (futimens(handle_->fd, times) != 0) return ErrorFromErrno(errno);
+  return Error{};
 }
 
 std::optional<FileId> IdOfPath(const std::string& path) {

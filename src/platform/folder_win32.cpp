@@ -100,6 +100,10 @@ Folder::Folder(const std::string& path) : path_(path), handle_(std::make_unique<
   }
 }
 
+Folder::Folder(const std::string& path, NotOpened, FileSystem fileSystem, Error openError)
+    : path_(path), openError_(std::move(openError)), handle_(std::make_unique<Handle>()),
+      fileSystem_(fileSystem) {}
+
 Folder::~Folder() = default;
 
 namespace {
@@ -213,6 +217,140 @@ bool Folder::IgnoresCase() { return true; }
 std::optional<FileId> Folder::Id() const {
   if (!isOpen() || handle_->folder == INVALID_HANDLE_VALUE) return std::nullopt;
   return IdOfHandle(handle_->folder);
+}
+
+Error Folder::ListEntries(const std::function<void(const FolderEntry& entry)>& onEntry,
+                          std::uint64_t after) {
+  if (!isOpen()) return openError_;
+  // The system tells no position of its own: an entry's place in the
+  // listing stands for it.
+  std::uint64_t index = 0;
+  FolderEntry entry;
+  return ForEachEntry(handle_->path, [&](const WIN32_FIND_DATAW& data) {
+    ++index;
+    if (index <= after) return;
+    entry.name = Wtf8FromWide(data.cFileName, wcslen(data.cFileName));
+    entry.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.next = index;
+    onEntry(entry);
+  });
+}
+
+Error Folder::MoveTo(const std::string& name, Folder& target, const std::string& newName) {
+  if (!isOpen()) return openError_;
+  if (!target.isOpen()) return target.openError_;
+  Error bad = WindowsNameError(newName);
+  if (bad.failed()) return bad;
+  std::wstring source, destination;
+  if (!handle_->PathOf(name, &source)) return MakeError(ErrorCode::kNotFound);
+  if (!target.handle_->PathOf(newName, &destination)) return CutCharacterError();
+  if (GetFileAttributesW(destination.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return MakeError(ErrorCode::kExists);
+  }
+  return MoveWithoutReplacing(source, destination, destination.size() - target.handle_->path.size());
+}
+
+Error Folder::MakeFolder(const std::string& name) {
+  if (!isOpen()) return openError_;
+  std::wstring full;
+  if (!handle_->PathOf(name, &full)) return CutCharacterError();
+  if (CreateDirectoryW(full.c_str(), nullptr)) return Error{};
+  return ErrorFromWin32(GetLastError());
+}
+
+Error Folder::RemoveEmptyFolder(const std::string& name) {
+  if (!isOpen()) return openError_;
+  std::wstring full;
+  if (!handle_->PathOf(name, &full)) return MakeError(ErrorCode::kNotFound);
+  if (RemoveDirectoryW(full.c_str())) return Error{};
+  return ErrorFromWin32(GetLastError());
+}
+
+Error Folder::MakeEmptyFile(const std::string& name) {
+  if (!isOpen()) return openError_;
+  std::wstring full;
+  if (!handle_->PathOf(name, &full)) return CutCharacterError();
+  const HANDLE file = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return ErrorFromWin32(GetLastError());
+  CloseHandle(file);
+  return Error{};
+}
+
+Error Folder::RemoveEmptyFile(const std::string& name) {
+  if (!isOpen()) return openError_;
+  std::wstring full;
+  if (!handle_->PathOf(name, &full)) return MakeError(ErrorCode::kNotFound);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(full.c_str(), GetFileExInfoStandard, &data)) {
+    return ErrorFromWin32(GetLastError());
+  }
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || data.nFileSizeLow != 0 ||
+      data.nFileSizeHigh != 0) {
+    return OtherError("not an empty file");
+  }
+  if (DeleteFileW(full.c_str())) return Error{};
+  return ErrorFromWin32(GetLastError());
+}
+
+Error Folder::Flush() {
+  // Windows writes a folder's entries through its own cache; a folder
+  // cannot be opened for the flush without write access to it.
+  return isOpen() ? Error{} : openError_;
+}
+
+bool Folder::IsVolumeRoot() {
+  if (!isOpen()) return false;
+  wchar_t root[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameW(handle_->path.c_str(), root, MAX_PATH)) return false;
+  return lstrcmpiW(root, handle_->path.c_str()) == 0 ||
+         lstrcmpiW(root, handle_->path.substr(4).c_str()) == 0;
+}
+
+namespace {
+void Put(const FILETIME& time, std::int64_t* out) {
+  out[0] = (static_cast<std::int64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+FILETIME Get(const std::int64_t* in) {
+  FILETIME time;
+  time.dwLowDateTime = static_cast<DWORD>(in[0] & 0xFFFFFFFF);
+  time.dwHighDateTime = static_cast<DWORD>(in[0] >> 32);
+  return time;
+}
+}  // namespace
+
+FolderLooks Folder::Looks() {
+  FolderLooks looks;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!isOpen() || handle_->folder == INVALID_HANDLE_VALUE ||
+      !GetFileInformationByHandle(handle_->folder, &info)) {
+    return looks;
+  }
+  looks.known = true;
+  Put(info.ftLastAccessTime, looks.accessed);
+  Put(info.ftLastWriteTime, looks.modified);
+  Put(info.ftCreationTime, looks.created);
+  looks.attributes = info.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY);
+  looks.hasAttributes = true;
+  return looks;
+}
+
+Error Folder::SetLooks(const FolderLooks& looks) {
+  if (!isOpen()) return openError_;
+  if (!looks.known) return Error{};
+  const HANDLE target = CreateFileW(handle_->path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (target == INVALID_HANDLE_VALUE) return ErrorFromWin32(GetLastError());
+  const FILETIME created = Get(looks.created), accessed = Get(looks.accessed), modified = Get(looks.modified);
+  const BOOL timed = SetFileTime(target, &created, &accessed, &modified);
+  const DWORD error = timed ? ERROR_SUCCESS : GetLastError();
+  CloseHandle(target);
+  if (looks.hasAttributes) {
+    SetFileAttributesW(handle_->path.c_str(), looks.attributes | FILE_ATTRIBUTE_DIRECTORY);
+  }
+  return timed ? Error{} : ErrorFromWin32(error);
 }
 
 std::optional<FileId> IdOfPath(const std::string& path) {

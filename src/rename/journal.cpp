@@ -123,6 +123,27 @@ std::string JournalResult(const RunResult& result) {
   return MarkRecord("result", marks);
 }
 
+std::string JournalOrder(const OrderPlan& plan) {
+  std::string text = "order ";
+  text += plan.method == OrderMethod::kSibling ? 's' : 'i';
+  text += ' ';
+  text += plan.token;
+  text += ' ';
+  AppendNumber(&text, plan.moves.size());
+  text += ' ';
+  AppendNumber(&text, plan.ordered);
+  text += '\n';
+  for (const std::string& name : plan.moves) {
+    AppendNumber(&text, name.size());
+    text += '\n';
+    text += name;
+    text += '\n';
+  }
+  return text;
+}
+
+std::string JournalOrdered() { return "ordered\n"; }
+
 std::string JournalUndone(std::size_t rows, const std::vector<std::size_t>& givenBack) {
   std::string marks(rows, '0');
   for (const std::size_t row : givenBack) {
@@ -186,6 +207,30 @@ bool ParseJournal(const std::string& text, Journal* journal, std::string* proble
     }
     for (const char mark : marks) j.renamed.push_back(static_cast<RunMark>(mark));
     j.finished = true;
+  }
+  if (second && in.Literal("order ")) {
+    auto plan = std::make_shared<OrderPlan>();
+    plan->folder = j.folder;
+    std::string method;
+    std::uint64_t moves = 0, ordered = 0;
+    bool whole = in.Marks(1, "si", &method) && in.Literal(" ") && in.Marks(4, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ", &plan->token) &&
+                 in.Literal(" ") && in.Number(kMaxRows, &moves) && in.Literal(" ") &&
+                 in.Number(kMaxRows, &ordered) && in.Literal("\n") && ordered <= moves;
+    for (std::uint64_t i = 0; whole && i < moves; ++i) {
+      std::uint64_t size = 0;
+      std::string name;
+      whole = in.Number(kMaxNameBytes, &size) && in.Literal("\n") && in.Bytes(size, &name) &&
+              in.Literal("\n") && platform::IsPlainName(name);
+      plan->moves.push_back(std::move(name));
+    }
+    if (!whole) {
+      *problem = "its record of the order step is damaged";
+      return false;
+    }
+    plan->method = method == "s" ? OrderMethod::kSibling : OrderMethod::kInPlace;
+    plan->ordered = static_cast<std::size_t>(ordered);
+    j.order = std::move(plan);
+    j.orderEnded = in.Literal(JournalOrdered());
   }
   while (second && in.Literal("undone ")) {
     std::uint64_t count = 0;

@@ -13,6 +13,12 @@
 //   ready                    the journal is whole; renaming may begin
 //   result <count>           after the Run: per row '1' renamed, '0' not,
 //                            '?' failed in a way that may have renamed it
+//   order <s|i> <token> <moves> <ordered>
+//                            before the order step's first move: its method
+//                            (sibling folder or in place), the token of its
+//                            temporary names, and then each move's name as
+//                            <length>, a line feed, the bytes, a line feed
+//   ordered                  the order step has ended, all entries in place
 //   undone <count>           after an Undo: per row '1' given back, '0' not
 //   spent                    nothing is left to undo
 // Journals of the first version ("Tarvello journal 1": no id, no '?', no
@@ -20,7 +26,10 @@
 #pragma once
 
 #include "platform/folder.h"
+#include "rename/order_step.h"
 #include "rename/rename_job.h"
+
+#include <memory>
 
 #include <optional>
 #include <string>
@@ -41,6 +50,9 @@ struct Journal {
   std::vector<RunMark> renamed;  // when finished: per row
   std::vector<bool> undone;      // per row: an Undo gave it back
   bool spent = false;            // nothing is left to undo
+  // The order step after the Run, when it began, and whether it ended.
+  std::shared_ptr<OrderPlan> order;
+  bool orderEnded = false;
 };
 
 // The journal as it is written before the first rename.
@@ -48,6 +60,9 @@ std::string JournalStart(const std::string& fullFolder, const std::optional<plat
                          const RenameJob& job);
 // What is added after the Run.
 std::string JournalResult(const RunResult& result);
+// What is added before the order step's first move, and when it has ended.
+std::string JournalOrder(const OrderPlan& plan);
+std::string JournalOrdered();
 // What is added after an Undo: the journal's rows it gave back.
 std::string JournalUndone(std::size_t rows, const std::vector<std::size_t>& givenBack);
 // What is added when nothing is left to undo.

@@ -404,6 +404,10 @@ RunSession::RunSession(const RenameJob& job, platform::Folder& folder)
   for (std::size_t row = 0; row < total_; ++row) {
     cells_[row] = Cell{names.groupOfOld[row], names.groupOfNew[row], 0, RowOutcome::kNotRun};
   }
+  // A stick keeps what was renamed a few hundred rows ago, whole, should it
+  // be pulled (see Folder::Flush); other disks write back on their own.
+  const platform::FileSystem system = folder.fileSystem();
+  if (system == platform::FileSystem::kFat || system == platform::FileSystem::kExfat) flushEvery_ = 256;
 }
 
 RunSession::~RunSession() = default;
@@ -443,6 +447,7 @@ void RunSession::RunRow() {
     result_.failures.push_back(RowFailure{row, outcome, std::move(error)});
   }
   result_.done = ++row_;
+  if (flushEvery_ != 0 && (row_ % flushEvery_ == 0 || row_ == total_)) folder_.Flush();
   if (row_ == total_) Collect();
 }
 
@@ -476,6 +481,7 @@ void RunSession::Finish() {
 
 void RunSession::Stop() {
   if (row_ == total_) return;
+  if (flushEvery_ != 0) folder_.Flush();
   result_.stopped = true;
   for (; row_ < total_; ++row_) {
     result_.failures.push_back(RowFailure{row_, RowOutcome::kNotRun, platform::Error{}});

@@ -123,6 +123,8 @@ class RunSession {
   std::size_t total_;
   // Rows renamed between two looks at the clock.
   std::size_t stride_ = 1;
+  // Rows renamed between two flushes to the disk; 0: the system's own.
+  std::size_t flushEvery_ = 0;
 };
 
 class RenameJob {

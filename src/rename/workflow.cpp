@@ -62,6 +62,11 @@ class RenameWorkflow::Session {
   UndoPlan plan;
   std::size_t journalRows = 0;
   std::unique_ptr<RunSession> renames;
+  // The order step after a Run's renames, or why there is none.
+  std::unique_ptr<OrderPlan> orderPlan;
+  std::unique_ptr<OrderSession> order;
+  std::string orderProblem;
+  bool resultJournaled = false;
   std::int64_t lastShownMs = 0;
 
   const RenameJob& job(const RenameJob& run) const { return kind == Kind::kRun ? run : undoJob; }
@@ -78,7 +83,8 @@ RenameWorkflow::RenameWorkflow(RenameView& view, WorkflowServices services)
       openFolder_(services.openFolder ? std::move(services.openFolder)
                                       : platform::FolderOpener(platform::OpenSystemFolder)),
       executablePath_(std::move(services.executablePath)),
-      useSettings_(services.useSettings) {}
+      useSettings_(services.useSettings),
+      orderPolicy_(services.order) {}
 
 RenameWorkflow::~RenameWorkflow() = default;
 
@@ -93,7 +99,8 @@ void RenameWorkflow::Start() {
   std::string problem;
   const bool read = !journalPath_.empty() && !platform::ReadWholeFile(journalPath_, &journal).failed();
   const bool whole = read && ParseJournal(journal, &parsed, &problem);
-  state_.cutShortRunFound = offerRecovery_ = whole && !parsed.spent && !parsed.finished;
+  state_.cutShortRunFound = offerRecovery_ =
+      whole && !parsed.spent && (!parsed.finished || (parsed.order && !parsed.orderEnded));
   SetUndoAvailable(read && !(whole && parsed.spent));
 }
 
@@ -137,7 +144,11 @@ bool RenameWorkflow::Do(Command command) {
       view_.ShowMessage(shell::CreditsText());
       return true;
     case Command::kStop:
-      session_->renames->Stop();
+      if (session_->order) {
+        session_->order->Stop();
+      } else {
+        session_->renames->Stop();
+      }
       EndSession();
       return true;
     case Command::kTick: return OnTick();
@@ -159,12 +170,7 @@ bool RenameWorkflow::OnTick() {
   const std::int64_t now = clock_.NowMs();
   if (session_) {
     StepSession(now + kStepMs);
-    if (session_ && clock_.NowMs() - session_->lastShownMs >= kProgressIntervalMs) {
-      session_->lastShownMs = clock_.NowMs();
-      SetOverlay("renaming... " + std::to_string(session_->renames->rowsDone()) + " / " +
-                     std::to_string(session_->renames->total()),
-                 false);
-    }
+    if (session_ && clock_.NowMs() - session_->lastShownMs >= kProgressIntervalMs) ShowProgress();
     return true;
   }
   if (offerRecovery_) {
@@ -439,6 +445,21 @@ bool RenameWorkflow::OnUndo(bool ask) {
     view_.ShowMessage("There is no Run to undo.");
     return false;
   }
+  std::unique_ptr<platform::ExclusiveLock> lock = platform::ExclusiveLock::TryTake(journalPath_);
+  if (!lock) {
+    view_.ShowMessage(kLockedText);
+    return false;
+  }
+  // An order step cut short: every file goes back into its folder first.
+  if (journal.order && !journal.orderEnded) {
+    const platform::Error recovered = RecoverOrder(*journal.order, openFolder_);
+    if (recovered.failed()) {
+      view_.ShowMessage("The files of the last Run cannot all be put back into their folder (" +
+                        recovered.words + "):\n" + journal.folder + "\n\nNothing else was changed.");
+      return false;
+    }
+    platform::AppendToFile(journalPath_, JournalOrdered());
+  }
   std::unique_ptr<platform::Folder> folder = OpenFolder(journal.folder);
   if (!folder->isOpen()) {
     view_.ShowMessage("The folder of the last Run cannot be opened (" +
@@ -448,17 +469,13 @@ bool RenameWorkflow::OnUndo(bool ask) {
   }
   // Another folder under the same name (the folder was moved away and a new
   // one made) never took part. A volume mounted anew may number its
-  // folders anew: only the same device can tell.
+  // folders anew: only the same device can tell; and an order step gives
+  // the folder's name to a new folder of its own.
   const std::optional<platform::FileId> id = folder->Id();
-  if (journal.folderId && id && id->device == journal.folderId->device &&
+  if (!journal.order && journal.folderId && id && id->device == journal.folderId->device &&
       id->node != journal.folderId->node) {
     view_.ShowMessage("The folder of the last Run is not the one that is there now:\n" +
                       journal.folder + "\n\nNothing was changed.");
-    return false;
-  }
-  std::unique_ptr<platform::ExclusiveLock> lock = platform::ExclusiveLock::TryTake(journalPath_);
-  if (!lock) {
-    view_.ShowMessage(kLockedText);
     return false;
   }
   auto session = std::make_unique<Session>(Session::Kind::kUndo, std::move(folder), std::move(lock));
@@ -489,15 +506,86 @@ void RenameWorkflow::BeginSession(std::unique_ptr<Session> session) {
   StepSession(start + kProgressDelayMs);
   if (!session_) return;
   // Long: the rest goes on in steps, the front serving its user between them.
-  session_->lastShownMs = clock_.NowMs();
   state_.sessionRunning = true;
-  SetOverlay("renaming... " + std::to_string(session_->renames->rowsDone()) + " / " +
-                 std::to_string(session_->renames->total()),
-             false);
+  ShowProgress();
+}
+
+void RenameWorkflow::ShowProgress() {
+  session_->lastShownMs = clock_.NowMs();
+  if (session_->order) {
+    SetOverlay("ordering... " + std::to_string(session_->order->movesDone()) + " / " +
+                   std::to_string(session_->order->movesTotal()),
+               false);
+  } else {
+    SetOverlay("renaming... " + std::to_string(session_->renames->rowsDone()) + " / " +
+                   std::to_string(session_->renames->total()),
+               false);
+  }
 }
 
 void RenameWorkflow::StepSession(std::int64_t untilMs) {
-  if (!session_->renames->Step(clock_, untilMs)) EndSession();
+  if (!session_->order) {
+    if (session_->renames->Step(clock_, untilMs)) return;
+    // What the renames did goes to the journal before anything else moves.
+    if (session_->kind == Session::Kind::kRun && session_->journaled) {
+      platform::AppendToFile(journalPath_, JournalResult(session_->renames->result()));
+      session_->resultJournaled = true;
+    }
+    BeginOrder();
+    if (!session_->order) {
+      EndSession();
+      return;
+    }
+  }
+  if (session_->order->Step(clock_, untilMs)) return;
+  EndSession();
+}
+
+void RenameWorkflow::BeginOrder() {
+  Session& session = *session_;
+  const RunResult& result = session.renames->result();
+  if (session.kind != Session::Kind::kRun || result.stopped || orderPolicy_ == OrderPolicy::kNever) {
+    return;
+  }
+  const platform::FileSystem kind = session.folder->fileSystem();
+  if (orderPolicy_ == OrderPolicy::kAuto && kind != platform::FileSystem::kFat &&
+      kind != platform::FileSystem::kExfat) {
+    return;
+  }
+  std::vector<std::string> renamed;
+  for (std::size_t row = 0; row < result.outcomes.size(); ++row) {
+    if (result.outcomes[row] == RowOutcome::kRenamed || result.outcomes[row] == RowOutcome::kSameName) {
+      renamed.push_back(job_.row(row).newName);
+    }
+  }
+  if (renamed.empty()) return;
+  if (!session.journaled) {
+    session.orderProblem = "without a journal no file is moved";
+    return;
+  }
+  // The temporary names' token: four letters or digits.
+  std::string token;
+  for (int i = 0; i < 4; ++i) token += "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[random_.Next15() % 36];
+  // The program's own files, when they lie in the folder, stay where they are.
+  const std::optional<platform::FileId> id = session.folder->Id();
+  const bool programsFolder = id && !ownFolder_.empty() && id == platform::IdOfPath(ownFolder_);
+  OrderDecision decision =
+      PlanOrder(platform::AbsolutePath(job_.folder()), std::move(renamed), token,
+                programsFolder ? ownNames_ : std::vector<std::string>(), openFolder_);
+  session.orderProblem = decision.problem;
+  if (!decision.plan) return;
+  // The whole plan is on the disk before the first move.
+  const platform::Error written = platform::AppendToFile(journalPath_, JournalOrder(*decision.plan));
+  if (written.failed()) {
+    session.orderProblem = "its journal cannot be written (" + written.words + ")";
+    return;
+  }
+  // What the program holds of the folder goes first: a folder held open
+  // cannot be moved.
+  session.folder.reset();
+  session.orderPlan = std::move(decision.plan);
+  session.order = std::make_unique<OrderSession>(*session.orderPlan, openFolder_);
+  if (state_.sessionRunning) ShowProgress();
 }
 
 void RenameWorkflow::EndSession() {
@@ -511,14 +599,27 @@ void RenameWorkflow::EndSession() {
   }
   std::string report;
   if (session->kind == Session::Kind::kRun) {
-    if (session->journaled) platform::AppendToFile(journalPath_, JournalResult(result));
+    if (session->journaled && !session->resultJournaled) {
+      platform::AppendToFile(journalPath_, JournalResult(result));
+    }
+    if (session->order) {
+      platform::AppendToFile(journalPath_, JournalOrdered());
+      session->orderProblem = session->order->problem();
+      lastOrderOperations_ = session->order->operations();
+    }
+    lastOrderProblem_ = session->orderProblem;
     session->lock.reset();
-    SetStatus(RunStatusText(result, "COMPLETE!!"));
+    const std::string unordered =
+        session->orderProblem.empty() ? std::string()
+                                      : "renamed, but not put in order on the disk: " + session->orderProblem;
+    SetStatus(result.failures.empty() && !unordered.empty() ? unordered
+                                                            : RunStatusText(result, "COMPLETE!!"));
     EnableActions(false, false);
     settings_.SetSection(kSection);
     settings_.WriteInt("Method", StoredMethod(job_.method()));
     if (session->journaled) SetUndoAvailable(true);
     report = RunFailureReport(job_, result);
+    if (!unordered.empty()) report += (report.empty() ? "" : "\n\n") + unordered;
   } else {
     // What was not given back stays in the journal for the next Undo.
     const std::vector<std::size_t> done = RowsDoneWith(session->plan, result);

@@ -12,6 +12,7 @@
 #include "platform/pause.h"
 #include "platform/random.h"
 #include "rename/journal.h"
+#include "rename/order_step.h"
 #include "rename/rename_job.h"
 #include "rename/rename_method.h"
 #include "rename/rename_view.h"
@@ -52,6 +53,11 @@ struct WorkflowState {
   bool cutShortRunFound = false;
 };
 
+// When a Run puts the folder's entries in the order of the new names on the
+// disk: on FAT and exFAT volumes, where players play in that order; always
+// (tests, other volumes); never.
+enum class OrderPolicy { kAuto, kAlways, kNever };
+
 // Where the workflow takes its random numbers, pauses, time, folders and
 // settings file from. What is left empty is the real thing.
 struct WorkflowServices {
@@ -64,6 +70,7 @@ struct WorkflowServices {
   platform::Clock* clock = nullptr;
   // False: no settings file is read or written (the command line).
   bool useSettings = true;
+  OrderPolicy order = OrderPolicy::kAuto;
 };
 
 class RenameWorkflow {
@@ -102,6 +109,11 @@ class RenameWorkflow {
   const RunResult* lastResult() const { return lastResult_ ? &*lastResult_ : nullptr; }
   // The rows of the last Run (the job's) or Undo (its renames back).
   const RenameJob& lastSessionJob() const { return lastUndo_ ? *lastUndo_ : job_; }
+  // Why the last Run's files do not stand in the new order on the disk;
+  // empty when they do or when no order step was wanted. And how many
+  // directory operations its order step took.
+  const std::string& lastOrderProblem() const { return lastOrderProblem_; }
+  std::size_t lastOrderOperations() const { return lastOrderOperations_; }
 
   const CIniSettings& settings() const { return settings_; }
   // The journal of the last Run; empty when there is no settings folder.
@@ -142,7 +154,10 @@ class RenameWorkflow {
   // A Run's or an Undo's renames, stepped until done.
   void BeginSession(std::unique_ptr<Session> session);
   void StepSession(std::int64_t untilMs);
+  // After a Run's renames: the order step, where it is wanted.
+  void BeginOrder();
   void EndSession();
+  void ShowProgress();
 
   RenameView& view_;
   std::unique_ptr<platform::RandomSource> ownRandom_;
@@ -167,6 +182,9 @@ class RenameWorkflow {
   std::unique_ptr<Session> session_;
   std::optional<RunResult> lastResult_;
   std::unique_ptr<RenameJob> lastUndo_;
+  std::string lastOrderProblem_;
+  std::size_t lastOrderOperations_ = 0;
+  OrderPolicy orderPolicy_;
 
   // The program's folder and the names of its own files there (the program,
   // its settings file, its journal), which Search never lists.

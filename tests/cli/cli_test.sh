@@ -79,6 +79,23 @@ rm m/p3 m/xyz.mp3
 [ "$(names m)" = "$before" ] || fail "undo after delete: $(names m)"
 ok "every failed row is named on standard error (exit 1), and nothing is replaced"
 
+# The order step on any volume: a folder beside it for a moment, then the
+# same folder with every file, and nothing left behind.
+mkdir m/sub && printf 'in sub' > m/sub/x.mp3
+run add m --yes --order=always
+[ $status -eq 0 ] || fail "add --order=always: exit $status: $(cat err)"
+[ "$(ls | grep -c "^m\.tarvello-")" -eq 0 ] || fail "left behind: $(ls)"
+[ "$(cat m/sub/x.mp3)" = "in sub" ] && [ "$(cat m/cover.jpg)" = "x" ] || fail "the other entries moved or changed"
+for n in a b c 0007_d 노래; do
+  f=$(ls m | grep -x "[0-9]\{4\}_$n\.mp3") && [ "$(cat "m/$f")" = "$n" ] || fail "$n after ordering: $(names m)"
+done
+run undo --yes
+rm -r m/sub
+[ "$(names m)" = "$before" ] || fail "undo after ordering: $(names m)"
+run add m --order=sometimes
+[ $status -eq 2 ] || fail "--order=sometimes: exit $status"
+ok "--order=always moves the entries through a new folder and keeps every file"
+
 if [ ${#runner[@]} -eq 0 ] && command -v script >/dev/null; then
   # On a terminal the question is asked; "n" changes nothing, "y" renames.
   printf 'n\n' | script -qec "'$work/tarvello-cli' add m" /dev/null >"$work/term" 2>&1

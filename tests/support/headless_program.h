@@ -17,11 +17,13 @@ namespace testing_support {
 struct HeadlessProgram {
   // openFolder: where the workflow's folders come from; empty: the system's,
   // listing in `listOrder` when that is given. musicFolder: the folder to
-  // rename in, made here; empty: one beside the program.
-  explicit HeadlessProgram(platform::FolderOpener openFolder = {}, std::string musicFolder = {})
+  // rename in, made here unless `makeMusic` is false (a folder of the
+  // test's own); empty: one beside the program.
+  explicit HeadlessProgram(platform::FolderOpener openFolder = {}, std::string musicFolder = {},
+                           bool makeMusic = true)
       : music(musicFolder.empty() ? root / "music" : std::move(musicFolder)),
         openFolder(openFolder ? std::move(openFolder) : ListingInOrder()) {
-    MakeDir(music);
+    if (makeMusic) MakeDir(music);
     view.Attach(workflow);
   }
   // The settings file's text, or "<none>" when there is none. Windows starts

@@ -1,0 +1,517 @@
+#include "rename/order_step.h"
+
+#include "platform/path.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace {
+
+const char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+// An in-place ordering gives up after this many operations per file, and
+// after reading this many entries in all: on a volume that will not keep
+// the order it would otherwise run away.
+constexpr std::size_t kOperationsPerFile = 8;
+constexpr std::size_t kMostEntriesRead = 4000000;
+// Moves between two flushes to the disk.
+constexpr std::size_t kFlushEvery = 16;
+
+bool IsFatFamily(platform::FileSystem system) {
+  return system == platform::FileSystem::kFat || system == platform::FileSystem::kExfat;
+}
+
+std::string FolderWords(const platform::Error& error) {
+  return error.words.empty() ? std::string("failed") : error.words;
+}
+
+}  // namespace
+
+std::string SiblingFolderName(const std::string& folderName, const std::string& token) {
+  return folderName + ".tarvello-" + token;
+}
+
+std::string FormerFolderName(const std::string& folderName, const std::string& token) {
+  return folderName + ".tarvello-old-" + token;
+}
+
+// Short upper-case names: one directory entry each on FAT.
+std::string TemporaryFolderName(const std::string& token) { return "TVT" + token; }
+
+std::string FillerName(const std::string& token, std::size_t n) {
+  std::string name = "Z" + token + "000";
+  for (std::size_t i = 0; i < 3; ++i, n /= 36) name[name.size() - 1 - i] = kDigits[n % 36];
+  return name;
+}
+
+bool IsFillerName(const std::string& token, const std::string& name) {
+  if (name.size() != token.size() + 4 || name[0] != 'Z' || name.compare(1, token.size(), token) != 0) {
+    return false;
+  }
+  for (std::size_t i = name.size() - 3; i < name.size(); ++i) {
+    if (std::find(kDigits, kDigits + 36, name[i]) == kDigits + 36) return false;
+  }
+  return true;
+}
+
+OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> renamed,
+                        const std::string& token, const std::vector<std::string>& keep,
+                        const platform::FolderOpener& open) {
+  OrderDecision decision;
+  const std::unique_ptr<platform::Folder> folder = open(fullFolder);
+  if (!folder->isOpen()) {
+    decision.problem = "the folder cannot be opened (" + FolderWords(folder->openError()) + ")";
+    return decision;
+  }
+  std::sort(renamed.begin(), renamed.end());
+  // In order already (a folder of one file, or a lucky draw) when the
+  // sorted names stand in the listing one after another, whatever stands
+  // between them: nothing to do.
+  std::vector<std::string> others;
+  std::size_t matched = 0;
+  const platform::Error listed = folder->ListEntries([&](const platform::FolderEntry& entry) {
+    if (matched < renamed.size() && entry.name == renamed[matched]) {
+      ++matched;
+    } else if (!std::binary_search(renamed.begin(), renamed.end(), entry.name) &&
+               std::find(keep.begin(), keep.end(), entry.name) == keep.end()) {
+      others.push_back(entry.name);
+    }
+  });
+  const bool inOrder = matched == renamed.size();
+  if (listed.failed()) {
+    decision.problem = "the folder cannot be read (" + FolderWords(listed) + ")";
+    return decision;
+  }
+  if (inOrder) return decision;
+
+  auto plan = std::make_unique<OrderPlan>();
+  plan->folder = fullFolder;
+  plan->token = token;
+  plan->ordered = renamed.size();
+  plan->moves = std::move(renamed);
+  plan->moves.insert(plan->moves.end(), others.begin(), others.end());
+  // The root of a volume has no sibling to take its place.
+  plan->method = !keep.empty() || folder->IsVolumeRoot() ? OrderMethod::kInPlace : OrderMethod::kSibling;
+  decision.plan = std::move(plan);
+  return decision;
+}
+
+OrderSession::OrderSession(const OrderPlan& plan, platform::FolderOpener open)
+    : plan_(plan), open_(std::move(open)) {
+  const platform::PathParts parts = platform::SplitPath(plan.folder);
+  parentPath_ = parts.folder;
+  folderName_ = parts.name;
+  siblingName_ = SiblingFolderName(folderName_, plan.token);
+  formerName_ = FormerFolderName(folderName_, plan.token);
+  temporaryName_ = TemporaryFolderName(plan.token);
+  budget_ = kOperationsPerFile * plan.moves.size() + 64;
+}
+
+OrderSession::~OrderSession() = default;
+
+std::unique_ptr<platform::Folder> OrderSession::Open(const std::string& path) {
+  ++operations_;
+  return open_(path);
+}
+
+std::size_t OrderSession::movesDone() const {
+  return plan_.method == OrderMethod::kSibling ? next_ : outDone_ + next_;
+}
+
+std::size_t OrderSession::movesTotal() const {
+  return plan_.method == OrderMethod::kSibling ? plan_.moves.size() : 2 * plan_.moves.size();
+}
+
+bool OrderSession::Step(platform::Clock& clock, std::int64_t untilMs) {
+  while (phase_ != Phase::kDone) {
+    Advance();
+    if (clock.NowMs() >= untilMs) break;
+  }
+  return phase_ != Phase::kDone;
+}
+
+void OrderSession::Advance() {
+  if (plan_.method == OrderMethod::kSibling) {
+    StepSibling();
+  } else {
+    StepInPlace();
+  }
+}
+
+void OrderSession::StepSibling() {
+  switch (phase_) {
+    case Phase::kStart: {
+      folder_ = Open(plan_.folder);
+      flushOnTheWay_ = IsFatFamily(folder_->fileSystem());
+      parent_ = Open(parentPath_);
+      looks_ = folder_->Looks();
+      ++operations_;
+      const platform::Error made = parent_->MakeFolder(siblingName_);
+      if (made.failed()) {
+        problem_ = "no folder can be made beside it (" + FolderWords(made) + ")";
+        phase_ = Phase::kDone;
+        return;
+      }
+      other_ = Open(platform::JoinPath(parentPath_, siblingName_));
+      // The new folder is on the disk before anything goes into it.
+      FlushMoves(*other_, *parent_, true);
+      phase_ = Phase::kOut;
+      return;
+    }
+    case Phase::kOut: {
+      if (next_ == plan_.moves.size()) {
+        FlushMoves(*other_, *folder_, true);
+        phase_ = Phase::kSwap;
+        return;
+      }
+      const std::string& name = plan_.moves[next_];
+      ++operations_;
+      const platform::Error moved = folder_->MoveTo(name, *other_, name);
+      // A file another program took away meanwhile is no reason to stop.
+      if (moved.failed() && moved.code != platform::ErrorCode::kNotFound) {
+        GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(moved) + ")");
+        return;
+      }
+      ++next_;
+      FlushMoves(*other_, *folder_, false);
+      return;
+    }
+    case Phase::kSwap: {
+      // What the program holds of the folders goes first: a folder held
+      // open cannot take another name.
+      folder_.reset();
+      other_.reset();
+      operations_ += 2;
+      const platform::Error away = parent_->RenameNoReplace(folderName_, formerName_);
+      if (away.failed()) {
+        folder_ = Open(plan_.folder);
+        other_ = Open(platform::JoinPath(parentPath_, siblingName_));
+        GiveUp("the folder cannot take another name (" + FolderWords(away) + ")");
+        return;
+      }
+      const platform::Error in = parent_->RenameNoReplace(siblingName_, folderName_);
+      if (in.failed()) {
+        parent_->RenameNoReplace(formerName_, folderName_);
+        folder_ = Open(plan_.folder);
+        other_ = Open(platform::JoinPath(parentPath_, siblingName_));
+        GiveUp("the new folder cannot take the folder's name (" + FolderWords(in) + ")");
+        return;
+      }
+      ++operations_;
+      parent_->Flush();
+      phase_ = Phase::kFinish;
+      return;
+    }
+    case Phase::kFinish: {
+      folder_ = Open(plan_.folder);
+      folder_->SetLooks(looks_);
+      // Whatever came into the folder meanwhile goes along, after the rest.
+      const std::unique_ptr<platform::Folder> former = Open(platform::JoinPath(parentPath_, formerName_));
+      std::vector<std::string> left;
+      former->ListEntries([&](const platform::FolderEntry& entry) { left.push_back(entry.name); });
+      for (const std::string& name : left) {
+        ++operations_;
+        former->MoveTo(name, *folder_, name);
+      }
+      if (!left.empty()) FlushMoves(*folder_, *former, true);
+      ++operations_;
+      const platform::Error removed = parent_->RemoveEmptyFolder(formerName_);
+      ++operations_;
+      parent_->Flush();
+      if (removed.failed()) problem_ = "its old folder stays as " + formerName_;
+      if (!Verify() && problem_.empty()) problem_ = "the disk did not keep the order";
+      phase_ = Phase::kDone;
+      return;
+    }
+    case Phase::kIn:
+    case Phase::kDone:
+      phase_ = Phase::kDone;
+      return;
+  }
+}
+
+void OrderSession::StepInPlace() {
+  switch (phase_) {
+    case Phase::kStart: {
+      folder_ = Open(plan_.folder);
+      flushOnTheWay_ = IsFatFamily(folder_->fileSystem());
+      ++operations_;
+      const platform::Error made = folder_->MakeFolder(temporaryName_);
+      if (made.failed()) {
+        problem_ = "no folder can be made in it (" + FolderWords(made) + ")";
+        phase_ = Phase::kDone;
+        return;
+      }
+      other_ = Open(platform::JoinPath(plan_.folder, temporaryName_));
+      FlushMoves(*other_, *folder_, true);
+      phase_ = Phase::kOut;
+      return;
+    }
+    case Phase::kOut: {
+      if (outDone_ == plan_.moves.size()) {
+        FlushMoves(*other_, *folder_, true);
+        phase_ = Phase::kIn;
+        return;
+      }
+      const std::string& name = plan_.moves[outDone_];
+      ++operations_;
+      const platform::Error moved = folder_->MoveTo(name, *other_, name);
+      // An entry that is no renamed file and cannot move (a folder Windows
+      // holds) stays where it is, with the fillers' help.
+      if (moved.failed() && moved.code != platform::ErrorCode::kNotFound && outDone_ < plan_.ordered) {
+        GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(moved) + ")");
+        return;
+      }
+      ++outDone_;
+      FlushMoves(*other_, *folder_, false);
+      return;
+    }
+    case Phase::kIn: {
+      if (next_ == plan_.moves.size()) {
+        phase_ = Phase::kFinish;
+        return;
+      }
+      if (operations_ > budget_ || entriesRead_ > kMostEntriesRead) {
+        GiveUp("the disk would not take the files in order");
+        return;
+      }
+      const std::string& name = plan_.moves[next_];
+      ++operations_;
+      const platform::Error moved = other_->MoveTo(name, *folder_, name);
+      // Gone meanwhile, or one that stayed; the rest after the renamed
+      // files go back in any order.
+      if (moved.code == platform::ErrorCode::kNotFound || (!moved.failed() && next_ >= plan_.ordered)) {
+        ++next_;
+        FlushMoves(*folder_, *other_, next_ == plan_.moves.size());
+        return;
+      }
+      if (moved.failed()) {
+        GiveUp("\"" + name + "\" cannot be moved back (" + FolderWords(moved) + ")");
+        return;
+      }
+      // Where did it land: after the file placed before it? A listing
+      // resumes after the entry whose position it is given, so the search
+      // starts just before the last file placed and must meet it first.
+      std::uint64_t landed = 0;
+      const auto standsAfter = [&](const std::string& wanted) {
+        bool seenLast = lastPlaced_.empty(), found = false;
+        std::uint64_t before = after_;
+        ++operations_;
+        folder_->ListEntries(
+            [&](const platform::FolderEntry& entry) {
+              ++entriesRead_;
+              if (found) return;
+              if (!seenLast) {
+                seenLast = entry.name == lastPlaced_;
+              } else if (entry.name == wanted) {
+                found = true;
+                landed = before;
+              }
+              before = entry.next;
+            },
+            after_);
+        return found;
+      };
+      if (standsAfter(name)) {
+        after_ = landed;
+        lastPlaced_ = name;
+        ++next_;
+        FlushMoves(*folder_, *other_, next_ == plan_.moves.size());
+        return;
+      }
+      // It fell into a hole further up: out again, and the holes before
+      // the last file filled with empty files until one stands after it.
+      ++operations_;
+      const platform::Error back = folder_->MoveTo(name, *other_, name);
+      if (back.failed()) {
+        GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(back) + ")");
+        return;
+      }
+      for (;;) {
+        if (operations_ > budget_ || entriesRead_ > kMostEntriesRead) {
+          GiveUp("the disk would not take the files in order");
+          return;
+        }
+        const std::string filler = FillerName(plan_.token, fillers_++);
+        if (fillers_ > 36 * 36 * 36) {
+          GiveUp("the disk would not take the files in order");
+          return;
+        }
+        ++operations_;
+        const platform::Error made = folder_->MakeEmptyFile(filler);
+        if (made.code == platform::ErrorCode::kExists) continue;
+        if (made.failed()) {
+          GiveUp("no place holder can be made (" + FolderWords(made) + ")");
+          return;
+        }
+        if (standsAfter(filler)) {
+          ++operations_;
+          folder_->RemoveEmptyFile(filler);
+          break;
+        }
+        fillerNames_.push_back(filler);
+      }
+      return;
+    }
+    case Phase::kFinish: {
+      for (const std::string& filler : fillerNames_) {
+        ++operations_;
+        folder_->RemoveEmptyFile(filler);
+      }
+      fillerNames_.clear();
+      other_.reset();
+      ++operations_;
+      folder_->RemoveEmptyFolder(temporaryName_);
+      ++operations_;
+      folder_->Flush();
+      if (!Verify()) problem_ = "the disk did not keep the order";
+      phase_ = Phase::kDone;
+      return;
+    }
+    case Phase::kSwap:
+    case Phase::kDone:
+      phase_ = Phase::kDone;
+      return;
+  }
+}
+
+void OrderSession::FlushMoves(platform::Folder& into, platform::Folder& outOf, bool now) {
+  // Between the phases always; on the way only on FAT and exFAT, which keep
+  // no journal of their own: other disks write their changes in order.
+  if (!now && (!flushOnTheWay_ || ++sinceFlush_ < kFlushEvery)) return;
+  sinceFlush_ = 0;
+  operations_ += 2;
+  into.Flush();
+  outOf.Flush();
+}
+
+void OrderSession::GiveUp(const std::string& why) {
+  problem_ = why;
+  PutBack();
+  phase_ = Phase::kDone;
+}
+
+void OrderSession::Stop() {
+  if (phase_ == Phase::kDone) return;
+  // Once the folders have swapped names everything is in place: the rest
+  // is quick.
+  if (plan_.method == OrderMethod::kSibling && phase_ == Phase::kFinish) {
+    StepSibling();
+    return;
+  }
+  GiveUp("stopped");
+}
+
+void OrderSession::PutBack() {
+  // Every entry of the temporary folder back into the folder, then the
+  // temporary folder and the fillers away.
+  if (!folder_) folder_ = Open(plan_.folder);
+  if (!other_) {
+    other_ = Open(plan_.method == OrderMethod::kSibling
+                      ? platform::JoinPath(parentPath_, siblingName_)
+                      : platform::JoinPath(plan_.folder, temporaryName_));
+  }
+  std::vector<std::string> moved;
+  other_->ListEntries([&](const platform::FolderEntry& entry) { moved.push_back(entry.name); });
+  for (const std::string& name : moved) {
+    ++operations_;
+    other_->MoveTo(name, *folder_, name);
+  }
+  FlushMoves(*folder_, *other_, true);
+  for (const std::string& filler : fillerNames_) {
+    ++operations_;
+    folder_->RemoveEmptyFile(filler);
+  }
+  fillerNames_.clear();
+  other_.reset();
+  ++operations_;
+  if (plan_.method == OrderMethod::kSibling) {
+    if (!parent_) parent_ = Open(parentPath_);
+    parent_->RemoveEmptyFolder(siblingName_);
+  } else {
+    folder_->RemoveEmptyFolder(temporaryName_);
+  }
+}
+
+bool OrderSession::Verify() {
+  // Checked by reading the folder: the renamed files in the order of their
+  // new names, whatever stands between them.
+  ++operations_;
+  const std::unique_ptr<platform::Folder> folder = open_(plan_.folder);
+  const auto begin = plan_.moves.begin(), end = begin + static_cast<std::ptrdiff_t>(plan_.ordered);
+  std::size_t matched = 0, present = 0;
+  const platform::Error listed = folder->ListEntries([&](const platform::FolderEntry& entry) {
+    if (matched < plan_.ordered && entry.name == plan_.moves[matched]) {
+      ++matched;
+      ++present;
+    } else if (std::binary_search(begin, end, entry.name)) {
+      ++present;
+    }
+  });
+  if (listed.failed()) return false;
+  if (matched == plan_.ordered) return true;
+  if (present == plan_.ordered) return false;
+  // A file went away meanwhile: the rest may still stand in order.
+  std::unordered_map<std::string, std::size_t> rank;
+  for (std::size_t i = 0; i < plan_.ordered; ++i) rank.emplace(plan_.moves[i], i);
+  std::size_t last = 0, seen = 0;
+  bool inOrder = true;
+  ++operations_;
+  const platform::Error again = folder->ListEntries([&](const platform::FolderEntry& entry) {
+    const auto found = rank.find(entry.name);
+    if (found == rank.end()) return;
+    if (seen++ > 0 && found->second < last) inOrder = false;
+    last = found->second;
+  });
+  return inOrder && !again.failed();
+}
+
+platform::Error RecoverOrder(const OrderPlan& plan, const platform::FolderOpener& open) {
+  const platform::PathParts parts = platform::SplitPath(plan.folder);
+  const std::string& parentPath = parts.folder;
+  platform::Error failure;
+  const auto drain = [&](platform::Folder& from, platform::Folder& into) {
+    std::vector<std::string> names;
+    from.ListEntries([&](const platform::FolderEntry& entry) { names.push_back(entry.name); });
+    for (const std::string& name : names) {
+      const platform::Error moved = from.MoveTo(name, into, name);
+      if (moved.failed() && !failure.failed()) failure = moved;
+    }
+    into.Flush();
+    from.Flush();
+  };
+  if (plan.method == OrderMethod::kSibling) {
+    const std::unique_ptr<platform::Folder> parent = open(parentPath);
+    const std::string sibling = SiblingFolderName(parts.name, plan.token);
+    const std::string former = FormerFolderName(parts.name, plan.token);
+    // Cut between the two renames of the swap: the old folder takes its
+    // name back.
+    if (parent->Has(parts.name) == platform::Presence::kAbsent &&
+        parent->Has(former) == platform::Presence::kPresent) {
+      failure = parent->RenameNoReplace(former, parts.name);
+      if (failure.failed()) return failure;
+    }
+    const std::unique_ptr<platform::Folder> folder = open(plan.folder);
+    if (!folder->isOpen()) return folder->openError();
+    for (const std::string& name : {sibling, former}) {
+      if (parent->Has(name) != platform::Presence::kPresent) continue;
+      const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(parentPath, name));
+      drain(*other, *folder);
+      parent->RemoveEmptyFolder(name);
+    }
+    return failure;
+  }
+  const std::unique_ptr<platform::Folder> folder = open(plan.folder);
+  if (!folder->isOpen()) return folder->openError();
+  const std::string temporary = TemporaryFolderName(plan.token);
+  if (folder->Has(temporary) == platform::Presence::kPresent) {
+    const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(plan.folder, temporary));
+    drain(*other, *folder);
+    folder->RemoveEmptyFolder(temporary);
+  }
+  std::vector<std::string> fillers;
+  folder->ListEntries([&](const platform::FolderEntry& entry) {
+    if (IsFillerName(plan.token, entry.name)) fillers.push_back(entry.name);
+  });
+  for (const std::string& filler : fillers) folder->RemoveEmptyFile(filler);
+  return failure;
+}

@@ -1,0 +1,130 @@
+// The order step: after a Run on a FAT or exFAT volume, the folder's
+// directory entries are put in the order of the new names, so that players
+// that play in the order of the entries (and not of the names) play the new
+// shuffle too. Renaming alone leaves the entries where they were.
+//
+// A volume places a new entry in the first free place that fits (Linux) or
+// at the end while there is room (Windows), so the entries go into a fresh
+// folder, which has no holes, one after the other in the new order: a
+// sibling of the folder, whose name it then takes. The root of a volume has
+// no sibling: there the files go into a temporary folder inside it and come
+// back one by one, each checked to stand after the one before; where one
+// falls into a hole further up, small empty files fill the hole first, and
+// are taken away at the end.
+//
+// Nothing is replaced, every step can be taken back, and the journal holds
+// the plan before the first move, so that a Run cut short is undone with
+// every file back in its folder.
+#pragma once
+
+#include "platform/folder.h"
+#include "platform/pause.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+enum class OrderMethod : std::uint8_t {
+  kSibling,  // into a fresh sibling folder, which then takes the folder's name
+  kInPlace,  // out into a temporary folder and back, checked one by one
+};
+
+struct OrderPlan {
+  OrderMethod method = OrderMethod::kSibling;
+  std::string folder;  // the folder's full path
+  // Names the temporary folders and the filler files (four letters or
+  // digits, upper case).
+  std::string token;
+  // The entries to move, in this order: the renamed files by their new
+  // names, then every other entry of the folder that may move.
+  std::vector<std::string> moves;
+  // How many of the moves are renamed files, which must end in order.
+  std::size_t ordered = 0;
+};
+
+// The names the order step makes, from the folder's name and the token.
+std::string SiblingFolderName(const std::string& folderName, const std::string& token);
+std::string FormerFolderName(const std::string& folderName, const std::string& token);
+std::string TemporaryFolderName(const std::string& token);
+// The n-th filler file; the filler names of a token, and nothing else,
+// match IsFillerName.
+std::string FillerName(const std::string& token, std::size_t n);
+bool IsFillerName(const std::string& token, const std::string& name);
+
+// The plan for a folder whose files were renamed to `renamed`, or why there
+// is none ("" and no plan when nothing needs ordering). The entries named in
+// `keep` (the program's own files, when the folder holds the program) never
+// move: such a folder, like a volume's root, is ordered in place.
+struct OrderDecision {
+  std::unique_ptr<OrderPlan> plan;
+  std::string problem;
+};
+OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> renamed,
+                        const std::string& token, const std::vector<std::string>& keep,
+                        const platform::FolderOpener& open);
+
+// The order step, going a few moves at a time like a Run.
+class OrderSession {
+ public:
+  OrderSession(const OrderPlan& plan, platform::FolderOpener open);
+  ~OrderSession();
+  OrderSession(const OrderSession&) = delete;
+  OrderSession& operator=(const OrderSession&) = delete;
+
+  // Goes on until the clock passes `untilMs` (at least one operation);
+  // false once done.
+  bool Step(platform::Clock& clock, std::int64_t untilMs);
+  // Gives up between two moves: every entry goes back where it was.
+  void Stop();
+  bool done() const { return phase_ == Phase::kDone; }
+  // Progress: moves made of those planned.
+  std::size_t movesDone() const;
+  std::size_t movesTotal() const;
+  // Why the entries do not stand in order; empty when they do.
+  const std::string& problem() const { return problem_; }
+  // Directory operations so far (moves, folders and fillers made and
+  // removed, listings).
+  std::size_t operations() const { return operations_; }
+
+ private:
+  enum class Phase : std::uint8_t { kStart, kOut, kIn, kSwap, kFinish, kDone };
+  void Advance();
+  void StepSibling();
+  void StepInPlace();
+  // Writes the moves so far to the disk: the folder they went into first,
+  // then the one they left, so that a power cut finds each file at least
+  // where it went. Every `kFlushEvery` moves, and at each turn.
+  void FlushMoves(platform::Folder& into, platform::Folder& outOf, bool now);
+  void GiveUp(const std::string& why);
+  void PutBack();
+  bool Verify();
+  std::unique_ptr<platform::Folder> Open(const std::string& path);
+
+  const OrderPlan& plan_;
+  platform::FolderOpener open_;
+  Phase phase_ = Phase::kStart;
+  std::string parentPath_, folderName_, siblingName_, formerName_, temporaryName_;
+  std::unique_ptr<platform::Folder> folder_, parent_, other_;
+  platform::FolderLooks looks_;
+  std::size_t next_ = 0;       // the next move
+  std::size_t outDone_ = 0;    // in place: files moved out
+  // In place: the last file placed, and the position a listing that meets
+  // it first starts from.
+  std::string lastPlaced_;
+  std::uint64_t after_ = 0;
+  std::size_t fillers_ = 0;    // fillers made so far
+  std::vector<std::string> fillerNames_;
+  std::size_t operations_ = 0;
+  std::size_t budget_ = 0;
+  std::size_t entriesRead_ = 0;
+  std::size_t sinceFlush_ = 0;
+  bool flushOnTheWay_ = false;
+  std::string problem_;
+};
+
+// Puts back what an order step cut short left, after a crash or a pulled
+// disk: every entry back in the folder, the temporary folders and filler
+// files gone. Nothing is replaced; what cannot go back is said.
+platform::Error RecoverOrder(const OrderPlan& plan, const platform::FolderOpener& open);

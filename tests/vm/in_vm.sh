@@ -1,0 +1,164 @@
+#!/bin/sh
+# Runs inside the test VM (busybox sh), on a FAT32 volume (/dev/vda) and an
+# exFAT one (/dev/vdb), with tarvello-cli: Add, Replace and Delete in
+# folders and at the root of folders with a messy history, Runs killed at
+# several points and undone, and a power cut in the middle of a Run whose
+# undo the next boot does. Each check prints "RESULT ok|FAIL <what>"; the
+# host reads the images afterwards with its own reader.
+# Usage: in_vm.sh 1|2   (the boot: 2 undoes what the power cut left)
+phase=$1
+cli=/bin/tarvello-cli
+
+result() { echo "RESULT $1 $2"; }
+# The entries in readdir order, as the driver yields them (busybox find
+# does not sort).
+entries() { find "$1" -mindepth 1 -maxdepth 1 | sed 's#.*/##'; }
+numbered() { entries "$1" | grep -E '^[0-9]{4,5}_'; }
+# The numbered names in order: their order on the disk is the names'.
+ordered() { numbered "$1" > /tmp/got; LC_ALL=C sort /tmp/got | cmp -s - /tmp/got; }
+# Every file holds its own first name: `check DIR` compares names and
+# contents with the list made with the folder.
+contents_ok() {
+  for f in "$1"/*; do
+    [ -f "$f" ] || continue
+    first=""
+    read -r first < "$f"
+    [ -n "$first" ] || return 1
+    case "$(basename "$f")" in *"$first") ;; *) return 1 ;; esac
+  done
+}
+
+# A folder as users leave them: tracks of every length and Korean names
+# copied in, a cover, a folder of extras and notes among them, some tracks
+# deleted, others added later.
+history() {
+  d=$1
+  i=0
+  while IFS= read -r n; do
+    i=$((i + 1))
+    echo "$n" > "$d/$n"
+    if [ $i = 9 ]; then echo cover.jpg > "$d/cover.jpg"; mkdir "$d/Bonus"; echo extra.mp3 > "$d/Bonus/extra.mp3"; fi
+    if [ $i = 20 ]; then echo notes.txt > "$d/notes.txt"; fi
+  done < /names.txt
+  for k in 03 11 12 24 31 40; do rm -f "$d"/track$k\ *; done
+  for k in 1 2 3 4 5; do echo "late $k song.mp3" > "$d/late $k song.mp3"; done
+  sync
+}
+
+run() {  # run WHAT DIR METHOD: one Run, ordered on the disk
+  what=$1; d=$2; m=$3
+  out=$($cli "$m" "$d" --yes 2>&1); status=$?
+  if [ $status -ne 0 ] || echo "$out" | grep -q "not put in order"; then
+    result FAIL "$what $m: exit $status: $(echo "$out" | tail -n 2 | tr '\n' ' ')"
+    return
+  fi
+  if [ "$m" != delete ] && ! ordered "$d"; then result FAIL "$what $m: out of order"; return; fi
+  contents_ok "$d" && [ -f "$d/Bonus/extra.mp3" ] || { result FAIL "$what $m: files changed"; return; }
+  result ok "$what $m"
+}
+
+insmod_all() {
+  for m in virtio_ring virtio virtio_pci_modern_dev virtio_pci_legacy_dev virtio_pci virtio_blk \
+           fat vfat nls_cp437 nls_ascii nls_utf8 nls_iso8859-1 exfat; do
+    [ -f /mod/$m.ko ] && insmod /mod/$m.ko 2>/dev/null
+  done
+  sleep 1
+}
+
+insmod_all
+mkdir -p /v1 /v2
+mount -t vfat -o utf8,shortname=mixed /dev/vda /v1 || result FAIL "mount vfat"
+mount -t exfat /dev/vdb /v2 || result FAIL "mount exfat"
+
+if [ "$phase" = 2 ]; then
+  # The boot after the power cut: the program on the stick finds its journal.
+  for v in /v1 /v2; do
+    echo "DIAG $v: $(ls "$v" | grep Cut | tr '\n' ' ') cut=$(ls "$v/Cut" | wc -l) $(grep -a -o -e '^result [0-9]*' -e '^order [si] [0-9A-Z]*' -e '^ordered' "$v/tv/tarvello-cli.journal" | tr '\n' ' ')"
+    for d in "$v"/Cut.tarvello-*; do [ -d "$d" ] && echo "DIAG $d holds $(ls "$d" | wc -l)"; done
+    journal=$(grep -a -c -e '^result ' -e '^ordered$' "$v/tv/tarvello-cli.journal" 2>/dev/null)
+    out=$("$v/tv/tarvello-cli" undo --yes 2>&1); status=$?
+    ls "$v/Cut" | LC_ALL=C sort > /tmp/now
+    # Nothing lost, nothing left behind; "no Run to undo" only when the
+    # journal never reached the disk and so no name changed either.
+    if [ $status -le 2 ] && cmp -s /tmp/now "$v/Cut.expected" && contents_ok "$v/Cut" &&
+       ! ls "$v" | grep -q 'Cut\.tarvello-'; then
+      result ok "$v power cut undone (journal records of the end: ${journal:-none})"
+    else
+      result FAIL "$v power cut: exit $status: $(echo "$out" | tail -n 1); $(wc -l < /tmp/now) names, $(ls "$v" | tr '\n' ' ')"
+    fi
+  done
+  umount /v1; umount /v2
+  echo "DONE"
+  poweroff -f
+fi
+
+for v in /v1 /v2; do
+  grep -q tarvello.only=cut /proc/cmdline && continue
+  for m in add replace delete; do mkdir "$v/Music_$m"; history "$v/Music_$m"; done
+  run "$v folder" "$v/Music_add" add
+  run "$v folder" "$v/Music_replace" add
+  run "$v folder" "$v/Music_replace" replace
+  run "$v folder" "$v/Music_delete" add
+  run "$v folder" "$v/Music_delete" replace
+  run "$v folder" "$v/Music_delete" delete
+  # The root, with the folders above among its entries.
+  history "$v"
+  run "$v root" "$v" add
+  run "$v root" "$v" replace
+  run "$v root" "$v" delete
+
+  # Killed part way, at several points: undo puts every file back.
+  mkdir "$v/Kill"
+  i=0; while [ $i -lt 240 ]; do i=$((i + 1)); echo "kill track $i.mp3" > "$v/Kill/kill track $i.mp3"; done
+  ls "$v/Kill" | LC_ALL=C sort > /tmp/before
+  for wait in 0.5 1 2 3 4 6; do
+    $cli add "$v/Kill" --yes >/tmp/killed 2>&1 &
+    pid=$!
+    sleep $wait
+    kill -9 $pid 2>/dev/null
+    wait $pid 2>/dev/null
+    phase_seen=$(grep -a -c '^order ' /bin/tarvello-cli.journal 2>/dev/null)
+    $cli undo --yes >/tmp/undone 2>&1
+    ls "$v/Kill" | LC_ALL=C sort > /tmp/now
+    if cmp -s /tmp/now /tmp/before && contents_ok "$v/Kill" && ! ls "$v" | grep -q 'Kill\.tarvello-'; then
+      result ok "$v killed after $wait s (order step begun: $phase_seen)"
+    else
+      result FAIL "$v killed after $wait s: $(tail -n 1 /tmp/undone)"
+    fi
+  done
+  sync
+done
+
+# The program on each stick, and a Run of it cut by a power cut while it
+# puts the files in order: each process is frozen a moment after its
+# journal shows the order step begun, then the power goes. What was not
+# flushed by then is lost as on a pulled stick; the next boot undoes it.
+for v in /v1 /v2; do
+  mkdir "$v/tv" "$v/Cut"
+  cp $cli "$v/tv/tarvello-cli"
+  i=0; while [ $i -lt 600 ]; do i=$((i + 1)); echo "cut track $i.mp3" > "$v/Cut/cut track $i.mp3"; done
+  ls "$v/Cut" | LC_ALL=C sort > "$v/Cut.expected"
+done
+sync
+"/v1/tv/tarvello-cli" add /v1/Cut --yes >/dev/null 2>&1 &
+p1=$!
+"/v2/tv/tarvello-cli" add /v2/Cut --yes >/dev/null 2>&1 &
+p2=$!
+frozen=""
+tries=0
+while [ $tries -lt 400 ]; do
+  tries=$((tries + 1))
+  for v in /v1 /v2; do
+    case "$frozen" in *"$v"*) continue ;; esac
+    pid=$p1; [ $v = /v2 ] && pid=$p2
+    if grep -a -q '^order ' "$v/tv/tarvello-cli.journal" 2>/dev/null || ! kill -0 $pid 2>/dev/null; then
+      sleep 0.3
+      kill -STOP $pid 2>/dev/null
+      frozen="$frozen $v"
+    fi
+  done
+  case "$frozen" in *v1*v2*|*v2*v1*) break ;; esac
+  sleep 0.1
+done
+echo "RESULT ok power cut now"
+echo b > /proc/sysrq-trigger

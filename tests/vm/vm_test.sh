@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The order step on real vfat and exFAT: Debian's own kernel boots under
+# qemu (software emulation, no KVM needed) with a busybox initramfs that
+# holds tarvello-cli and its libraries, on a FAT32 and an exFAT image. After
+# the two boots (the second undoes a Run cut by a power cut in the first),
+# the images are read here by tests/vm/dirorder.py, which does not go
+# through any driver, and checked with fsck.
+# Usage: vm_test.sh TARVELLO-CLI WORK-FOLDER
+# Exit 0 passed, 1 failed, 77 skipped (the reason is printed).
+set -uo pipefail
+cli=$(realpath "$1")
+work=$2
+here=$(cd "$(dirname "$0")" && pwd)
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAIL: $*"; failed=1; }
+failed=0
+
+for tool in qemu-system-x86_64 busybox mkfs.fat mkfs.exfat fsck.fat fsck.exfat python3 dpkg-deb apt-get; do
+  command -v "$tool" >/dev/null || skip "$tool is missing (scripts/deps.sh test installs it)"
+done
+case "$(ldd "$(command -v busybox)" 2>&1)" in
+  *"not a dynamic"*) ;;
+  *) skip "busybox is not the static one (busybox-static)" ;;
+esac
+mkdir -p "$work"
+cd "$work" || exit 1
+
+# Debian's current kernel, fetched once and kept.
+if [ ! -f kernel/vmlinuz ]; then
+  rm -rf kernel && mkdir kernel
+  kernel_package() { apt-cache depends linux-image-amd64 2>/dev/null | awk '/Depends: linux-image-[0-9]/ {print $2; exit}'; }
+  package=$(kernel_package)
+  # A machine whose package lists were cleaned knows it after an update.
+  if [ -z "$package" ] && [ "$(id -u)" -eq 0 ]; then
+    apt-get update -qq >/dev/null 2>&1
+    package=$(kernel_package)
+  fi
+  [ -n "$package" ] || skip "apt knows no linux-image-amd64"
+  (cd kernel && apt-get download -q "$package" >/dev/null 2>&1) || skip "the kernel package $package cannot be downloaded"
+  dpkg-deb --fsys-tarfile kernel/*.deb | tar -x -C kernel --wildcards './boot/vmlinuz-*' \
+    './lib/modules/*/kernel/fs/fat/*' './lib/modules/*/kernel/fs/exfat/*' \
+    './lib/modules/*/kernel/fs/nls/nls_*' './lib/modules/*/kernel/drivers/block/virtio_blk.ko*' \
+    './lib/modules/*/kernel/drivers/virtio/virtio*.ko*' || skip "the kernel package cannot be unpacked"
+  mv kernel/boot/vmlinuz-* kernel/vmlinuz
+  rm -f kernel/*.deb
+fi
+find kernel/lib -name '*.ko.xz' -exec xz -d {} + 2>/dev/null
+
+# The initramfs: busybox, the modules, the test and tarvello-cli with the
+# libraries it needs and the loader.
+rm -rf root && mkdir -p root/bin root/mod root/proc root/sys root/dev root/tmp root/lib64 root/v1 root/v2
+cp "$(command -v busybox)" root/bin/busybox
+find kernel/lib -name '*.ko' -exec cp {} root/mod/ \;
+cp "$here/init" "$here/in_vm.sh" root/ && chmod +x root/init
+cp "$cli" root/bin/tarvello-cli
+for lib in $(ldd "$cli" | grep -o '/[^ ]*'); do
+  mkdir -p "root$(dirname "$lib")" && cp -L "$lib" "root$lib"
+done
+python3 - "$work/root/names.txt" <<'PY'
+import random, sys
+r = random.Random(2026)
+names = []
+for i in range(1, 46):
+    name = 'track%02d %s' % (i, 'x' * r.randint(0, 38))
+    if i % 6 == 0:
+        name += ' 노래 바람'
+    names.append(name + '.mp3')
+open(sys.argv[1], 'w', encoding='utf-8').write(''.join(n + '\n' for n in names))
+PY
+(cd root && find . | busybox cpio -o -H newc 2>/dev/null | gzip -1 > ../initrd.gz)
+
+rm -f fat.img exfat.img
+truncate -s 96M fat.img exfat.img
+mkfs.fat -F 32 -n TARVELLO fat.img >/dev/null && mkfs.exfat exfat.img >/dev/null || { echo "FAIL: the images cannot be made"; exit 1; }
+
+boot() {  # boot PHASE
+  timeout 170 qemu-system-x86_64 -accel tcg -m 768 -smp 1 -nographic -no-reboot \
+    -kernel kernel/vmlinuz -initrd initrd.gz \
+    -append "console=ttyS0 quiet loglevel=3 panic=-1 tarvello.phase=$1 ${VM_TEST_ARGS:-}" \
+    -drive file=fat.img,format=raw,if=virtio -drive file=exfat.img,format=raw,if=virtio \
+    > "boot$1.log" 2>&1
+  tr -d '\r' < "boot$1.log" | grep -a -E '^(RESULT|BOOTED|DONE|DIAG)'
+}
+start=$(date +%s)
+boot 1
+grep -a -q 'RESULT ok power cut now' boot1.log || fail "the first boot did not get to the power cut (see $work/boot1.log)"
+boot 2
+grep -a -q '^DONE' boot2.log || fail "the second boot did not finish (see $work/boot2.log)"
+grep -a -q 'RESULT FAIL' boot1.log boot2.log && fail "checks inside the VM failed"
+echo "two boots took $(( $(date +%s) - start )) s"
+
+# The images as they lie on the disk.
+for image in fat.img exfat.img; do
+  for folder in /Music_add /Music_replace; do
+    python3 "$here/dirorder.py" "$image" "$folder" | grep -E '^[0-9]{4,5}_' > got
+    [ -s got ] && LC_ALL=C sort got | cmp -s - got || fail "$image $folder: the numbered files are not in name order"
+  done
+  for folder in /Music_delete /; do
+    python3 "$here/dirorder.py" "$image" "$folder" | grep -E '^(track|late)' > got
+    [ "$(wc -l < got)" -ge 40 ] && LC_ALL=C sort got | cmp -s - got || fail "$image $folder: the tracks are not in name order"
+  done
+  [ "$(python3 "$here/dirorder.py" "$image" /Music_add | wc -l)" -ge 43 ] || fail "$image: files missing"
+done
+# The power cut leaves the volume marked dirty and its free count stale;
+# fsck.fat may say so and nothing else.
+fsck.fat -n fat.img >fsck.log 2>&1
+grep -v -E -e '^fsck\.fat ' -e '^fat\.img: [0-9]+ files' -e '^Leaving filesystem unchanged' -e '^$' \
+  -e 'differences between boot sector and its backup' -e 'mostly harmless' -e '^  65:0[01]/0[01]$' \
+  -e 'Not automatically fixing this' -e '^Dirty bit is set' -e 'Automatically removing dirty bit' \
+  -e '^Free cluster summary wrong' -e '^  Auto-correcting' fsck.log > fsck.rest
+[ -s fsck.rest ] && fail "fsck.fat: $(head -n 5 fsck.rest)"
+fsck.exfat -n exfat.img >fsck.log 2>&1 || fail "fsck.exfat: $(tail -n 3 fsck.log)"
+[ $failed -eq 0 ] && echo "the order step passed on real vfat and exFAT"
+exit $failed
