@@ -13,6 +13,8 @@ const char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 // the order it would otherwise run away.
 constexpr std::size_t kOperationsPerFile = 8;
 constexpr std::size_t kMostEntriesRead = 4000000;
+// The longest place holder's name stays within 255 characters.
+constexpr std::size_t kLongestPadding = 240;
 // Moves between two flushes to the disk.
 constexpr std::size_t kFlushEvery = 16;
 
@@ -37,20 +39,21 @@ std::string FormerFolderName(const std::string& folderName, const std::string& t
 // Short upper-case names: one directory entry each on FAT.
 std::string TemporaryFolderName(const std::string& token) { return "TVT" + token; }
 
-std::string FillerName(const std::string& token, std::size_t n) {
+std::string FillerName(const std::string& token, std::size_t n, std::size_t padding) {
   std::string name = "Z" + token + "000";
   for (std::size_t i = 0; i < 3; ++i, n /= 36) name[name.size() - 1 - i] = kDigits[n % 36];
+  if (padding > 0) name += "-" + std::string(padding - 1, 'X');
   return name;
 }
 
 bool IsFillerName(const std::string& token, const std::string& name) {
-  if (name.size() != token.size() + 4 || name[0] != 'Z' || name.compare(1, token.size(), token) != 0) {
-    return false;
-  }
-  for (std::size_t i = name.size() - 3; i < name.size(); ++i) {
+  const std::size_t base = token.size() + 4;
+  if (name.size() < base || name[0] != 'Z' || name.compare(1, token.size(), token) != 0) return false;
+  for (std::size_t i = base - 3; i < base; ++i) {
     if (std::find(kDigits, kDigits + 36, name[i]) == kDigits + 36) return false;
   }
-  return true;
+  if (name.size() == base) return true;
+  return name[base] == '-' && name.find_first_not_of('X', base + 1) == std::string::npos;
 }
 
 OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> renamed,
@@ -291,25 +294,35 @@ void OrderSession::StepInPlace() {
       // Where did it land: after the file placed before it? A listing
       // resumes after the entry whose position it is given, so the search
       // starts just before the last file placed and must meet it first.
+      // Where positions are counts of entries (Windows), an entry gone from
+      // before it moves it back past that point: the whole folder is read
+      // again then.
       std::uint64_t landed = 0;
       const auto standsAfter = [&](const std::string& wanted) {
-        bool seenLast = lastPlaced_.empty(), found = false;
-        std::uint64_t before = after_;
-        ++operations_;
-        folder_->ListEntries(
-            [&](const platform::FolderEntry& entry) {
-              ++entriesRead_;
-              if (found) return;
-              if (!seenLast) {
-                seenLast = entry.name == lastPlaced_;
-              } else if (entry.name == wanted) {
-                found = true;
-                landed = before;
-              }
-              before = entry.next;
-            },
-            after_);
-        return found;
+        for (const std::uint64_t from : {after_, std::uint64_t{0}}) {
+          bool seenLast = lastPlaced_.empty(), found = false;
+          std::uint64_t before = from, lastAt = from;
+          ++operations_;
+          folder_->ListEntries(
+              [&](const platform::FolderEntry& entry) {
+                ++entriesRead_;
+                if (found) return;
+                if (!seenLast) {
+                  seenLast = entry.name == lastPlaced_;
+                  lastAt = before;
+                } else if (entry.name == wanted) {
+                  found = true;
+                  landed = before;
+                }
+                before = entry.next;
+              },
+              from);
+          if (seenLast) {
+            after_ = lastAt;
+            return found;
+          }
+        }
+        return false;
       };
       if (standsAfter(name)) {
         after_ = landed;
@@ -326,12 +339,16 @@ void OrderSession::StepInPlace() {
         GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(back) + ")");
         return;
       }
+      // The place holders grow while they keep landing early (a long name
+      // takes up to 20 entries), and start small again once one no longer
+      // fits before the last file: big holes fill fast, small ones too.
+      std::size_t padding = 0;
       for (;;) {
         if (operations_ > budget_ || entriesRead_ > kMostEntriesRead) {
           GiveUp("the disk would not take the files in order");
           return;
         }
-        const std::string filler = FillerName(plan_.token, fillers_++);
+        const std::string filler = FillerName(plan_.token, fillers_++, padding);
         if (fillers_ > 36 * 36 * 36) {
           GiveUp("the disk would not take the files in order");
           return;
@@ -346,9 +363,12 @@ void OrderSession::StepInPlace() {
         if (standsAfter(filler)) {
           ++operations_;
           folder_->RemoveEmptyFile(filler);
-          break;
+          if (padding == 0) break;
+          padding = 0;
+          continue;
         }
         fillerNames_.push_back(filler);
+        padding = std::min<std::size_t>(2 * padding + 13, kLongestPadding);
       }
       return;
     }

@@ -48,9 +48,9 @@ struct OrderPlan {
 std::string SiblingFolderName(const std::string& folderName, const std::string& token);
 std::string FormerFolderName(const std::string& folderName, const std::string& token);
 std::string TemporaryFolderName(const std::string& token);
-// The n-th filler file; the filler names of a token, and nothing else,
-// match IsFillerName.
-std::string FillerName(const std::string& token, std::size_t n);
+// The n-th place holder, its name `padding` characters longer; the place
+// holders' names of a token, and nothing else, match IsFillerName.
+std::string FillerName(const std::string& token, std::size_t n, std::size_t padding = 0);
 bool IsFillerName(const std::string& token, const std::string& name);
 
 // The plan for a folder whose files were renamed to `renamed`, or why there

@@ -57,11 +57,26 @@ class ModelFolder : public platform::Folder {
                               std::uint64_t after) override {
     if (!isOpen()) return openError();
     const VolumeModel::Dir& d = model_->dirs[static_cast<std::size_t>(dir_)];
+    platform::FolderEntry entry;
+    if (model_->rule() == VolumeModel::Rule::kWindowsFat) {
+      // As Windows gives them: no positions, only the count of entries
+      // listed before.
+      std::uint64_t index = 0;
+      for (std::size_t i = 0; i < d.slot.size(); ++i) {
+        if (d.slot[i] < 0 || d.entries[static_cast<std::size_t>(d.slot[i])].start != i) continue;
+        if (++index <= after) continue;
+        const VolumeModel::Entry& e = d.entries[static_cast<std::size_t>(d.slot[i])];
+        entry.name = e.name;
+        entry.folder = e.folder >= 0;
+        entry.next = index;
+        onEntry(entry);
+      }
+      return platform::Error{};
+    }
     // As Linux gives them: an entry's position is where the next one
     // starts, and the last one's is the end of the folder, so that entries
     // added later in a hole before the end still come after it.
     bool have = false;
-    platform::FolderEntry entry;
     for (std::size_t i = static_cast<std::size_t>(after); i < d.slot.size(); ++i) {
       if (d.slot[i] < 0) continue;
       const VolumeModel::Entry& e = d.entries[static_cast<std::size_t>(d.slot[i])];

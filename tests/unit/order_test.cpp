@@ -74,7 +74,7 @@ void NothingLeftBehind(const VolumeModel& volume, const std::string& folder) {
     for (const std::string& name : volume.Listing(where)) {
       EXPECT_EQ(name.find(".tarvello-"), std::string::npos) << name;
       EXPECT_NE(name.rfind("TVT", 0), 0u) << name;
-      EXPECT_FALSE(name.size() == 8 && name[0] == 'Z') << name;
+      EXPECT_FALSE(name[0] == 'Z' && (name.size() == 8 || name[8] == '-')) << name;
     }
   }
 }
@@ -85,40 +85,43 @@ TEST(OrderStep, EveryRuleLeavesTheRenamedFilesInNameOrderOnTheDisk) {
   for (const VolumeModel::Rule rule :
        {VolumeModel::Rule::kLinuxVfat, VolumeModel::Rule::kLinuxExfat, VolumeModel::Rule::kWindowsFat}) {
     for (const bool atRoot : {false, true}) {
-      SCOPED_TRACE(std::string(RuleName(rule)) + (atRoot ? ", root" : ", a folder"));
-      std::mt19937 rng(7);
-      const std::shared_ptr<VolumeModel> volume = VolumeModel::Make(rule);
-      const std::string folder = atRoot ? volume->root() : platform::JoinPath(volume->root(), "Music");
-      if (!atRoot) volume->MakeFolder(folder);
-      volume->MakeFolder(platform::JoinPath(volume->root(), "Other"));
-      const auto files = MessyFolder(*volume, folder, rng, 80);
-      testing_support::HeadlessProgram program(volume->Opener(), folder, false);
-      program.workflow.Start();
-      program.view.folder = folder;
-      for (const RenameMethod method : {RenameMethod::kAdd, RenameMethod::kReplace, RenameMethod::kDelete}) {
-        program.view.checked = method;
-        program.Do(Command::kSearch);
-        ASSERT_TRUE(program.Do(Command::kRandom));
-        program.Do(Command::kRun);
-        ASSERT_EQ(program.view.status, "COMPLETE!!");
-        EXPECT_TRUE(program.workflow.lastOrderProblem().empty()) << program.workflow.lastOrderProblem();
+      for (int seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE(std::string(RuleName(rule)) + (atRoot ? ", root" : ", a folder") + ", seed " +
+                     std::to_string(seed));
+        std::mt19937 rng(seed);
+        const std::shared_ptr<VolumeModel> volume = VolumeModel::Make(rule);
+        const std::string folder = atRoot ? volume->root() : platform::JoinPath(volume->root(), "Music");
+        if (!atRoot) volume->MakeFolder(folder);
+        volume->MakeFolder(platform::JoinPath(volume->root(), "Other"));
+        const auto files = MessyFolder(*volume, folder, rng, 40 + seed * 5);
+        testing_support::HeadlessProgram program(volume->Opener(), folder, false);
+        program.workflow.Start();
+        program.view.folder = folder;
+        for (const RenameMethod method : {RenameMethod::kAdd, RenameMethod::kReplace, RenameMethod::kDelete}) {
+          program.view.checked = method;
+          program.Do(Command::kSearch);
+          ASSERT_TRUE(program.Do(Command::kRandom));
+          program.Do(Command::kRun);
+          ASSERT_EQ(program.view.status, "COMPLETE!!");
+          EXPECT_TRUE(program.workflow.lastOrderProblem().empty()) << program.workflow.lastOrderProblem();
+          const std::vector<std::string> listing = volume->Listing(folder);
+          EXPECT_TRUE(InOrder(listing) || method == RenameMethod::kDelete);
+          // About two operations a file for a sibling, a small multiple in place.
+          const std::size_t count = program.job().newCount();
+          EXPECT_LE(program.workflow.lastOrderOperations(), (atRoot ? 8 : 2) * (count + 3) + 64);
+          NothingLeftBehind(*volume, folder);
+        }
+        // Add, Replace and Delete: every file back under its first name.
+        EXPECT_EQ(volume->Files(), files);
         const std::vector<std::string> listing = volume->Listing(folder);
-        EXPECT_TRUE(InOrder(listing) || method == RenameMethod::kDelete);
-        // About two operations a file for a sibling, a small multiple in place.
-        const std::size_t count = program.job().newCount();
-        EXPECT_LE(program.workflow.lastOrderOperations(), (atRoot ? 8 : 2) * (count + 3) + 64);
-        NothingLeftBehind(*volume, folder);
+        EXPECT_NE(std::find(listing.begin(), listing.end(), "Bonus"), listing.end());
+        // Delete gives back names without numbers: their order is the names'.
+        std::vector<std::string> tracks;
+        for (const std::string& name : listing) {
+          if (name.size() > 4 && name.compare(name.size() - 4, 4, ".mp3") == 0) tracks.push_back(name);
+        }
+        EXPECT_TRUE(std::is_sorted(tracks.begin(), tracks.end()));
       }
-      // Add, Replace and Delete: every file back under its first name.
-      EXPECT_EQ(volume->Files(), files);
-      const std::vector<std::string> listing = volume->Listing(folder);
-      EXPECT_NE(std::find(listing.begin(), listing.end(), "Bonus"), listing.end());
-      // Delete gives back names without numbers: their order is the names'.
-      std::vector<std::string> tracks;
-      for (const std::string& name : listing) {
-        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".mp3") == 0) tracks.push_back(name);
-      }
-      EXPECT_TRUE(std::is_sorted(tracks.begin(), tracks.end()));
     }
   }
 }
