@@ -602,6 +602,7 @@ void RenameWorkflow::EndSession() {
     if (session->journaled && !session->resultJournaled) {
       platform::AppendToFile(journalPath_, JournalResult(result));
     }
+    lastOrderOperations_ = 0;
     if (session->order) {
       platform::AppendToFile(journalPath_, JournalOrdered());
       session->orderProblem = session->order->problem();
