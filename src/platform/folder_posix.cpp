@@ -85,8 +85,11 @@ bool FlagUnsupported(int error) {
 
 namespace {
 
-// Calls onEntry with every entry but "." and ".." of the open folder.
-Error ForEachEntry(int folderFd, const std::function<void(const struct dirent*)>& onEntry) {
+// Calls onEntry with every entry but "." and ".." of the open folder, or
+// with those after the position `after` (the file system's own offset in
+// the folder, as d_off gives it).
+Error ForEachEntry(int folderFd, const std::function<void(const struct dirent*)>& onEntry,
+                   std::uint64_t after = 0) {
   const int fd = dup(folderFd);
   if (fd < 0) return ErrorFromErrno(errno);
   DIR* dir = fdopendir(fd);
@@ -95,7 +98,11 @@ Error ForEachEntry(int folderFd, const std::function<void(const struct dirent*)>
     close(fd);
     return ErrorFromErrno(error);
   }
-  rewinddir(dir);
+  if (after != 0) {
+    seekdir(dir, static_cast<long>(after));
+  } else {
+    rewinddir(dir);
+  }
   int error = 0;
   for (;;) {
     errno = 0;
@@ -270,38 +277,14 @@ std::optional<FileId> Folder::Id() const {
 Error Folder::ListEntries(const std::function<void(const FolderEntry& entry)>& onEntry,
                           std::uint64_t after) {
   if (!isOpen()) return openError_;
-  const int fd = dup(handle_->fd);
-  if (fd < 0) return ErrorFromErrno(errno);
-  DIR* dir = fdopendir(fd);
-  if (dir == nullptr) {
-    const int error = errno;
-    close(fd);
-    return ErrorFromErrno(error);
-  }
-  // The positions are the file system's own offsets in the folder, so that
-  // a listing from one entry on reads only what stands after it.
-  if (after != 0) {
-    seekdir(dir, static_cast<long>(after));
-  } else {
-    rewinddir(dir);
-  }
+  const int fd = handle_->fd;
   FolderEntry entry;
-  int error = 0;
-  for (;;) {
-    errno = 0;
-    const struct dirent* found = readdir(dir);
-    if (found == nullptr) {
-      error = errno;
-      break;
-    }
-    if (std::strcmp(found->d_name, ".") == 0 || std::strcmp(found->d_name, "..") == 0) continue;
+  return ForEachEntry(fd, [&](const struct dirent* found) {
     entry.name.assign(found->d_name);
-    entry.folder = IsFolderEntry(handle_->fd, found);
+    entry.folder = IsFolderEntry(fd, found);
     entry.next = static_cast<std::uint64_t>(found->d_off);
     onEntry(entry);
-  }
-  closedir(dir);
-  return ErrorFromErrno(error);
+  }, after);
 }
 
 Error Folder::MoveTo(const std::string& name, Folder& target, const std::string& newName) {

@@ -166,16 +166,7 @@ void OrderSession::StepSibling() {
         phase_ = Phase::kSwap;
         return;
       }
-      const std::string& name = plan_.moves[next_];
-      ++operations_;
-      const platform::Error moved = folder_->MoveTo(name, *other_, name);
-      // A file another program took away meanwhile is no reason to stop.
-      if (moved.failed() && moved.code != platform::ErrorCode::kNotFound) {
-        GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(moved) + ")");
-        return;
-      }
-      ++next_;
-      FlushMoves(*other_, *folder_, false);
+      if (MoveOut(next_, false)) ++next_;
       return;
     }
     case Phase::kSwap: {
@@ -255,17 +246,9 @@ void OrderSession::StepInPlace() {
         phase_ = Phase::kIn;
         return;
       }
-      const std::string& name = plan_.moves[outDone_];
-      ++operations_;
-      const platform::Error moved = folder_->MoveTo(name, *other_, name);
       // An entry that is no renamed file and cannot move (a folder Windows
-      // holds) stays where it is, with the fillers' help.
-      if (moved.failed() && moved.code != platform::ErrorCode::kNotFound && outDone_ < plan_.ordered) {
-        GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(moved) + ")");
-        return;
-      }
-      ++outDone_;
-      FlushMoves(*other_, *folder_, false);
+      // holds) stays where it is, with the place holders' help.
+      if (MoveOut(outDone_, true)) ++outDone_;
       return;
     }
     case Phase::kIn: {
@@ -392,6 +375,20 @@ void OrderSession::StepInPlace() {
       phase_ = Phase::kDone;
       return;
   }
+}
+
+bool OrderSession::MoveOut(std::size_t index, bool othersMayStay) {
+  const std::string& name = plan_.moves[index];
+  ++operations_;
+  const platform::Error moved = folder_->MoveTo(name, *other_, name);
+  // A file another program took away meanwhile is no reason to stop.
+  if (moved.failed() && moved.code != platform::ErrorCode::kNotFound &&
+      !(othersMayStay && index >= plan_.ordered)) {
+    GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(moved) + ")");
+    return false;
+  }
+  FlushMoves(*other_, *folder_, false);
+  return true;
 }
 
 void OrderSession::FlushMoves(platform::Folder& into, platform::Folder& outOf, bool now) {

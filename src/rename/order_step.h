@@ -96,6 +96,10 @@ class OrderSession {
   // Writes the moves so far to the disk: the folder they went into first,
   // then the one they left, so that a power cut finds each file at least
   // where it went. Every `kFlushEvery` moves, and at each turn.
+  // Moves the plan's index-th entry from the folder into the other one;
+  // false when the order step gave up on it. An entry that is no renamed
+  // file may stay where it is, when others may stay.
+  bool MoveOut(std::size_t index, bool othersMayStay);
   void FlushMoves(platform::Folder& into, platform::Folder& outOf, bool now);
   void GiveUp(const std::string& why);
   void PutBack();
