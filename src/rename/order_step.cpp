@@ -147,28 +147,12 @@ void OrderSession::StepSibling() {
       flushOnTheWay_ = IsFatFamily(folder_->fileSystem());
       parent_ = Open(parentPath_);
       looks_ = folder_->Looks();
-      ++operations_;
-      const platform::Error made = parent_->MakeFolder(siblingName_);
-      if (made.failed()) {
-        problem_ = "no folder can be made beside it (" + FolderWords(made) + ")";
-        phase_ = Phase::kDone;
-        return;
-      }
-      other_ = Open(platform::JoinPath(parentPath_, siblingName_));
-      // The new folder is on the disk before anything goes into it.
-      FlushMoves(*other_, *parent_, true);
-      phase_ = Phase::kOut;
+      MakeOther(*parent_, parentPath_, siblingName_, "beside it");
       return;
     }
-    case Phase::kOut: {
-      if (next_ == plan_.moves.size()) {
-        FlushMoves(*other_, *folder_, true);
-        phase_ = Phase::kSwap;
-        return;
-      }
-      if (MoveOut(next_, false)) ++next_;
+    case Phase::kOut:
+      MoveNextOut(next_, false, Phase::kSwap);
       return;
-    }
     case Phase::kSwap: {
       // What the program holds of the folders goes first: a folder held
       // open cannot take another name.
@@ -228,29 +212,14 @@ void OrderSession::StepInPlace() {
     case Phase::kStart: {
       folder_ = Open(plan_.folder);
       flushOnTheWay_ = IsFatFamily(folder_->fileSystem());
-      ++operations_;
-      const platform::Error made = folder_->MakeFolder(temporaryName_);
-      if (made.failed()) {
-        problem_ = "no folder can be made in it (" + FolderWords(made) + ")";
-        phase_ = Phase::kDone;
-        return;
-      }
-      other_ = Open(platform::JoinPath(plan_.folder, temporaryName_));
-      FlushMoves(*other_, *folder_, true);
-      phase_ = Phase::kOut;
+      MakeOther(*folder_, plan_.folder, temporaryName_, "in it");
       return;
     }
-    case Phase::kOut: {
-      if (outDone_ == plan_.moves.size()) {
-        FlushMoves(*other_, *folder_, true);
-        phase_ = Phase::kIn;
-        return;
-      }
+    case Phase::kOut:
       // An entry that is no renamed file and cannot move (a folder Windows
       // holds) stays where it is, with the place holders' help.
-      if (MoveOut(outDone_, true)) ++outDone_;
+      MoveNextOut(outDone_, true, Phase::kIn);
       return;
-    }
     case Phase::kIn: {
       if (next_ == plan_.moves.size()) {
         phase_ = Phase::kFinish;
@@ -377,18 +346,38 @@ void OrderSession::StepInPlace() {
   }
 }
 
-bool OrderSession::MoveOut(std::size_t index, bool othersMayStay) {
-  const std::string& name = plan_.moves[index];
+void OrderSession::MakeOther(platform::Folder& holder, const std::string& holderPath,
+                             const std::string& name, const std::string& where) {
+  ++operations_;
+  const platform::Error made = holder.MakeFolder(name);
+  if (made.failed()) {
+    problem_ = "no folder can be made " + where + " (" + FolderWords(made) + ")";
+    phase_ = Phase::kDone;
+    return;
+  }
+  other_ = Open(platform::JoinPath(holderPath, name));
+  // The new folder is on the disk before anything goes into it.
+  FlushMoves(*other_, holder, true);
+  phase_ = Phase::kOut;
+}
+
+void OrderSession::MoveNextOut(std::size_t& done, bool othersMayStay, Phase then) {
+  if (done == plan_.moves.size()) {
+    FlushMoves(*other_, *folder_, true);
+    phase_ = then;
+    return;
+  }
+  const std::string& name = plan_.moves[done];
   ++operations_;
   const platform::Error moved = folder_->MoveTo(name, *other_, name);
   // A file another program took away meanwhile is no reason to stop.
   if (moved.failed() && moved.code != platform::ErrorCode::kNotFound &&
-      !(othersMayStay && index >= plan_.ordered)) {
+      !(othersMayStay && done >= plan_.ordered)) {
     GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(moved) + ")");
-    return false;
+    return;
   }
+  ++done;
   FlushMoves(*other_, *folder_, false);
-  return true;
 }
 
 void OrderSession::FlushMoves(platform::Folder& into, platform::Folder& outOf, bool now) {

@@ -96,10 +96,14 @@ class OrderSession {
   // Writes the moves so far to the disk: the folder they went into first,
   // then the one they left, so that a power cut finds each file at least
   // where it went. Every `kFlushEvery` moves, and at each turn.
-  // Moves the plan's index-th entry from the folder into the other one;
-  // false when the order step gave up on it. An entry that is no renamed
-  // file may stay where it is, when others may stay.
-  bool MoveOut(std::size_t index, bool othersMayStay);
+  // Makes the folder the entries go into, named `name` inside `holder`,
+  // and goes on to move them out; says why when it cannot be made.
+  void MakeOther(platform::Folder& holder, const std::string& holderPath, const std::string& name,
+                 const std::string& where);
+  // Moves the plan's next entry (the `done`-th) from the folder into the
+  // other one, or goes on to `then` when all are out. An entry that is no
+  // renamed file may stay where it is, when others may stay.
+  void MoveNextOut(std::size_t& done, bool othersMayStay, Phase then);
   void FlushMoves(platform::Folder& into, platform::Folder& outOf, bool now);
   void GiveUp(const std::string& why);
   void PutBack();

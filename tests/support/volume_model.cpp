@@ -197,13 +197,16 @@ VolumeModel::VolumeModel(Rule rule, std::size_t clusterSlots)
 #endif
   // The root holds the volume's own entries first: the label (and on exFAT
   // the bitmap and the up-case table).
-  Dir top;
-  top.slot.assign(clusterSlots_, kNeverUsed);
-  const std::size_t own = rule_ == Rule::kLinuxExfat ? 3 : 1;
-  for (std::size_t i = 0; i < own; ++i) top.slot[i] = kSpecial;
-  top.unused = top.hint = own;
-  top.looks.known = true;
-  dirs.push_back(top);
+  dirs.push_back(NewDir(rule_ == Rule::kLinuxExfat ? 3 : 1));
+}
+
+VolumeModel::Dir VolumeModel::NewDir(std::size_t own) const {
+  Dir made;
+  made.slot.assign(clusterSlots_, kNeverUsed);
+  for (std::size_t i = 0; i < own; ++i) made.slot[i] = kSpecial;
+  made.unused = made.hint = own;
+  made.looks.known = true;
+  return made;
 }
 
 platform::FolderOpener VolumeModel::Opener() {
@@ -321,14 +324,8 @@ void VolumeModel::MakeFolder(const std::string& path) {
   const platform::PathParts parts = platform::SplitPath(path);
   const int parent = Find(parts.folder);
   if (parent < 0 || Lookup(parent, parts.name) >= 0) throw std::runtime_error("cannot make " + path);
-  Dir made;
-  made.slot.assign(clusterSlots_, kNeverUsed);
   // FAT folders begin with "." and ".."; exFAT keeps none.
-  const std::size_t own = rule_ == Rule::kLinuxExfat ? 0 : 2;
-  for (std::size_t i = 0; i < own; ++i) made.slot[i] = kSpecial;
-  made.unused = made.hint = own;
-  made.looks.known = true;
-  dirs.push_back(made);
+  dirs.push_back(NewDir(rule_ == Rule::kLinuxExfat ? 0 : 2));
   Entry entry;
   entry.name = parts.name;
   entry.folder = static_cast<int>(dirs.size() - 1);

@@ -74,6 +74,9 @@ class VolumeModel : public std::enable_shared_from_this<VolumeModel> {
  private:
   explicit VolumeModel(Rule rule, std::size_t clusterSlots);
   std::size_t Allocate(Dir& dir, std::size_t slots);
+  // An empty folder whose first `own` slots hold the volume's or the
+  // folder's own entries.
+  Dir NewDir(std::size_t own) const;
   Rule rule_;
   std::size_t clusterSlots_;
   std::string root_;
