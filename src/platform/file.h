@@ -4,6 +4,7 @@
 #include "platform/error.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -30,8 +31,17 @@ Error ReadWholeFile(const std::string& path, std::string* content);
 Error ReplaceFileContents(const std::string& path, const std::string& content);
 
 // Adds `content` to the end of an existing file (not through a link) and
-// flushes it to the disk.
+// flushes it to the disk. All or nothing: when it fails, what it wrote is
+// cut off again as far as the disk lets it.
 Error AppendToFile(const std::string& path, const std::string& content);
+
+// Cuts an existing file (not through a link) to its first `size` bytes and
+// flushes it.
+Error CutFile(const std::string& path, std::uint64_t size);
+
+// Removes the temporary files that a ReplaceFileContents of `path` left
+// beside it when the program was killed in the middle.
+void RemoveReplaceLeftovers(const std::string& path);
 
 // Removes a file; kNotFound when there was none.
 Error RemoveFile(const std::string& path);

@@ -3,10 +3,13 @@
 #include "platform/path.h"
 #include "platform/posix_error.h"
 
+#include <cctype>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -175,9 +178,49 @@ Error AppendToFile(const std::string& path, const std::string& content) {
   struct stat st;
   if (fstat(fd.get(), &st) != 0) return ErrorFromErrno(errno);
   if (!S_ISREG(st.st_mode)) return OtherError("not a regular file");
-  if (!WriteAll(fd.get(), content) || fsync(fd.get()) != 0) return ErrorFromErrno(errno);
+  if (!WriteAll(fd.get(), content) || fsync(fd.get()) != 0) {
+    // Half a record is worse than none: what was written goes again.
+    const int error = errno;
+    if (ftruncate(fd.get(), st.st_size) == 0) fsync(fd.get());
+    return ErrorFromErrno(error);
+  }
   if (!fd.Close()) return ErrorFromErrno(errno);
   return Error{};
+}
+
+Error CutFile(const std::string& path, std::uint64_t size) {
+  Fd fd(open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+  if (fd.get() < 0) return ErrorFromErrno(errno);
+  if (ftruncate(fd.get(), static_cast<off_t>(size)) != 0 || fsync(fd.get()) != 0) return ErrorFromErrno(errno);
+  if (!fd.Close()) return ErrorFromErrno(errno);
+  return Error{};
+}
+
+void RemoveReplaceLeftovers(const std::string& path) {
+  // ReplaceFileContents' temporary files: "." + the name + "." + six
+  // letters or digits (mkostemp's).
+  const PathParts parts = SplitPath(path);
+  const std::string prefix = "." + parts.name + ".";
+  DIR* dir = opendir(parts.hasFolder ? parts.folder.c_str() : ".");
+  if (dir == nullptr) return;
+  std::vector<std::string> leftovers;
+  while (const struct dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    bool temporary = true;
+    for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+      temporary = temporary && std::isalnum(static_cast<unsigned char>(name[i]));
+    }
+    if (temporary) leftovers.push_back(name);
+  }
+  const int folder = dirfd(dir);
+  for (const std::string& name : leftovers) {
+    struct stat st;
+    if (fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+      unlinkat(folder, name.c_str(), 0);
+    }
+  }
+  closedir(dir);
 }
 
 Error RemoveFile(const std::string& path) {

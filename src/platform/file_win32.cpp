@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace platform {
 
 namespace {
@@ -171,11 +173,64 @@ Error AppendToFile(const std::string& path, const std::string& content) {
                               nullptr));
   if (!file.ok()) return ErrorFromWin32(GetLastError());
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return OtherError("not a regular file");
+  LARGE_INTEGER before;
+  if (!GetFileSizeEx(file.get(), &before)) return ErrorFromWin32(GetLastError());
   if (!WriteAll(file.get(), content) || !FlushFileBuffers(file.get())) {
+    // Half a record is worse than none: what was written goes again.
+    const DWORD error = GetLastError();
+    file.Close();
+    CutFile(path, static_cast<std::uint64_t>(before.QuadPart));
+    return ErrorFromWin32(error);
+  }
+  if (!file.Close()) return ErrorFromWin32(GetLastError());
+  return Error{};
+}
+
+Error CutFile(const std::string& path, std::uint64_t size) {
+  std::wstring wide;
+  if (!LongWidePath(path, &wide)) return MakeError(ErrorCode::kBadName);
+  FileHandle file(CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.ok()) return ErrorFromWin32(GetLastError());
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(size);
+  if (!SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()) ||
+      !FlushFileBuffers(file.get())) {
     return ErrorFromWin32(GetLastError());
   }
   if (!file.Close()) return ErrorFromWin32(GetLastError());
   return Error{};
+}
+
+void RemoveReplaceLeftovers(const std::string& path) {
+  // ReplaceFileContents' temporary files: the name, ".", the process
+  // number, ".", a tick count, ".tmp".
+  std::wstring wide;
+  if (!LongWidePath(path, &wide)) return;
+  const std::size_t slash = wide.find_last_of(L"\\/");
+  const std::wstring folder = wide.substr(0, slash + 1);
+  const std::wstring prefix = wide.substr(slash + 1) + L".";
+  WIN32_FIND_DATAW data;
+  const HANDLE find = FindFirstFileW((wide + L".*.tmp").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  std::vector<std::wstring> leftovers;
+  do {
+    const std::wstring name = data.cFileName;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name.size() <= prefix.size() + 4 ||
+        _wcsnicmp(name.c_str(), prefix.c_str(), prefix.size()) != 0) {
+      continue;
+    }
+    const std::wstring middle = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    const std::size_t dot = middle.find(L'.');
+    if (dot == std::wstring::npos || dot == 0 || dot + 1 == middle.size() ||
+        middle.find_first_not_of(L"0123456789.") != std::wstring::npos ||
+        middle.find(L'.', dot + 1) != std::wstring::npos) {
+      continue;
+    }
+    leftovers.push_back(folder + name);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  for (const std::wstring& leftover : leftovers) DeleteFileW(leftover.c_str());
 }
 
 Error RemoveFile(const std::string& path) {

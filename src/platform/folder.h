@@ -40,6 +40,9 @@ struct FolderLooks {
   std::uint32_t attributes = 0;       // FAT's or Windows' attribute bits
   std::uint32_t mode = 0;             // POSIX permission bits
   bool hasAttributes = false;
+  // Who owns it, where the system tells (POSIX user and group).
+  std::uint32_t owner = 0, group = 0;
+  bool hasOwner = false;
 };
 
 // One entry of a folder as the listing yields it.
@@ -83,10 +86,10 @@ class Folder {
   // Whether an entry of that name is there (without following a link).
   virtual Presence Has(const std::string& name);
 
-  // Whether a file could bear this name here at all: on Windows, and on a
-  // FAT, exFAT or NTFS volume or any other that ignores letter case, only a
-  // name Windows can hold (no character cut in two, none it forbids, no
-  // device name such as NUL).
+  // Whether a file could bear this name here at all: not longer than the
+  // volume takes; on Windows, and on a FAT, exFAT or NTFS volume or any
+  // other that ignores letter case, only a name Windows can hold (no
+  // character cut in two, none it forbids, no device name such as NUL).
   virtual bool CanHoldName(const std::string& name);
 
   // The kind of volume the folder lies on.
@@ -120,10 +123,16 @@ class Folder {
   // another folder. On FAT and exFAT the entries of the files renamed or
   // moved in it go too, whole.
   virtual Error Flush();
+  // Whether Flush writes the whole volume (FAT and exFAT): then one flush
+  // serves every folder of it.
+  virtual bool FlushCoversVolume();
   // The folder's times and attributes, and giving it those of another one
   // (as far as the system lets them be set).
   virtual FolderLooks Looks();
   virtual Error SetLooks(const FolderLooks& looks);
+  // Gives the folder the owner and group of `looks` where they differ; an
+  // error when the system does not let them be given.
+  virtual Error CarryOwner(const FolderLooks& looks);
 
  protected:
   // A folder that is no folder of the system's (a test's model): nothing
@@ -144,6 +153,8 @@ class Folder {
   FileSystem fileSystem_ = FileSystem::kOther;
   // Whether IgnoresCase has been worked out, and its answer.
   std::optional<bool> ignoresCase_;
+  // The longest name the volume takes, in bytes; 0: not told.
+  std::size_t nameMax_ = 0;
 };
 
 // The identity of the file or folder at a path (a final link followed).

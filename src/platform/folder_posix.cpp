@@ -42,6 +42,7 @@ Folder::Folder(const std::string& path) : path_(path), handle_(std::make_unique<
   }
   struct statfs volume;
   if (fstatfs(handle_->fd, &volume) == 0) {
+    nameMax_ = static_cast<std::size_t>(volume.f_namelen);
     switch (static_cast<unsigned long>(volume.f_type)) {
       case 0x4d44: fileSystem_ = FileSystem::kFat; break;          // msdos, vfat
       case 0x2011BAB0: fileSystem_ = FileSystem::kExfat; break;    // exfat
@@ -199,9 +200,11 @@ bool Folder::CanHoldName(const std::string& name) {
     return false;
   }
   // Linux's vfat quietly drops a final dot or blank, and Windows cannot
-  // open a file called "nul.mp3": a stick's names follow Windows' rules,
-  // and so do those of any volume that ignores case as Windows does.
-  return (fileSystem_ == FileSystem::kOther && !IgnoresCase()) || WindowsCanHoldName(name);
+  // open a file called "nul.mp3": a stick's names follow Windows' rules
+  // (their length in UTF-16 among them), and so do those of any volume
+  // that ignores case as Windows does.
+  if (fileSystem_ != FileSystem::kOther || IgnoresCase()) return WindowsCanHoldName(name);
+  return nameMax_ == 0 || name.size() <= nameMax_;
 }
 
 namespace {
@@ -353,6 +356,10 @@ Error Folder::Flush() {
   return ErrorFromErrno(errno);
 }
 
+bool Folder::FlushCoversVolume() {
+  return fileSystem_ == FileSystem::kFat || fileSystem_ == FileSystem::kExfat;
+}
+
 bool Folder::IsVolumeRoot() {
   if (!isOpen()) return false;
   struct stat self, parent;
@@ -370,6 +377,9 @@ FolderLooks Folder::Looks() {
   looks.modified[0] = st.st_mtim.tv_sec;
   looks.modified[1] = st.st_mtim.tv_nsec;
   looks.mode = st.st_mode & 07777;
+  looks.owner = st.st_uid;
+  looks.group = st.st_gid;
+  looks.hasOwner = true;
   // A FAT folder's attributes (hidden, system, archive).
   __u32 attributes = 0;
   if (ioctl(handle_->fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) {
@@ -393,6 +403,18 @@ Error Folder::SetLooks(const FolderLooks& looks) {
   times[1].tv_sec = static_cast<time_t>(looks.modified[0]);
   times[1].tv_nsec = static_cast<long>(looks.modified[1]);
   if (futimens(handle_->fd, times) != 0) return ErrorFromErrno(errno);
+  return Error{};
+}
+
+Error Folder::CarryOwner(const FolderLooks& looks) {
+  if (!isOpen()) return openError_;
+  struct stat st;
+  if (!looks.hasOwner) return Error{};
+  if (fstat(handle_->fd, &st) != 0) return ErrorFromErrno(errno);
+  if (st.st_uid == looks.owner && st.st_gid == looks.group) return Error{};
+  if (fchown(handle_->fd, static_cast<uid_t>(looks.owner), static_cast<gid_t>(looks.group)) != 0) {
+    return ErrorFromErrno(errno);
+  }
   return Error{};
 }
 

@@ -299,6 +299,8 @@ Error Folder::Flush() {
   return isOpen() ? Error{} : openError_;
 }
 
+bool Folder::FlushCoversVolume() { return false; }
+
 bool Folder::IsVolumeRoot() {
   if (!isOpen()) return false;
   wchar_t root[MAX_PATH + 1] = {};
@@ -352,6 +354,10 @@ Error Folder::SetLooks(const FolderLooks& looks) {
   }
   return timed ? Error{} : ErrorFromWin32(error);
 }
+
+// A folder made by the program is the user's, as the folder was: there is
+// no owner of the POSIX kind to carry.
+Error Folder::CarryOwner(const FolderLooks&) { return isOpen() ? Error{} : openError_; }
 
 std::optional<FileId> IdOfPath(const std::string& path) {
   std::wstring wide;

@@ -15,9 +15,9 @@ class ExclusiveLock {
   ExclusiveLock(const ExclusiveLock&) = delete;
   ExclusiveLock& operator=(const ExclusiveLock&) = delete;
 
-  // The lock named after a file (the journal); none when another program
-  // holds it. No file is made for it: on POSIX systems it is the lock of
-  // the file's folder, on Windows a mutex named after its path. Where the
+  // The lock of the folder that holds a file (the journal); none when
+  // another program holds it. No file is made for it: on POSIX systems it
+  // is the folder's own lock, on Windows a mutex named after its path. Where the
   // system has no lock to give (a folder that cannot be opened), the lock
   // is given without holding anything.
   static std::unique_ptr<ExclusiveLock> TryTake(const std::string& path);

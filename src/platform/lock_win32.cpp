@@ -1,13 +1,16 @@
 #include "platform/lock.h"
 
+#include "platform/path.h"
 #include "platform/win32_support.h"
 
 #include <windows.h>
 
 namespace platform {
 
-// A named mutex of the session, named after the file's full path: no file
-// is made for it, and the system releases it with the program.
+// A named mutex of the session, named after the full path of the file's
+// folder, as the POSIX lock is the folder's: the window and the command
+// line started from one folder keep out of each other's way. No file is
+// made for it, and the system releases it with the program.
 struct ExclusiveLock::Handle {
   HANDLE mutex = nullptr;
   ~Handle() {
@@ -23,7 +26,9 @@ ExclusiveLock::~ExclusiveLock() = default;
 std::unique_ptr<ExclusiveLock> ExclusiveLock::TryTake(const std::string& path) {
   std::unique_ptr<ExclusiveLock> lock(new ExclusiveLock());
   std::wstring full;
-  if (!LongWidePath(path, &full)) return lock;
+  const PathParts parts = SplitPath(path);
+  if (!LongWidePath(parts.hasFolder ? parts.folder : std::string("."), &full)) return lock;
+  while (!full.empty() && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
   // Named by a hash of the path, whose letter case does not count.
   unsigned long long hash = 14695981039346656037ull;
   for (const wchar_t c : full) hash = (hash ^ static_cast<unsigned>(towupper(c))) * 1099511628211ull;

@@ -33,4 +33,11 @@ bool IsAbsolutePath(const std::string& path);
 // "..". Empty when the working folder cannot be told.
 std::string AbsolutePath(const std::string& path);
 
+// The one spelling of a folder's path that the Run, its journal and its
+// order step go by: a full path from a root, with no "." or ".." in it and
+// no separator at its end (but for a root's own), and with links followed
+// to the folder they stand for. A folder that cannot be reached is spelled
+// from the words alone. Empty when the working folder cannot be told.
+std::string NormalFolderPath(const std::string& path);
+
 }  // namespace platform

@@ -1,6 +1,8 @@
 #include "platform/path.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 #include <vector>
@@ -36,6 +38,35 @@ std::string AbsolutePath(const std::string& path) {
   }
   const std::string cwd(buffer.data());
   return path.empty() ? cwd : JoinPath(cwd, path);
+}
+
+std::string NormalFolderPath(const std::string& path) {
+  if (path.empty()) return std::string();
+  // A link, to the folder or on the way to it, stands for the folder it
+  // points to: that folder is the one worked on.
+  if (char* real = realpath(path.c_str(), nullptr)) {
+    std::string resolved(real);
+    std::free(real);
+    return resolved;
+  }
+  const std::string full = AbsolutePath(path);
+  if (full.empty()) return full;
+  std::vector<std::string> parts;
+  std::size_t at = 0;
+  while (at <= full.size()) {
+    std::size_t end = full.find('/', at);
+    if (end == std::string::npos) end = full.size();
+    const std::string part = full.substr(at, end - at);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    at = end + 1;
+  }
+  std::string normal;
+  for (const std::string& part : parts) normal += "/" + part;
+  return normal.empty() ? std::string("/") : normal;
 }
 
 }  // namespace platform

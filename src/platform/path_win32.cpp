@@ -53,4 +53,41 @@ std::string AbsolutePath(const std::string& path) {
   }
 }
 
+std::string NormalFolderPath(const std::string& path) {
+  if (path.empty()) return std::string();
+  // "." and "..", the other separator and a final separator go by the
+  // system's own rule for full paths.
+  std::string full = AbsolutePath(path);
+  if (full.empty()) return full;
+  // A link or junction stands for the folder it points to.
+  std::wstring wide;
+  if (LongWidePath(full, &wide)) {
+    const HANDLE folder = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder != INVALID_HANDLE_VALUE) {
+      std::vector<wchar_t> buffer(MAX_PATH);
+      DWORD length = GetFinalPathNameByHandleW(folder, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+      if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = GetFinalPathNameByHandleW(folder, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+      }
+      CloseHandle(folder);
+      if (length > 0 && length < buffer.size()) {
+        std::wstring final(buffer.data(), length);
+        if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+          final = L"\\" + final.substr(7);
+        } else if (final.compare(0, 4, L"\\\\?\\") == 0) {
+          final = final.substr(4);
+        }
+        full = Wtf8FromWide(final.data(), final.size());
+      }
+    }
+  }
+  // No separator at the end, but for a drive's root.
+  while (full.size() > 3 && IsSeparator(full.back()) && !(full.size() >= 2 && full[full.size() - 2] == ':')) {
+    full.pop_back();
+  }
+  return full;
+}
+
 }  // namespace platform
