@@ -9,6 +9,7 @@ namespace {
 
 const char kMagic1[] = "Tarvello journal 1\n";
 const char kMagic2[] = "Tarvello journal 2\n";
+const char kMagic3[] = "Tarvello journal 3\n";
 // More rows than any folder listing could give.
 constexpr std::uint64_t kMaxRows = 100000000;
 constexpr std::uint64_t kMaxNameBytes = 1 << 20;
@@ -18,7 +19,8 @@ constexpr std::uint64_t kMaxNameBytes = 1 << 20;
 class Reader {
  public:
   explicit Reader(const std::string& text) : text_(text) {}
-  bool AtEnd() const { return pos_ == text_.size(); }
+  std::size_t position() const { return pos_; }
+  bool Peek(const std::string& word) const { return text_.compare(pos_, word.size(), word) == 0; }
   bool Literal(const std::string& word) {
     if (text_.compare(pos_, word.size(), word) != 0) return false;
     pos_ += word.size();
@@ -84,7 +86,7 @@ std::string JournalStart(const std::string& fullFolder, const std::optional<plat
   }
   std::string text;
   text.reserve(size);
-  text += kMagic2;
+  text += kMagic3;
   text += "folder ";
   AppendNumber(&text, fullFolder.size());
   text += '\n';
@@ -144,28 +146,97 @@ std::string JournalOrder(const OrderPlan& plan) {
 
 std::string JournalOrdered() { return "ordered\n"; }
 
-std::string JournalUndone(std::size_t rows, const std::vector<std::size_t>& givenBack) {
+namespace {
+std::string RowMarks(std::size_t rows, const std::vector<std::size_t>& marked) {
   std::string marks(rows, '0');
-  for (const std::size_t row : givenBack) {
+  for (const std::size_t row : marked) {
     if (row < rows) marks[row] = '1';
   }
-  return MarkRecord("undone", marks);
+  return marks;
+}
+}  // namespace
+
+std::string JournalUndoing(std::size_t rows, const std::vector<std::size_t>& tried) {
+  return MarkRecord("undoing", RowMarks(rows, tried));
+}
+
+std::string JournalUndone(std::size_t rows, const std::vector<std::size_t>& givenBack) {
+  return MarkRecord("undone", RowMarks(rows, givenBack));
 }
 
 std::string JournalSpent() { return "spent\n"; }
+
+bool RecordMayFollow(JournalRecord last, bool orderBegun, bool orderEnded, JournalRecord next) {
+  if (last == JournalRecord::kSpent) return false;
+  switch (next) {
+    case JournalRecord::kReady: return false;
+    case JournalRecord::kResult: return last == JournalRecord::kReady;
+    case JournalRecord::kOrder: return !orderBegun && (last == JournalRecord::kReady || last == JournalRecord::kResult);
+    case JournalRecord::kOrdered: return orderBegun && !orderEnded && last != JournalRecord::kUndoing;
+    case JournalRecord::kUndoing: return true;
+    case JournalRecord::kUndone: return last == JournalRecord::kUndoing;
+    case JournalRecord::kSpent: return true;
+  }
+  return false;
+}
+
+namespace {
+
+// The record a text starts with, by its first word.
+std::optional<JournalRecord> RecordAt(Reader& in) {
+  if (in.Peek(JournalOrdered())) return JournalRecord::kOrdered;
+  if (in.Peek(JournalSpent())) return JournalRecord::kSpent;
+  if (in.Peek("result ")) return JournalRecord::kResult;
+  if (in.Peek("order ")) return JournalRecord::kOrder;
+  if (in.Peek("undoing ")) return JournalRecord::kUndoing;
+  if (in.Peek("undone ")) return JournalRecord::kUndone;
+  return std::nullopt;
+}
+
+// "<word> <count>\n<marks>\n" with one mark per row, each one of `allowed`.
+bool ReadMarks(Reader& in, const char* word, std::uint64_t rows, const char* allowed, std::string* marks) {
+  std::uint64_t count = 0;
+  return in.Literal(std::string(word) + " ") && in.Number(kMaxRows, &count) && count == rows &&
+         in.Literal("\n") && in.Marks(count, allowed, marks) && in.Literal("\n");
+}
+
+bool ReadOrder(Reader& in, const std::string& folder, std::shared_ptr<OrderPlan>* read) {
+  auto plan = std::make_shared<OrderPlan>();
+  plan->folder = folder;
+  std::string method;
+  std::uint64_t moves = 0, ordered = 0;
+  bool whole = in.Literal("order ") && in.Marks(1, "si", &method) && in.Literal(" ") &&
+               in.Marks(4, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ", &plan->token) && in.Literal(" ") &&
+               in.Number(kMaxRows, &moves) && in.Literal(" ") && in.Number(kMaxRows, &ordered) &&
+               in.Literal("\n") && ordered <= moves;
+  for (std::uint64_t i = 0; whole && i < moves; ++i) {
+    std::uint64_t size = 0;
+    std::string name;
+    whole = in.Number(kMaxNameBytes, &size) && in.Literal("\n") && in.Bytes(size, &name) &&
+            in.Literal("\n") && platform::IsPlainName(name);
+    plan->moves.push_back(std::move(name));
+  }
+  if (!whole) return false;
+  plan->method = method == "s" ? OrderMethod::kSibling : OrderMethod::kInPlace;
+  plan->ordered = static_cast<std::size_t>(ordered);
+  *read = std::move(plan);
+  return true;
+}
+
+}  // namespace
 
 bool ParseJournal(const std::string& text, Journal* journal, std::string* problem) {
   Reader in(text);
   Journal j;
   std::uint64_t folderSize = 0, rows = 0;
-  const bool second = in.Literal(kMagic2);
-  if (!second && !in.Literal(kMagic1)) {
+  const int version = in.Literal(kMagic3) ? 3 : in.Literal(kMagic2) ? 2 : in.Literal(kMagic1) ? 1 : 0;
+  if (version == 0) {
     *problem = "it is not a journal of this program";
     return false;
   }
   bool whole = in.Literal("folder ") && in.Number(kMaxNameBytes, &folderSize) && in.Literal("\n") &&
                in.Bytes(folderSize, &j.folder) && in.Literal("\n");
-  if (whole && second && in.Literal("id ")) {
+  if (whole && version >= 2 && in.Literal("id ")) {
     platform::FileId id;
     whole = in.Number(UINT64_MAX, &id.device) && in.Literal(" ") && in.Number(UINT64_MAX, &id.node) &&
             in.Literal("\n");
@@ -197,68 +268,75 @@ bool ParseJournal(const std::string& text, Journal* journal, std::string* proble
     }
   }
   j.undone.assign(j.rows.size(), false);
-  std::string marks;
-  if (in.Literal("result ")) {
-    std::uint64_t count = 0;
-    if (!in.Number(kMaxRows, &count) || count != rows || !in.Literal("\n") ||
-        !in.Marks(count, second ? "01?" : "01", &marks) || !in.Literal("\n")) {
-      *problem = "its record of the Run is damaged";
-      return false;
+  j.uncertain.assign(j.rows.size(), false);
+  // The records, as far as they read whole and in their order.
+  for (;;) {
+    j.goodSize = in.position();
+    const std::optional<JournalRecord> next = RecordAt(in);
+    if (!next) break;
+    // The first versions wrote an Undo's end without its beginning.
+    const JournalRecord asIf = version < 3 && *next == JournalRecord::kUndone ? JournalRecord::kUndoing : *next;
+    const bool known = version == 3 || *next == JournalRecord::kResult || *next == JournalRecord::kSpent ||
+                       (version == 2 && *next != JournalRecord::kUndoing);
+    if (!known || !RecordMayFollow(j.last, j.order != nullptr, j.orderEnded, asIf)) break;
+    std::string marks;
+    switch (*next) {
+      case JournalRecord::kResult:
+        if (!ReadMarks(in, "result", rows, version >= 2 ? "01?" : "01", &marks)) break;
+        for (const char mark : marks) j.renamed.push_back(static_cast<RunMark>(mark));
+        j.finished = true;
+        j.last = *next;
+        continue;
+      case JournalRecord::kOrder:
+        if (!ReadOrder(in, j.folder, &j.order)) break;
+        j.last = *next;
+        continue;
+      case JournalRecord::kOrdered:
+        in.Literal(JournalOrdered());
+        j.orderEnded = true;
+        j.last = *next;
+        continue;
+      case JournalRecord::kUndoing:
+        if (!ReadMarks(in, "undoing", rows, "01", &marks)) break;
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+          if (marks[i] == '1') j.uncertain[i] = true;
+        }
+        j.last = *next;
+        continue;
+      case JournalRecord::kUndone:
+        if (!ReadMarks(in, "undone", rows, "01", &marks)) break;
+        // What the Undo did is known now, row by row.
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+          if (marks[i] == '1') j.undone[i] = true;
+        }
+        j.uncertain.assign(j.rows.size(), false);
+        j.last = *next;
+        continue;
+      case JournalRecord::kSpent:
+        in.Literal(JournalSpent());
+        j.spent = true;
+        j.last = *next;
+        continue;
+      case JournalRecord::kReady:
+        break;
     }
-    for (const char mark : marks) j.renamed.push_back(static_cast<RunMark>(mark));
-    j.finished = true;
+    break;
   }
-  if (second && in.Literal("order ")) {
-    auto plan = std::make_shared<OrderPlan>();
-    plan->folder = j.folder;
-    std::string method;
-    std::uint64_t moves = 0, ordered = 0;
-    bool whole = in.Marks(1, "si", &method) && in.Literal(" ") && in.Marks(4, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ", &plan->token) &&
-                 in.Literal(" ") && in.Number(kMaxRows, &moves) && in.Literal(" ") &&
-                 in.Number(kMaxRows, &ordered) && in.Literal("\n") && ordered <= moves;
-    for (std::uint64_t i = 0; whole && i < moves; ++i) {
-      std::uint64_t size = 0;
-      std::string name;
-      whole = in.Number(kMaxNameBytes, &size) && in.Literal("\n") && in.Bytes(size, &name) &&
-              in.Literal("\n") && platform::IsPlainName(name);
-      plan->moves.push_back(std::move(name));
-    }
-    if (!whole) {
-      *problem = "its record of the order step is damaged";
-      return false;
-    }
-    plan->method = method == "s" ? OrderMethod::kSibling : OrderMethod::kInPlace;
-    plan->ordered = static_cast<std::size_t>(ordered);
-    j.order = std::move(plan);
-    j.orderEnded = in.Literal(JournalOrdered());
-  }
-  while (second && in.Literal("undone ")) {
-    std::uint64_t count = 0;
-    if (!in.Number(kMaxRows, &count) || count != rows || !in.Literal("\n") ||
-        !in.Marks(count, "01", &marks) || !in.Literal("\n")) {
-      *problem = "its record of an Undo is damaged";
-      return false;
-    }
-    for (std::size_t i = 0; i < marks.size(); ++i) {
-      if (marks[i] == '1') j.undone[i] = true;
-    }
-  }
-  if (in.Literal(JournalSpent())) j.spent = true;
-  if (!in.AtEnd()) {
-    *problem = "it is damaged at its end";
-    return false;
-  }
+  j.tornTail = j.goodSize != text.size();
   *journal = std::move(j);
   return true;
 }
 
-UndoPlan PlanUndo(const Journal& journal, platform::Folder& folder) {
+UndoPlan PlanUndo(const Journal& journal, platform::Folder& folder,
+                  const std::unordered_set<std::string>& waiting) {
   UndoPlan plan;
   for (std::size_t i = journal.rows.size(); i-- > 0;) {
     const RenameRow& row = journal.rows[i];
     if (row.oldName == row.newName || row.newName.empty() || journal.undone[i]) continue;
-    const RunMark mark = journal.finished ? journal.renamed[i] : RunMark::kUnsure;
+    if (waiting.count(row.newName) != 0) continue;
+    RunMark mark = journal.finished ? journal.renamed[i] : RunMark::kUnsure;
     if (mark == RunMark::kNotRenamed) continue;
+    if (i < journal.uncertain.size() && journal.uncertain[i]) mark = RunMark::kUnsure;
     if (mark == RunMark::kUnsure && !(folder.Has(row.newName) == platform::Presence::kPresent &&
                                       folder.Has(row.oldName) == platform::Presence::kAbsent)) {
       continue;

@@ -57,7 +57,8 @@ bool IsFillerName(const std::string& token, const std::string& name) {
 }
 
 OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> renamed,
-                        const std::string& token, const std::vector<std::string>& keep,
+                        const std::string& token,
+                        const std::function<bool(const std::string& name)>& stays,
                         const platform::FolderOpener& open) {
   OrderDecision decision;
   const std::unique_ptr<platform::Folder> folder = open(fullFolder);
@@ -71,11 +72,13 @@ OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> 
   // between them: nothing to do.
   std::vector<std::string> others;
   std::size_t matched = 0;
+  bool keeps = false;
   const platform::Error listed = folder->ListEntries([&](const platform::FolderEntry& entry) {
     if (matched < renamed.size() && entry.name == renamed[matched]) {
       ++matched;
-    } else if (!std::binary_search(renamed.begin(), renamed.end(), entry.name) &&
-               std::find(keep.begin(), keep.end(), entry.name) == keep.end()) {
+    } else if (stays && stays(entry.name)) {
+      keeps = true;
+    } else if (!std::binary_search(renamed.begin(), renamed.end(), entry.name)) {
       others.push_back(entry.name);
     }
   });
@@ -92,10 +95,152 @@ OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> 
   plan->ordered = renamed.size();
   plan->moves = std::move(renamed);
   plan->moves.insert(plan->moves.end(), others.begin(), others.end());
-  // The root of a volume has no sibling to take its place.
-  plan->method = !keep.empty() || folder->IsVolumeRoot() ? OrderMethod::kInPlace : OrderMethod::kSibling;
+  // The root of a volume has no sibling to take its place, and a folder
+  // whose name leaves no room for the two temporary names cannot swap.
+  bool sibling = !keeps && !folder->IsVolumeRoot();
+  if (sibling) {
+    const platform::PathParts parts = platform::SplitPath(fullFolder);
+    const std::unique_ptr<platform::Folder> parent = open(parts.folder);
+    sibling = parent->isOpen() && parent->CanHoldName(SiblingFolderName(parts.name, token)) &&
+              parent->CanHoldName(FormerFolderName(parts.name, token));
+  }
+  plan->method = sibling ? OrderMethod::kSibling : OrderMethod::kInPlace;
   decision.plan = std::move(plan);
   return decision;
+}
+
+namespace {
+
+// Moves every entry of `from` into `into` under its own name; what does
+// not go waits in `from`, listed in `stranded` when `from` is then gone.
+void Drain(platform::Folder& from, platform::Folder& into, WayBackResult& result) {
+  std::vector<std::string> names;
+  ++result.operations;
+  platform::Error failed = from.ListEntries([&](const platform::FolderEntry& entry) { names.push_back(entry.name); });
+  for (const std::string& name : names) {
+    ++result.operations;
+    const platform::Error moved = from.MoveTo(name, into, name);
+    // One that went away meanwhile is no longer there to bring back.
+    if (moved.failed() && moved.code != platform::ErrorCode::kNotFound && !failed.failed()) failed = moved;
+  }
+  if (!names.empty()) {
+    ++result.operations;
+    into.Flush();
+    if (!into.FlushCoversVolume()) {
+      ++result.operations;
+      from.Flush();
+    }
+  }
+  if (failed.failed() && !result.error.failed()) result.error = failed;
+}
+
+// Removes the temporary folder `name` of `holder` once it is drained; what
+// is left in it is told.
+void RemoveDrained(platform::Folder& holder, const std::string& holderPath, const std::string& name,
+                   const platform::FolderOpener& open, WayBackResult& result) {
+  ++result.operations;
+  const platform::Error removed = holder.RemoveEmptyFolder(name);
+  if (!removed.failed() || removed.code == platform::ErrorCode::kNotFound) return;
+  if (!result.error.failed()) result.error = removed;
+  Stranded left;
+  left.place = platform::JoinPath(holderPath, name);
+  const std::unique_ptr<platform::Folder> other = open(left.place);
+  ++result.operations;
+  left.listed = !other->ListEntries([&](const platform::FolderEntry& entry) {
+    left.names.push_back(entry.name);
+  }).failed();
+  result.stranded.push_back(std::move(left));
+}
+
+void WayBackSibling(const OrderPlan& plan, const platform::FolderOpener& open, WayBackResult& result) {
+  const platform::PathParts parts = platform::SplitPath(plan.folder);
+  const std::string sibling = SiblingFolderName(parts.name, plan.token);
+  const std::string former = FormerFolderName(parts.name, plan.token);
+  const std::unique_ptr<platform::Folder> parent = open(parts.folder);
+  if (!parent->isOpen()) {
+    result.error = parent->openError();
+    result.stranded.push_back(Stranded{platform::JoinPath(parts.folder, sibling), {}, false});
+    return;
+  }
+  // Cut between the two renames of the swap: the old folder takes its name
+  // back.
+  result.operations += 2;
+  if (parent->Has(parts.name) != platform::Presence::kPresent &&
+      parent->Has(former) == platform::Presence::kPresent) {
+    ++result.operations;
+    const platform::Error back = parent->RenameNoReplace(former, parts.name);
+    if (back.failed()) {
+      result.error = back;
+      result.folderAt = platform::JoinPath(parts.folder, former);
+      result.stranded.push_back(Stranded{platform::JoinPath(parts.folder, sibling), {}, false});
+      return;
+    }
+  }
+  const std::unique_ptr<platform::Folder> folder = open(plan.folder);
+  if (!folder->isOpen()) {
+    result.error = folder->openError();
+    result.stranded.push_back(Stranded{platform::JoinPath(parts.folder, sibling), {}, false});
+    return;
+  }
+  for (const std::string& name : {sibling, former}) {
+    ++result.operations;
+    const platform::Presence there = parent->Has(name);
+    if (there == platform::Presence::kAbsent) continue;
+    if (there == platform::Presence::kPresent) {
+      const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(parts.folder, name));
+      Drain(*other, *folder, result);
+    }
+    RemoveDrained(*parent, parts.folder, name, open, result);
+  }
+  ++result.operations;
+  parent->Flush();
+}
+
+void WayBackInPlace(const OrderPlan& plan, const platform::FolderOpener& open, WayBackResult& result) {
+  const std::string temporary = TemporaryFolderName(plan.token);
+  const std::unique_ptr<platform::Folder> folder = open(plan.folder);
+  if (!folder->isOpen()) {
+    result.error = folder->openError();
+    result.stranded.push_back(Stranded{platform::JoinPath(plan.folder, temporary), {}, false});
+    return;
+  }
+  // The place holders first: on a full FAT root the entries need their room.
+  std::vector<std::string> fillers;
+  bool temporaryThere = false;
+  ++result.operations;
+  platform::Error failed = folder->ListEntries([&](const platform::FolderEntry& entry) {
+    if (IsFillerName(plan.token, entry.name)) fillers.push_back(entry.name);
+    temporaryThere = temporaryThere || entry.name == temporary;
+  });
+  for (const std::string& filler : fillers) {
+    ++result.operations;
+    const platform::Error removed = folder->RemoveEmptyFile(filler);
+    if (removed.failed() && removed.code != platform::ErrorCode::kNotFound && !failed.failed()) failed = removed;
+  }
+  // Place holders left in the folder, or a folder that cannot be read: the
+  // way back is not over.
+  if (failed.failed()) result.error = failed;
+  if (temporaryThere || failed.failed()) {
+    const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(plan.folder, temporary));
+    if (other->isOpen()) Drain(*other, *folder, result);
+    RemoveDrained(*folder, plan.folder, temporary, open, result);
+  }
+  if (fillers.empty() && !temporaryThere) return;
+  ++result.operations;
+  folder->Flush();
+}
+
+}  // namespace
+
+WayBackResult WayBack(const OrderPlan& plan, const platform::FolderOpener& open) {
+  WayBackResult result;
+  if (plan.method == OrderMethod::kSibling) {
+    WayBackSibling(plan, open, result);
+  } else {
+    WayBackInPlace(plan, open, result);
+  }
+  result.complete = result.stranded.empty() && result.folderAt.empty() && !result.error.failed();
+  return result;
 }
 
 OrderSession::OrderSession(const OrderPlan& plan, platform::FolderOpener open)
@@ -148,6 +293,12 @@ void OrderSession::StepSibling() {
       parent_ = Open(parentPath_);
       looks_ = folder_->Looks();
       MakeOther(*parent_, parentPath_, siblingName_, "beside it");
+      if (phase_ != Phase::kOut) return;
+      // The new folder will be the folder: it has its owner from the start,
+      // or the folder is not swapped at all.
+      ++operations_;
+      const platform::Error owned = other_->CarryOwner(looks_);
+      if (owned.failed()) GiveUp("the folder's owner cannot be kept (" + FolderWords(owned) + ")");
       return;
     }
     case Phase::kOut:
@@ -158,48 +309,27 @@ void OrderSession::StepSibling() {
       // open cannot take another name.
       folder_.reset();
       other_.reset();
-      operations_ += 2;
+      ++operations_;
       const platform::Error away = parent_->RenameNoReplace(folderName_, formerName_);
       if (away.failed()) {
-        folder_ = Open(plan_.folder);
-        other_ = Open(platform::JoinPath(parentPath_, siblingName_));
         GiveUp("the folder cannot take another name (" + FolderWords(away) + ")");
         return;
       }
+      ++operations_;
       const platform::Error in = parent_->RenameNoReplace(siblingName_, folderName_);
       if (in.failed()) {
-        parent_->RenameNoReplace(formerName_, folderName_);
-        folder_ = Open(plan_.folder);
-        other_ = Open(platform::JoinPath(parentPath_, siblingName_));
         GiveUp("the new folder cannot take the folder's name (" + FolderWords(in) + ")");
         return;
       }
+      swapped_ = true;
       ++operations_;
       parent_->Flush();
       phase_ = Phase::kFinish;
       return;
     }
-    case Phase::kFinish: {
-      folder_ = Open(plan_.folder);
-      folder_->SetLooks(looks_);
-      // Whatever came into the folder meanwhile goes along, after the rest.
-      const std::unique_ptr<platform::Folder> former = Open(platform::JoinPath(parentPath_, formerName_));
-      std::vector<std::string> left;
-      former->ListEntries([&](const platform::FolderEntry& entry) { left.push_back(entry.name); });
-      for (const std::string& name : left) {
-        ++operations_;
-        former->MoveTo(name, *folder_, name);
-      }
-      if (!left.empty()) FlushMoves(*folder_, *former, true);
-      ++operations_;
-      const platform::Error removed = parent_->RemoveEmptyFolder(formerName_);
-      ++operations_;
-      parent_->Flush();
-      if (removed.failed()) problem_ = "its old folder stays as " + formerName_;
-      if (!Verify() && problem_.empty()) problem_ = "the disk did not keep the order";
-      phase_ = Phase::kDone;
+    case Phase::kFinish:
+      Finish(true);
       return;
-    }
     case Phase::kIn:
     case Phase::kDone:
       phase_ = Phase::kDone;
@@ -209,140 +339,131 @@ void OrderSession::StepSibling() {
 
 void OrderSession::StepInPlace() {
   switch (phase_) {
-    case Phase::kStart: {
+    case Phase::kStart:
       folder_ = Open(plan_.folder);
       flushOnTheWay_ = IsFatFamily(folder_->fileSystem());
       MakeOther(*folder_, plan_.folder, temporaryName_, "in it");
       return;
-    }
     case Phase::kOut:
       // An entry that is no renamed file and cannot move (a folder Windows
       // holds) stays where it is, with the place holders' help.
       MoveNextOut(outDone_, true, Phase::kIn);
       return;
-    case Phase::kIn: {
-      if (next_ == plan_.moves.size()) {
-        phase_ = Phase::kFinish;
-        return;
-      }
-      if (operations_ > budget_ || entriesRead_ > kMostEntriesRead) {
-        GiveUp("the disk would not take the files in order");
-        return;
-      }
-      const std::string& name = plan_.moves[next_];
-      ++operations_;
-      const platform::Error moved = other_->MoveTo(name, *folder_, name);
-      // Gone meanwhile, or one that stayed; the rest after the renamed
-      // files go back in any order.
-      if (moved.code == platform::ErrorCode::kNotFound || (!moved.failed() && next_ >= plan_.ordered)) {
-        ++next_;
-        FlushMoves(*folder_, *other_, next_ == plan_.moves.size());
-        return;
-      }
-      if (moved.failed()) {
-        GiveUp("\"" + name + "\" cannot be moved back (" + FolderWords(moved) + ")");
-        return;
-      }
-      // Where did it land: after the file placed before it? A listing
-      // resumes after the entry whose position it is given, so the search
-      // starts just before the last file placed and must meet it first.
-      // Where positions are counts of entries (Windows), an entry gone from
-      // before it moves it back past that point: the whole folder is read
-      // again then.
-      std::uint64_t landed = 0;
-      const auto standsAfter = [&](const std::string& wanted) {
-        for (const std::uint64_t from : {after_, std::uint64_t{0}}) {
-          bool seenLast = lastPlaced_.empty(), found = false;
-          std::uint64_t before = from, lastAt = from;
-          ++operations_;
-          folder_->ListEntries(
-              [&](const platform::FolderEntry& entry) {
-                ++entriesRead_;
-                if (found) return;
-                if (!seenLast) {
-                  seenLast = entry.name == lastPlaced_;
-                  lastAt = before;
-                } else if (entry.name == wanted) {
-                  found = true;
-                  landed = before;
-                }
-                before = entry.next;
-              },
-              from);
-          if (seenLast) {
-            after_ = lastAt;
-            return found;
-          }
-        }
-        return false;
-      };
-      if (standsAfter(name)) {
-        after_ = landed;
-        lastPlaced_ = name;
-        ++next_;
-        FlushMoves(*folder_, *other_, next_ == plan_.moves.size());
-        return;
-      }
-      // It fell into a hole further up: out again, and the holes before
-      // the last file filled with empty files until one stands after it.
-      ++operations_;
-      const platform::Error back = folder_->MoveTo(name, *other_, name);
-      if (back.failed()) {
-        GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(back) + ")");
-        return;
-      }
-      // The place holders grow while they keep landing early (a long name
-      // takes up to 20 entries), and start small again once one no longer
-      // fits before the last file: big holes fill fast, small ones too.
-      std::size_t padding = 0;
-      for (;;) {
-        if (operations_ > budget_ || entriesRead_ > kMostEntriesRead) {
-          GiveUp("the disk would not take the files in order");
-          return;
-        }
-        const std::string filler = FillerName(plan_.token, fillers_++, padding);
-        if (fillers_ > 36 * 36 * 36) {
-          GiveUp("the disk would not take the files in order");
-          return;
-        }
-        ++operations_;
-        const platform::Error made = folder_->MakeEmptyFile(filler);
-        if (made.code == platform::ErrorCode::kExists) continue;
-        if (made.failed()) {
-          GiveUp("no place holder can be made (" + FolderWords(made) + ")");
-          return;
-        }
-        if (standsAfter(filler)) {
-          ++operations_;
-          folder_->RemoveEmptyFile(filler);
-          if (padding == 0) break;
-          padding = 0;
-          continue;
-        }
-        fillerNames_.push_back(filler);
-        padding = std::min<std::size_t>(2 * padding + 13, kLongestPadding);
-      }
+    case Phase::kIn:
+      PlaceNext();
       return;
-    }
-    case Phase::kFinish: {
-      for (const std::string& filler : fillerNames_) {
-        ++operations_;
-        folder_->RemoveEmptyFile(filler);
-      }
-      fillerNames_.clear();
-      other_.reset();
-      ++operations_;
-      folder_->RemoveEmptyFolder(temporaryName_);
-      ++operations_;
-      folder_->Flush();
-      if (!Verify()) problem_ = "the disk did not keep the order";
-      phase_ = Phase::kDone;
+    case Phase::kFinish:
+      Finish(true);
       return;
-    }
     case Phase::kSwap:
     case Phase::kDone:
       phase_ = Phase::kDone;
       return;
+  }
+}
+
+bool OrderSession::StandsAfterLast(const std::string& wanted, std::uint64_t* landed) {
+  // A listing resumes after the entry whose position it is given, so the
+  // search starts just before the last file placed and must meet it first.
+  // Where positions are counts of entries (Windows), an entry gone from
+  // before it moves it back past that point: the whole folder is read
+  // again then.
+  for (const std::uint64_t from : {after_, std::uint64_t{0}}) {
+    bool seenLast = lastPlaced_.empty(), found = false;
+    std::uint64_t before = from, lastAt = from;
+    ++operations_;
+    folder_->ListEntries(
+        [&](const platform::FolderEntry& entry) {
+          ++entriesRead_;
+          if (found) return;
+          if (!seenLast) {
+            seenLast = entry.name == lastPlaced_;
+            lastAt = before;
+          } else if (entry.name == wanted) {
+            found = true;
+            *landed = before;
+          }
+          before = entry.next;
+        },
+        from);
+    if (seenLast) {
+      after_ = lastAt;
+      return found;
+    }
+  }
+  return false;
+}
+
+void OrderSession::PlaceNext() {
+  if (next_ == plan_.moves.size()) {
+    phase_ = Phase::kFinish;
+    return;
+  }
+  if (operations_ > budget_ || entriesRead_ > kMostEntriesRead) {
+    GiveUp("the disk would not take the files in order");
+    return;
+  }
+  const std::string& name = plan_.moves[next_];
+  ++operations_;
+  const platform::Error moved = other_->MoveTo(name, *folder_, name);
+  // Gone meanwhile, or one that stayed; the rest after the renamed files
+  // go back in any order.
+  if (moved.code == platform::ErrorCode::kNotFound || (!moved.failed() && next_ >= plan_.ordered)) {
+    ++next_;
+    FlushMoves(*folder_, *other_, next_ == plan_.moves.size());
+    return;
+  }
+  if (moved.failed()) {
+    GiveUp("\"" + name + "\" cannot be moved back (" + FolderWords(moved) + ")");
+    return;
+  }
+  std::uint64_t landed = 0;
+  if (StandsAfterLast(name, &landed)) {
+    after_ = landed;
+    lastPlaced_ = name;
+    ++next_;
+    FlushMoves(*folder_, *other_, next_ == plan_.moves.size());
+    return;
+  }
+  // It fell into a hole further up: out again, and the holes before the
+  // last file filled, before it comes back.
+  ++operations_;
+  const platform::Error back = folder_->MoveTo(name, *other_, name);
+  if (back.failed()) {
+    GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(back) + ")");
+    return;
+  }
+  FillHoleBeforeLast();
+}
+
+void OrderSession::FillHoleBeforeLast() {
+  // Empty files fill the holes until one stands after the last file. The
+  // place holders grow while they keep landing early (a long name takes up
+  // to 20 entries), and start small again once one no longer fits before
+  // the last file: big holes fill fast, small ones too.
+  std::size_t padding = 0;
+  for (;;) {
+    if (operations_ > budget_ || entriesRead_ > kMostEntriesRead || fillers_ >= 36 * 36 * 36) {
+      GiveUp("the disk would not take the files in order");
+      return;
+    }
+    const std::string filler = FillerName(plan_.token, fillers_++, padding);
+    ++operations_;
+    const platform::Error made = folder_->MakeEmptyFile(filler);
+    if (made.code == platform::ErrorCode::kExists) continue;
+    if (made.failed()) {
+      GiveUp("no place holder can be made (" + FolderWords(made) + ")");
+      return;
+    }
+    std::uint64_t landed = 0;
+    if (StandsAfterLast(filler, &landed)) {
+      ++operations_;
+      folder_->RemoveEmptyFile(filler);
+      if (padding == 0) return;
+      padding = 0;
+      continue;
+    }
+    padding = std::min<std::size_t>(2 * padding + 13, kLongestPadding);
   }
 }
 
@@ -351,6 +472,7 @@ void OrderSession::MakeOther(platform::Folder& holder, const std::string& holder
   ++operations_;
   const platform::Error made = holder.MakeFolder(name);
   if (made.failed()) {
+    // Nothing has moved: the folder is as it was.
     problem_ = "no folder can be made " + where + " (" + FolderWords(made) + ")";
     phase_ = Phase::kDone;
     return;
@@ -385,57 +507,47 @@ void OrderSession::FlushMoves(platform::Folder& into, platform::Folder& outOf, b
   // no journal of their own: other disks write their changes in order.
   if (!now && (!flushOnTheWay_ || ++sinceFlush_ < kFlushEvery)) return;
   sinceFlush_ = 0;
-  operations_ += 2;
+  ++operations_;
   into.Flush();
+  if (into.FlushCoversVolume()) return;
+  ++operations_;
   outOf.Flush();
 }
 
 void OrderSession::GiveUp(const std::string& why) {
   problem_ = why;
-  PutBack();
-  phase_ = Phase::kDone;
+  Finish(false);
 }
 
 void OrderSession::Stop() {
   if (phase_ == Phase::kDone) return;
   // Once the folders have swapped names everything is in place: the rest
   // is quick.
-  if (plan_.method == OrderMethod::kSibling && phase_ == Phase::kFinish) {
-    StepSibling();
+  if (swapped_) {
+    Finish(true);
     return;
   }
   GiveUp("stopped");
 }
 
-void OrderSession::PutBack() {
-  // Every entry of the temporary folder back into the folder, then the
-  // temporary folder and the fillers away.
-  if (!folder_) folder_ = Open(plan_.folder);
-  if (!other_) {
-    other_ = Open(plan_.method == OrderMethod::kSibling
-                      ? platform::JoinPath(parentPath_, siblingName_)
-                      : platform::JoinPath(plan_.folder, temporaryName_));
-  }
-  std::vector<std::string> moved;
-  other_->ListEntries([&](const platform::FolderEntry& entry) { moved.push_back(entry.name); });
-  for (const std::string& name : moved) {
-    ++operations_;
-    other_->MoveTo(name, *folder_, name);
-  }
-  FlushMoves(*folder_, *other_, true);
-  for (const std::string& filler : fillerNames_) {
-    ++operations_;
-    folder_->RemoveEmptyFile(filler);
-  }
-  fillerNames_.clear();
+void OrderSession::Finish(bool check) {
+  // Nothing of the folders is held open while they move.
+  folder_.reset();
   other_.reset();
-  ++operations_;
-  if (plan_.method == OrderMethod::kSibling) {
-    if (!parent_) parent_ = Open(parentPath_);
-    parent_->RemoveEmptyFolder(siblingName_);
-  } else {
-    folder_->RemoveEmptyFolder(temporaryName_);
+  wayBack_ = WayBack(plan_, open_);
+  operations_ += wayBack_.operations;
+  if (wayBack_.complete && swapped_) {
+    // The new folder looks as the old one did, its times last: the moves
+    // changed them.
+    const std::unique_ptr<platform::Folder> folder = Open(plan_.folder);
+    ++operations_;
+    folder->SetLooks(looks_);
   }
+  if (check && wayBack_.complete && !Verify() && problem_.empty()) problem_ = "the disk did not keep the order";
+  if (!wayBack_.complete && problem_.empty()) {
+    problem_ = "not every entry is back in the folder (" + FolderWords(wayBack_.error) + ")";
+  }
+  phase_ = Phase::kDone;
 }
 
 bool OrderSession::Verify() {
@@ -469,55 +581,4 @@ bool OrderSession::Verify() {
     last = found->second;
   });
   return inOrder && !again.failed();
-}
-
-platform::Error RecoverOrder(const OrderPlan& plan, const platform::FolderOpener& open) {
-  const platform::PathParts parts = platform::SplitPath(plan.folder);
-  const std::string& parentPath = parts.folder;
-  platform::Error failure;
-  const auto drain = [&](platform::Folder& from, platform::Folder& into) {
-    std::vector<std::string> names;
-    from.ListEntries([&](const platform::FolderEntry& entry) { names.push_back(entry.name); });
-    for (const std::string& name : names) {
-      const platform::Error moved = from.MoveTo(name, into, name);
-      if (moved.failed() && !failure.failed()) failure = moved;
-    }
-    into.Flush();
-    from.Flush();
-  };
-  if (plan.method == OrderMethod::kSibling) {
-    const std::unique_ptr<platform::Folder> parent = open(parentPath);
-    const std::string sibling = SiblingFolderName(parts.name, plan.token);
-    const std::string former = FormerFolderName(parts.name, plan.token);
-    // Cut between the two renames of the swap: the old folder takes its
-    // name back.
-    if (parent->Has(parts.name) == platform::Presence::kAbsent &&
-        parent->Has(former) == platform::Presence::kPresent) {
-      failure = parent->RenameNoReplace(former, parts.name);
-      if (failure.failed()) return failure;
-    }
-    const std::unique_ptr<platform::Folder> folder = open(plan.folder);
-    if (!folder->isOpen()) return folder->openError();
-    for (const std::string& name : {sibling, former}) {
-      if (parent->Has(name) != platform::Presence::kPresent) continue;
-      const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(parentPath, name));
-      drain(*other, *folder);
-      parent->RemoveEmptyFolder(name);
-    }
-    return failure;
-  }
-  const std::unique_ptr<platform::Folder> folder = open(plan.folder);
-  if (!folder->isOpen()) return folder->openError();
-  const std::string temporary = TemporaryFolderName(plan.token);
-  if (folder->Has(temporary) == platform::Presence::kPresent) {
-    const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(plan.folder, temporary));
-    drain(*other, *folder);
-    folder->RemoveEmptyFolder(temporary);
-  }
-  std::vector<std::string> fillers;
-  folder->ListEntries([&](const platform::FolderEntry& entry) {
-    if (IsFillerName(plan.token, entry.name)) fillers.push_back(entry.name);
-  });
-  for (const std::string& filler : fillers) folder->RemoveEmptyFile(filler);
-  return failure;
 }

@@ -12,9 +12,9 @@
 // falls into a hole further up, small empty files fill the hole first, and
 // are taken away at the end.
 //
-// Nothing is replaced, every step can be taken back, and the journal holds
-// the plan before the first move, so that a Run cut short is undone with
-// every file back in its folder.
+// Nothing is replaced, every step can be taken back by the one way back
+// (WayBack), and the journal holds the plan before the first move, so
+// that a Run cut short is undone with every file back in its folder.
 #pragma once
 
 #include "platform/folder.h"
@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,17 +54,51 @@ std::string TemporaryFolderName(const std::string& token);
 std::string FillerName(const std::string& token, std::size_t n, std::size_t padding = 0);
 bool IsFillerName(const std::string& token, const std::string& name);
 
-// The plan for a folder whose files were renamed to `renamed`, or why there
-// is none ("" and no plan when nothing needs ordering). The entries named in
-// `keep` (the program's own files, when the folder holds the program) never
-// move: such a folder, like a volume's root, is ordered in place.
+// The plan for a folder (its full path, as NormalFolderPath spells it)
+// whose files were renamed to `renamed`, or why there is none ("" and no
+// plan when nothing needs ordering). The entries `stays` tells (the
+// program's own files, when the folder holds the program) never move: such
+// a folder, like a volume's root and a folder whose name leaves no room for
+// the temporary names beside it, is ordered in place.
 struct OrderDecision {
   std::unique_ptr<OrderPlan> plan;
   std::string problem;
 };
 OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> renamed,
-                        const std::string& token, const std::vector<std::string>& keep,
+                        const std::string& token,
+                        const std::function<bool(const std::string& name)>& stays,
                         const platform::FolderOpener& open);
+
+// Entries of the folder that wait outside it: the folder that holds them
+// (a full path), and their names as far as it could be listed.
+struct Stranded {
+  std::string place;
+  std::vector<std::string> names;
+  bool listed = false;  // false: what it holds could not be read
+};
+
+// What the way back did: every entry of an order step back in the folder
+// at its path, and the temporary folders and place holders gone; or what
+// is left where.
+struct WayBackResult {
+  bool complete = true;
+  platform::Error error;  // the first thing that failed
+  // Where the folder itself is, when a swap cut half way left it under its
+  // temporary name and it could not take its name back.
+  std::string folderAt;
+  std::vector<Stranded> stranded;
+  std::size_t operations = 0;
+};
+
+// The one way back of an order step, from any point it may have been cut
+// at (a stop, a give-up, a kill, a pulled disk): a swap cut half way is
+// turned back, every entry of the temporary folders goes into the folder
+// under its own name, the place holders go first (a full FAT root has no
+// room for the entries before), then the temporary folders. Nothing is
+// replaced: an entry whose name was taken in the folder meanwhile waits
+// where it is, and is told. After a swap that was made, this is its end:
+// what was left in the old folder goes along.
+WayBackResult WayBack(const OrderPlan& plan, const platform::FolderOpener& open);
 
 // The order step, going a few moves at a time like a Run.
 class OrderSession {
@@ -84,8 +119,11 @@ class OrderSession {
   std::size_t movesTotal() const;
   // Why the entries do not stand in order; empty when they do.
   const std::string& problem() const { return problem_; }
+  // Once done: whether every entry is in the folder, and if not, what waits
+  // where.
+  const WayBackResult& wayBack() const { return wayBack_; }
   // Directory operations so far (moves, folders and fillers made and
-  // removed, listings).
+  // removed, listings, flushes).
   std::size_t operations() const { return operations_; }
 
  private:
@@ -93,9 +131,6 @@ class OrderSession {
   void Advance();
   void StepSibling();
   void StepInPlace();
-  // Writes the moves so far to the disk: the folder they went into first,
-  // then the one they left, so that a power cut finds each file at least
-  // where it went. Every `kFlushEvery` moves, and at each turn.
   // Makes the folder the entries go into, named `name` inside `holder`,
   // and goes on to move them out; says why when it cannot be made.
   void MakeOther(platform::Folder& holder, const std::string& holderPath, const std::string& name,
@@ -104,9 +139,20 @@ class OrderSession {
   // other one, or goes on to `then` when all are out. An entry that is no
   // renamed file may stay where it is, when others may stay.
   void MoveNextOut(std::size_t& done, bool othersMayStay, Phase then);
+  // In place: moves the next entry back, checks where it landed, and fills
+  // the hole it fell into.
+  void PlaceNext();
+  bool StandsAfterLast(const std::string& name, std::uint64_t* landed);
+  void FillHoleBeforeLast();
+  // Writes the moves so far to the disk: the folder they went into first,
+  // then the one they left (one flush, where it covers the volume), so that
+  // a power cut finds each file at least where it went. Every
+  // `kFlushEvery` moves, and at each turn.
   void FlushMoves(platform::Folder& into, platform::Folder& outOf, bool now);
   void GiveUp(const std::string& why);
-  void PutBack();
+  // The end, given up or not: the way back (after a swap, its finish), then
+  // the check of the order.
+  void Finish(bool check);
   bool Verify();
   std::unique_ptr<platform::Folder> Open(const std::string& path);
 
@@ -123,16 +169,12 @@ class OrderSession {
   std::string lastPlaced_;
   std::uint64_t after_ = 0;
   std::size_t fillers_ = 0;    // fillers made so far
-  std::vector<std::string> fillerNames_;
   std::size_t operations_ = 0;
   std::size_t budget_ = 0;
   std::size_t entriesRead_ = 0;
   std::size_t sinceFlush_ = 0;
   bool flushOnTheWay_ = false;
+  bool swapped_ = false;
   std::string problem_;
+  WayBackResult wayBack_;
 };
-
-// Puts back what an order step cut short left, after a crash or a pulled
-// disk: every entry back in the folder, the temporary folders and filler
-// files gone. Nothing is replaced; what cannot go back is said.
-platform::Error RecoverOrder(const OrderPlan& plan, const platform::FolderOpener& open);

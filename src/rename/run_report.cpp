@@ -45,3 +45,36 @@ std::string RunFailureReport(const RenameJob& job, const RunResult& result) {
   }
   return report;
 }
+
+std::size_t WaitingCount(const WayBackResult& wayBack) {
+  std::size_t count = 0;
+  for (const Stranded& stranded : wayBack.stranded) count += stranded.listed ? stranded.names.size() : 1;
+  return count == 0 && !wayBack.complete ? 1 : count;
+}
+
+std::string WaitingReport(const WayBackResult& wayBack) {
+  if (wayBack.complete) return std::string();
+  std::string report = "Not every file is back in its folder";
+  if (wayBack.error.failed()) report += " (" + (wayBack.error.words.empty() ? std::string("failed") : wayBack.error.words) + ")";
+  report += ".";
+  if (!wayBack.folderAt.empty()) {
+    report += "\n\nThe folder itself is now:\n" + platform::DisplayUtf8(wayBack.folderAt, true);
+  }
+  for (const Stranded& stranded : wayBack.stranded) {
+    report += "\n\nWaiting in " + platform::DisplayUtf8(stranded.place, true) + ":";
+    if (!stranded.listed) {
+      report += "\n(what it holds cannot be read now)";
+      continue;
+    }
+    std::size_t shown = 0;
+    for (const std::string& name : stranded.names) {
+      if (shown++ == kReportedRows) {
+        report += "\n... and " + std::to_string(stranded.names.size() - kReportedRows) + " more.";
+        break;
+      }
+      report += "\n" + ReportedName(name);
+    }
+  }
+  report += "\n\nUndo, or the next start of the program, brings them back once the disk lets it.";
+  return report;
+}

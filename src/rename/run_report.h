@@ -2,6 +2,7 @@
 // a message naming them.
 #pragma once
 
+#include "rename/order_step.h"
 #include "rename/rename_job.h"
 
 #include <string>
@@ -17,3 +18,10 @@ std::string ReportedName(const std::string& name);
 // The message naming the rows that failed, "old  ->  new: why", the first
 // dozen of them and a count of the rest; empty when none failed.
 std::string RunFailureReport(const RenameJob& job, const RunResult& result);
+
+// Where the entries of an order step that could not all go back wait, and
+// that Undo (or the next start) brings them back: empty when none wait.
+std::string WaitingReport(const WayBackResult& wayBack);
+// How many entries wait outside the folder (at least one when the way back
+// could not tell).
+std::size_t WaitingCount(const WayBackResult& wayBack);

@@ -44,34 +44,6 @@ const char kLockedText[] =
     "Try again when it has finished. Nothing was changed.";
 }  // namespace
 
-// A Run's or an Undo's renames, going on in steps, with what its end needs.
-class RenameWorkflow::Session {
- public:
-  enum class Kind { kRun, kUndo };
-  Session(Kind kind, std::unique_ptr<platform::Folder> folder,
-          std::unique_ptr<platform::ExclusiveLock> lock)
-      : kind(kind), folder(std::move(folder)), lock(std::move(lock)) {}
-
-  const Kind kind;
-  std::unique_ptr<platform::Folder> folder;
-  // Held while the journal is being written to.
-  std::unique_ptr<platform::ExclusiveLock> lock;
-  bool journaled = false;
-  // An Undo's renames, as a job of their own, and where they came from.
-  RenameJob undoJob;
-  UndoPlan plan;
-  std::size_t journalRows = 0;
-  std::unique_ptr<RunSession> renames;
-  // The order step after a Run's renames, or why there is none.
-  std::unique_ptr<OrderPlan> orderPlan;
-  std::unique_ptr<OrderSession> order;
-  std::string orderProblem;
-  bool resultJournaled = false;
-  std::int64_t lastShownMs = 0;
-
-  const RenameJob& job(const RenameJob& run) const { return kind == Kind::kRun ? run : undoJob; }
-};
-
 RenameWorkflow::RenameWorkflow(RenameView& view, WorkflowServices services)
     : view_(view),
       ownRandom_(OwnUnless<platform::RandomSource, platform::ClockRandom>(services.random)),
@@ -84,7 +56,8 @@ RenameWorkflow::RenameWorkflow(RenameView& view, WorkflowServices services)
                                       : platform::FolderOpener(platform::OpenSystemFolder)),
       executablePath_(std::move(services.executablePath)),
       useSettings_(services.useSettings),
-      orderPolicy_(services.order) {}
+      orderPolicy_(services.order),
+      journal_(services.journalFiles != nullptr ? *services.journalFiles : JournalFiles::System()) {}
 
 RenameWorkflow::~RenameWorkflow() = default;
 
@@ -94,14 +67,16 @@ RenameWorkflow::~RenameWorkflow() = default;
 void RenameWorkflow::Start() {
   InitRenameState();
   // A journal left by an earlier Run, even one cut short, can be undone.
-  std::string journal;
-  Journal parsed;
-  std::string problem;
-  const bool read = !journalPath_.empty() && !platform::ReadWholeFile(journalPath_, &journal).failed();
-  const bool whole = read && ParseJournal(journal, &parsed, &problem);
-  state_.cutShortRunFound = offerRecovery_ =
-      whole && !parsed.spent && (!parsed.finished || (parsed.order && !parsed.orderEnded));
-  SetUndoAvailable(read && !(whole && parsed.spent));
+  journal_.Read();
+  journal_.Tidy();
+  // An order step cut short (a kill, a pulled stick) left entries outside
+  // their folder: they go back now, unless another copy is at work.
+  if (journal_.OrderOpen() && journal_.Lock()) {
+    FinishOpenOrder(journal_, openFolder_);
+    journal_.Unlock();
+  }
+  state_.cutShortRunFound = offerRecovery_ = journal_.CutShort();
+  SetUndoAvailable(journal_.found() == RunJournal::Found::kUnusable || journal_.Undoable());
 }
 
 bool RenameWorkflow::Can(Command command) const {
@@ -144,11 +119,7 @@ bool RenameWorkflow::Do(Command command) {
       view_.ShowMessage(shell::CreditsText());
       return true;
     case Command::kStop:
-      if (session_->order) {
-        session_->order->Stop();
-      } else {
-        session_->renames->Stop();
-      }
+      session_->Stop();
       EndSession();
       return true;
     case Command::kTick: return OnTick();
@@ -170,7 +141,7 @@ bool RenameWorkflow::OnTick() {
   const std::int64_t now = clock_.NowMs();
   if (session_) {
     StepSession(now + kStepMs);
-    if (session_ && clock_.NowMs() - session_->lastShownMs >= kProgressIntervalMs) ShowProgress();
+    if (session_ && clock_.NowMs() - lastShownMs_ >= kProgressIntervalMs) ShowProgress();
     return true;
   }
   if (offerRecovery_) {
@@ -216,9 +187,9 @@ void RenameWorkflow::LoadSettings() {
       settings_.SetPath(location.folder);
       settings_.SetFileName(location.fileName);
     }
-    journalPath_ = platform::JoinPath(location.folder, location.journalName);
-    ownFolder_ = location.folder;
-    ownNames_ = {platform::SplitPath(*executablePath_).name, location.fileName, location.journalName};
+    journal_.SetPath(platform::JoinPath(location.folder, location.journalName));
+    own_ = OwnFiles(location.folder,
+                    {platform::SplitPath(*executablePath_).name, location.fileName, location.journalName});
   }
   settings_.SetSection(kSection);
   storedFolder_ = settings_.GetString("Folder", "");
@@ -275,14 +246,9 @@ void RenameWorkflow::OnSearch() {
 platform::Error RenameWorkflow::ScanFolder(const std::string& folder) {
   // A folder that cannot be read lists nothing.
   const std::unique_ptr<platform::Folder> opened = OpenFolder(folder);
-  const std::optional<platform::FileId> id = opened->Id();
-  const bool ownFolder = id && !ownFolder_.empty() && id == platform::IdOfPath(ownFolder_);
+  const OwnFiles::In own = own_.InFolder(*opened);
   return job_.Scan(*opened, [&](std::string& name) {
-    if (ownFolder) {
-      for (const std::string& own : ownNames_) {
-        if (platform::EqualsNoCase(name, own)) return false;
-      }
-    }
+    if (own.Has(name)) return false;
     AddOldEntry(std::move(name));
     return true;
   });
@@ -355,53 +321,62 @@ bool RenameWorkflow::RenameAll(bool confirm) {
   }
   if (confirm && !view_.AskYesNo("파일 이름을 바꾸시겠습니까?", "확인")) return false;
 
-  // The folder of the last Search; every rename happens inside it. Two
-  // copies of the program never write one journal at once.
-  std::unique_ptr<platform::ExclusiveLock> lock;
-  if (!journalPath_.empty() && !(lock = platform::ExclusiveLock::TryTake(journalPath_))) {
+  // Two copies of the program never write one journal at once.
+  if (!journal_.Lock()) {
     view_.ShowMessage(kLockedText);
     return false;
   }
-  auto session = std::make_unique<Session>(Session::Kind::kRun, OpenFolder(job_.folder()),
-                                           std::move(lock));
+  // The journal as it is now, under the lock. Files an order step of the
+  // last Run left outside their folder go back before this Run may
+  // replace its journal.
+  journal_.Read();
+  const WayBackResult back = FinishOpenOrder(journal_, openFolder_);
+  if (!back.complete) {
+    journal_.Unlock();
+    view_.ShowMessage("The last Run is not over: " + WaitingReport(back) + "\n\nNothing was changed.");
+    return false;
+  }
+  // The folder of the last Search, as the system spells it; every rename
+  // happens inside it, and the journal and the order step go by it.
+  const std::string full = platform::NormalFolderPath(job_.folder());
+  RunSetup setup;
+  setup.folder = full.empty() ? job_.folder() : full;
+  setup.order = orderPolicy_;
+  setup.open = openFolder_;
+  setup.random = &random_;
+  setup.own = &own_;
+  std::unique_ptr<Transaction> run = Transaction::ForRun(job_, journal_, std::move(setup));
   // The journal goes to the disk first, so that even a Run cut short can be
   // undone; the user hears of it first when it cannot.
-  std::string full = platform::AbsolutePath(job_.folder());
   platform::Error written = platform::MakeError(platform::ErrorCode::kNotFound);
-  if (!journalPath_.empty() && !full.empty()) {
-    written = platform::ReplaceFileContents(journalPath_,
-                                            JournalStart(full, session->folder->Id(), job_));
-  }
-  session->journaled = !written.failed();
-  if (session->journaled) state_.cutShortRunFound = false;
-  if (!session->journaled) {
+  if (journal_.kept() && !full.empty()) written = run->WriteJournal();
+  if (written.failed()) {
     const std::string why =
-        journalPath_.empty() ? "the program cannot tell where it lies, so it keeps no journal"
-        : full.empty()       ? "the folder's full path cannot be told"
-                             : "its journal cannot be written (" + written.words + ")";
-    if (!view_.AskYesNo("This Run cannot be undone: " + why + ".\n\nRename the files anyway?",
-                        "확인")) {
+        !journal_.kept() ? "the program cannot tell where it lies, so it keeps no journal"
+        : full.empty()   ? "the folder's full path cannot be told"
+                         : "its journal cannot be written (" + written.words + ")";
+    if (!view_.AskYesNo("This Run cannot be undone: " + why + ".\n\nRename the files anyway?", "확인")) {
+      journal_.Unlock();
       return false;
     }
     // The journal of an earlier Run must never be taken for this one.
     state_.cutShortRunFound = false;
-    if (!journalPath_.empty()) {
-      const platform::Error removed = platform::RemoveFile(journalPath_);
-      if (removed.failed() && removed.code != platform::ErrorCode::kNotFound &&
-          platform::AppendToFile(journalPath_, JournalSpent()).failed()) {
-        view_.ShowMessage("The journal of an earlier Run can neither be replaced nor removed (" +
-                          removed.words +
-                          "): Undo would take back that Run instead of this one.\n\n"
-                          "Nothing was changed.");
-        return false;
-      }
-      SetUndoAvailable(false);
+    const platform::Error forgotten = run->GoWithoutJournal();
+    if (forgotten.failed()) {
+      journal_.Unlock();
+      view_.ShowMessage("The journal of an earlier Run can neither be replaced nor removed (" +
+                        forgotten.words +
+                        "): Undo would take back that Run instead of this one.\n\n"
+                        "Nothing was changed.");
+      return false;
     }
+    if (journal_.kept()) SetUndoAvailable(false);
   }
+  state_.cutShortRunFound = false;
   // The listing and the marks are done with once the files are renamed.
   StopWatching();
-  session->renames = std::make_unique<RunSession>(job_, *session->folder);
-  BeginSession(std::move(session));
+  run->Begin();
+  BeginSession(std::move(run));
   return true;
 }
 
@@ -421,86 +396,65 @@ bool RenameWorkflow::OnExpress() {
 
 bool RenameWorkflow::OnUndo(bool ask) {
   offerRecovery_ = false;
-  std::string text;
-  const platform::Error read = platform::ReadWholeFile(journalPath_, &text);
-  if (read.code == platform::ErrorCode::kNotFound) {
-    SetUndoAvailable(false);
-    view_.ShowMessage("There is no Run to undo.");
-    return false;
-  }
-  Journal journal;
-  std::string problem;
-  if (read.failed()) {
-    view_.ShowMessage("The journal of the last Run cannot be read (" + read.words +
-                      ").\n\nNothing was changed.");
-    return false;
-  }
-  if (!ParseJournal(text, &journal, &problem)) {
-    view_.ShowMessage("The journal of the last Run cannot be used: " + problem +
-                      ".\n\nNothing was changed.");
-    return false;
-  }
-  if (journal.spent) {
-    SetUndoAvailable(false);
-    view_.ShowMessage("There is no Run to undo.");
-    return false;
-  }
-  std::unique_ptr<platform::ExclusiveLock> lock = platform::ExclusiveLock::TryTake(journalPath_);
-  if (!lock) {
+  // Two copies of the program never write one journal at once; the
+  // journal is read under the lock.
+  if (!journal_.Lock()) {
     view_.ShowMessage(kLockedText);
     return false;
   }
-  // An order step cut short: every file goes back into its folder first.
-  if (journal.order && !journal.orderEnded) {
-    const platform::Error recovered = RecoverOrder(*journal.order, openFolder_);
-    if (recovered.failed()) {
-      view_.ShowMessage("The files of the last Run cannot all be put back into their folder (" +
-                        recovered.words + "):\n" + journal.folder + "\n\nNothing else was changed.");
-      return false;
-    }
-    platform::AppendToFile(journalPath_, JournalOrdered());
-  }
-  std::unique_ptr<platform::Folder> folder = OpenFolder(journal.folder);
-  if (!folder->isOpen()) {
-    view_.ShowMessage("The folder of the last Run cannot be opened (" +
-                      folder->openError().words + "):\n" + journal.folder +
-                      "\n\nNothing was changed.");
+  const auto refuse = [&](const std::string& message, bool nothingToUndo) {
+    journal_.Unlock();
+    if (nothingToUndo) SetUndoAvailable(false);
+    view_.ShowMessage(message);
     return false;
+  };
+  switch (journal_.Read()) {
+    case RunJournal::Found::kNothing: return refuse("There is no Run to undo.", true);
+    case RunJournal::Found::kUnreadable:
+      return refuse("The journal of the last Run cannot be read (" + journal_.readError().words +
+                        ").\n\nNothing was changed.",
+                    false);
+    case RunJournal::Found::kUnusable:
+      return refuse("The journal of the last Run cannot be used: " + journal_.problem() +
+                        ".\n\nNothing was changed.",
+                    false);
+    case RunJournal::Found::kUsable: break;
   }
-  // Another folder under the same name (the folder was moved away and a new
-  // one made) never took part. A volume mounted anew may number its
-  // folders anew: only the same device can tell; and an order step gives
-  // the folder's name to a new folder of its own.
-  const std::optional<platform::FileId> id = folder->Id();
-  if (!journal.order && journal.folderId && id && id->device == journal.folderId->device &&
-      id->node != journal.folderId->node) {
-    view_.ShowMessage("The folder of the last Run is not the one that is there now:\n" +
-                      journal.folder + "\n\nNothing was changed.");
-    return false;
+  if (journal_.contents().spent) return refuse("There is no Run to undo.", true);
+  const std::string& folder = journal_.contents().folder;
+  std::unique_ptr<Transaction> undo = Transaction::ForUndo(journal_, openFolder_);
+  switch (undo->PlanUndo()) {
+    case Transaction::UndoRefusal::kNone: break;
+    case Transaction::UndoRefusal::kFilesWaiting:
+      return refuse(WaitingReport(undo->outcome().order.wayBack) + "\n\nNothing else was changed.", false);
+    case Transaction::UndoRefusal::kFolderNotOpened:
+      return refuse("The folder of the last Run cannot be opened (" + undo->folder().openError().words +
+                        "):\n" + folder + "\n\nNothing was changed.",
+                    false);
+    case Transaction::UndoRefusal::kOtherFolder:
+      return refuse("The folder of the last Run is not the one that is there now:\n" + folder +
+                        "\n\nNothing was changed.",
+                    false);
   }
-  auto session = std::make_unique<Session>(Session::Kind::kUndo, std::move(folder), std::move(lock));
-  session->plan = PlanUndo(journal, *session->folder);
-  session->journalRows = journal.rows.size();
-  const std::size_t count = session->plan.renames.size();
+  const std::size_t count = undo->undoPlan().renames.size();
   if (ask && !view_.AskYesNo("Undo the last Run?\n\n" + std::to_string(count) +
-                                 (count == 1 ? " file in\n" : " files in\n") + journal.folder +
+                                 (count == 1 ? " file in\n" : " files in\n") + folder +
                                  "\nget back the names they had.",
                              "Undo")) {
+    journal_.Unlock();
     return false;
   }
   StopWatching();
   state_.cutShortRunFound = false;
-  session->undoJob.SetFolder(journal.folder);
-  session->undoJob.LoadProposal(session->plan.renames);
-  session->renames = std::make_unique<RunSession>(session->undoJob, *session->folder);
-  BeginSession(std::move(session));
+  undo->Begin();
+  BeginSession(std::move(undo));
   return true;
 }
 
 // ---------------------------------------------------------------------------
 // Sessions
 
-void RenameWorkflow::BeginSession(std::unique_ptr<Session> session) {
+void RenameWorkflow::BeginSession(std::unique_ptr<Transaction> session) {
   session_ = std::move(session);
   const std::int64_t start = clock_.NowMs();
   StepSession(start + kProgressDelayMs);
@@ -511,134 +465,92 @@ void RenameWorkflow::BeginSession(std::unique_ptr<Session> session) {
 }
 
 void RenameWorkflow::ShowProgress() {
-  session_->lastShownMs = clock_.NowMs();
-  if (session_->order) {
-    SetOverlay("ordering... " + std::to_string(session_->order->movesDone()) + " / " +
-                   std::to_string(session_->order->movesTotal()),
-               false);
-  } else {
-    SetOverlay("renaming... " + std::to_string(session_->renames->rowsDone()) + " / " +
-                   std::to_string(session_->renames->total()),
-               false);
-  }
+  lastShownMs_ = clock_.NowMs();
+  SetOverlay(std::string(session_->stage() == Stage::kOrdering ? "ordering... " : "renaming... ") +
+                 std::to_string(session_->stepsDone()) + " / " + std::to_string(session_->stepsTotal()),
+             false);
 }
 
 void RenameWorkflow::StepSession(std::int64_t untilMs) {
-  if (!session_->order) {
-    if (session_->renames->Step(clock_, untilMs)) return;
-    // What the renames did goes to the journal before anything else moves.
-    if (session_->kind == Session::Kind::kRun && session_->journaled) {
-      platform::AppendToFile(journalPath_, JournalResult(session_->renames->result()));
-      session_->resultJournaled = true;
-    }
-    BeginOrder();
-    if (!session_->order) {
-      EndSession();
-      return;
-    }
-  }
-  if (session_->order->Step(clock_, untilMs)) return;
-  EndSession();
-}
-
-void RenameWorkflow::BeginOrder() {
-  Session& session = *session_;
-  const RunResult& result = session.renames->result();
-  if (session.kind != Session::Kind::kRun || result.stopped || orderPolicy_ == OrderPolicy::kNever) {
+  const Stage before = session_->stage();
+  if (!session_->Step(clock_, untilMs)) {
+    EndSession();
     return;
   }
-  const platform::FileSystem kind = session.folder->fileSystem();
-  if (orderPolicy_ == OrderPolicy::kAuto && kind != platform::FileSystem::kFat &&
-      kind != platform::FileSystem::kExfat) {
-    return;
-  }
-  std::vector<std::string> renamed;
-  for (std::size_t row = 0; row < result.outcomes.size(); ++row) {
-    if (result.outcomes[row] == RowOutcome::kRenamed || result.outcomes[row] == RowOutcome::kSameName) {
-      renamed.push_back(job_.row(row).newName);
-    }
-  }
-  if (renamed.empty()) return;
-  if (!session.journaled) {
-    session.orderProblem = "without a journal no file is moved";
-    return;
-  }
-  // The temporary names' token: four letters or digits.
-  std::string token;
-  for (int i = 0; i < 4; ++i) token += "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[random_.Next15() % 36];
-  // The program's own files, when they lie in the folder, stay where they are.
-  const std::optional<platform::FileId> id = session.folder->Id();
-  const bool programsFolder = id && !ownFolder_.empty() && id == platform::IdOfPath(ownFolder_);
-  OrderDecision decision =
-      PlanOrder(platform::AbsolutePath(job_.folder()), std::move(renamed), token,
-                programsFolder ? ownNames_ : std::vector<std::string>(), openFolder_);
-  session.orderProblem = decision.problem;
-  if (!decision.plan) return;
-  // The whole plan is on the disk before the first move.
-  const platform::Error written = platform::AppendToFile(journalPath_, JournalOrder(*decision.plan));
-  if (written.failed()) {
-    session.orderProblem = "its journal cannot be written (" + written.words + ")";
-    return;
-  }
-  // What the program holds of the folder goes first: a folder held open
-  // cannot be moved.
-  session.folder.reset();
-  session.orderPlan = std::move(decision.plan);
-  session.order = std::make_unique<OrderSession>(*session.orderPlan, openFolder_);
-  if (state_.sessionRunning) ShowProgress();
+  // The order step began: the progress says so at once.
+  if (session_->stage() != before && state_.sessionRunning) ShowProgress();
 }
 
 void RenameWorkflow::EndSession() {
-  const std::unique_ptr<Session> session = std::move(session_);
-  lastResult_ = session->renames->result();
-  const RunResult& result = *lastResult_;
+  const std::unique_ptr<Transaction> session = std::move(session_);
+  journal_.Unlock();
+  lastOutcome_ = session->outcome();
   lastUndo_.reset();
   if (state_.sessionRunning) {
     state_.sessionRunning = false;
     SetOverlay("", false);
   }
-  std::string report;
-  if (session->kind == Session::Kind::kRun) {
-    if (session->journaled && !session->resultJournaled) {
-      platform::AppendToFile(journalPath_, JournalResult(result));
-    }
-    lastOrderOperations_ = 0;
-    if (session->order) {
-      platform::AppendToFile(journalPath_, JournalOrdered());
-      session->orderProblem = session->order->problem();
-      lastOrderOperations_ = session->order->operations();
-    }
-    lastOrderProblem_ = session->orderProblem;
-    session->lock.reset();
-    const std::string unordered =
-        session->orderProblem.empty() ? std::string()
-                                      : "renamed, but not put in order on the disk: " + session->orderProblem;
-    SetStatus(result.failures.empty() && !unordered.empty() ? unordered
-                                                            : RunStatusText(result, "COMPLETE!!"));
-    EnableActions(false, false);
-    settings_.SetSection(kSection);
-    settings_.WriteInt("Method", StoredMethod(job_.method()));
-    if (session->journaled) SetUndoAvailable(true);
-    report = RunFailureReport(job_, result);
-    if (!unordered.empty()) report += (report.empty() ? "" : "\n\n") + unordered;
+  if (session->kind() == Transaction::Kind::kRun) {
+    EndRun(*session);
   } else {
-    // What was not given back stays in the journal for the next Undo.
-    const std::vector<std::size_t> done = RowsDoneWith(session->plan, result);
-    const bool left = done.size() < session->plan.renames.size();
-    if (left) {
-      platform::AppendToFile(journalPath_, JournalUndone(session->journalRows, done));
-    } else if (platform::RemoveFile(journalPath_).failed()) {
-      platform::AppendToFile(journalPath_, JournalSpent());
-    }
-    session->lock.reset();
-    SetStatus(RunStatusText(result, "UNDONE"));
-    EnableActions(false, false);
-    SetUndoAvailable(left);
-    report = RunFailureReport(session->undoJob, result);
-    if (left && !report.empty()) report += "\n\nUndo again to give the rest their names back.";
-    session->renames.reset();
-    lastUndo_ = std::make_unique<RenameJob>(std::move(session->undoJob));
+    EndUndo(*session);
   }
+}
+
+namespace {
+
+// What the user hears of a journal that could not record everything.
+std::string JournalWords(const JournalOutcome& journal, const char* what) {
+  if (journal.kind != JournalOutcome::Kind::kIncomplete) return std::string();
+  return std::string("The journal could not record ") + what + " (" +
+         (journal.error.words.empty() ? std::string("failed") : journal.error.words) + ").";
+}
+
+void AddParagraph(std::string* text, const std::string& paragraph) {
+  if (paragraph.empty()) return;
+  if (!text->empty()) *text += "\n\n";
+  *text += paragraph;
+}
+
+}  // namespace
+
+void RenameWorkflow::EndRun(const Transaction& run) {
+  const TransactionOutcome& outcome = run.outcome();
+  const RunResult& result = outcome.rows;
+  const OrderOutcome& order = outcome.order;
+  const bool unordered = order.kind == OrderOutcome::Kind::kNotOrdered || order.kind == OrderOutcome::Kind::kStranded;
+  const std::string unorderedText = unordered ? "renamed, but not put in order on the disk: " + order.why : "";
+  SetStatus(result.failures.empty() && unordered ? unorderedText : RunStatusText(result, "COMPLETE!!"));
+  EnableActions(false, false);
+  settings_.SetSection(kSection);
+  settings_.WriteInt("Method", StoredMethod(job_.method()));
+  if (outcome.journal.kind != JournalOutcome::Kind::kNone) SetUndoAvailable(journal_.Undoable());
+  std::string report = RunFailureReport(job_, result);
+  AddParagraph(&report, unorderedText);
+  AddParagraph(&report, WaitingReport(order.wayBack));
+  const std::string journal = JournalWords(outcome.journal, "all of this Run");
+  if (!journal.empty()) {
+    AddParagraph(&report, journal + " Undo can still give every renamed file its old name back: where "
+                                    "the journal cannot tell, it goes by the names on the disk.");
+  }
+  if (!report.empty()) view_.ShowReport(report);
+}
+
+void RenameWorkflow::EndUndo(const Transaction& undo) {
+  const TransactionOutcome& outcome = undo.outcome();
+  const RunResult& result = outcome.rows;
+  const bool waiting = outcome.order.kind == OrderOutcome::Kind::kStranded;
+  const bool left = journal_.Undoable();
+  SetStatus(waiting && result.failures.empty() && !result.stopped
+                ? std::to_string(WaitingCount(outcome.order.wayBack)) + " still wait outside the folder"
+                : RunStatusText(result, "UNDONE"));
+  EnableActions(false, false);
+  SetUndoAvailable(left);
+  std::string report = RunFailureReport(undo.job(), result);
+  if (left && !report.empty()) report += "\n\nUndo again to give the rest their names back.";
+  AddParagraph(&report, WaitingReport(outcome.order.wayBack));
+  AddParagraph(&report, JournalWords(outcome.journal, "what this Undo gave back"));
+  lastUndo_ = std::make_unique<RenameJob>(undo.job());
   if (!report.empty()) view_.ShowReport(report);
 }
 

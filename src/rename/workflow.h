@@ -8,15 +8,15 @@
 
 #include "platform/folder.h"
 #include "platform/folder_watch.h"
-#include "platform/lock.h"
 #include "platform/pause.h"
 #include "platform/random.h"
-#include "rename/journal.h"
-#include "rename/order_step.h"
+#include "rename/own_files.h"
 #include "rename/rename_job.h"
 #include "rename/rename_method.h"
 #include "rename/rename_view.h"
 #include "rename/row_model.h"
+#include "rename/run_journal.h"
+#include "rename/transaction.h"
 #include "settings/ini_settings.h"
 
 #include <memory>
@@ -53,11 +53,6 @@ struct WorkflowState {
   bool cutShortRunFound = false;
 };
 
-// When a Run puts the folder's entries in the order of the new names on the
-// disk: on FAT and exFAT volumes, where players play in that order; always
-// (tests, other volumes); never.
-enum class OrderPolicy { kAuto, kAlways, kNever };
-
 // Where the workflow takes its random numbers, pauses, time, folders and
 // settings file from. What is left empty is the real thing.
 struct WorkflowServices {
@@ -71,6 +66,8 @@ struct WorkflowServices {
   // False: no settings file is read or written (the command line).
   bool useSettings = true;
   OrderPolicy order = OrderPolicy::kAuto;
+  // The journal's file operations; unset: the system's.
+  JournalFiles* journalFiles = nullptr;
 };
 
 class RenameWorkflow {
@@ -82,7 +79,8 @@ class RenameWorkflow {
 
   // The start-up step: seeds the generator, reads the settings, fills the
   // boxes and radio buttons, disables Random and Run, and finds the journal
-  // of an earlier Run.
+  // of an earlier Run; an order step of it that was cut short goes back
+  // into its folder at once.
   void Start();
 
   // Whether the command would do anything now. Nothing is possible while a
@@ -105,22 +103,23 @@ class RenameWorkflow {
   std::size_t RowCount(ListSide side) const { return ShownRowCount(job_, side); }
   ShownRow Row(ListSide side, std::size_t row) const { return ShowRow(job_, side, row); }
   const RenameJob& job() const { return job_; }
-  // What the last Run or Undo did with its rows; none before the first.
-  const RunResult* lastResult() const { return lastResult_ ? &*lastResult_ : nullptr; }
+  // What the last Run or Undo did: its rows, its order step, its journal;
+  // none before the first.
+  const TransactionOutcome* lastOutcome() const { return lastOutcome_ ? &*lastOutcome_ : nullptr; }
+  const RunResult* lastResult() const { return lastOutcome_ ? &lastOutcome_->rows : nullptr; }
   // The rows of the last Run (the job's) or Undo (its renames back).
   const RenameJob& lastSessionJob() const { return lastUndo_ ? *lastUndo_ : job_; }
   // Why the last Run's files do not stand in the new order on the disk;
   // empty when they do or when no order step was wanted. And how many
   // directory operations its order step took.
-  const std::string& lastOrderProblem() const { return lastOrderProblem_; }
-  std::size_t lastOrderOperations() const { return lastOrderOperations_; }
+  std::string lastOrderProblem() const { return lastOutcome_ ? lastOutcome_->order.why : std::string(); }
+  std::size_t lastOrderOperations() const { return lastOutcome_ ? lastOutcome_->order.operations : 0; }
 
   const CIniSettings& settings() const { return settings_; }
   // The journal of the last Run; empty when there is no settings folder.
-  const std::string& journalPath() const { return journalPath_; }
+  const std::string& journalPath() const { return journal_.path(); }
 
  private:
-  class Session;
 
   // The steps, in the order of their effects.
   void InitRenameState();
@@ -151,12 +150,12 @@ class RenameWorkflow {
   void RefreshPreview();
   void StopWatching();
   void SetUndoAvailable(bool available);
-  // A Run's or an Undo's renames, stepped until done.
-  void BeginSession(std::unique_ptr<Session> session);
+  // A Run or an Undo, stepped until done.
+  void BeginSession(std::unique_ptr<Transaction> session);
   void StepSession(std::int64_t untilMs);
-  // After a Run's renames: the order step, where it is wanted.
-  void BeginOrder();
   void EndSession();
+  void EndRun(const Transaction& run);
+  void EndUndo(const Transaction& undo);
   void ShowProgress();
 
   RenameView& view_;
@@ -179,18 +178,16 @@ class RenameWorkflow {
   WorkflowState state_;
   // A command is under way.
   bool inCommand_ = false;
-  std::unique_ptr<Session> session_;
-  std::optional<RunResult> lastResult_;
+  std::unique_ptr<Transaction> session_;
+  std::int64_t lastShownMs_ = 0;
+  std::optional<TransactionOutcome> lastOutcome_;
   std::unique_ptr<RenameJob> lastUndo_;
-  std::string lastOrderProblem_;
-  std::size_t lastOrderOperations_ = 0;
   OrderPolicy orderPolicy_;
 
-  // The program's folder and the names of its own files there (the program,
-  // its settings file, its journal), which Search never lists.
-  std::string ownFolder_;
-  std::vector<std::string> ownNames_;
-  std::string journalPath_;
+  // The program's own files (the program, its settings file, its
+  // journal), which Search never lists and the order step never moves.
+  OwnFiles own_;
+  RunJournal journal_;
   // The first Tick offers to undo a Run that was cut short.
   bool offerRecovery_ = false;
   // Watches the searched folder from Search until Run.

@@ -1,5 +1,6 @@
 // libFuzzer target for the journal reader. For any text: nothing crashes or
-// loops; a text that reads as a journal reads the same once written back;
+// loops; a text that reads as a journal reads the same once written back,
+// and what follows its good records changes nothing;
 // every journal written from fuzzed rows reads back as it was, unless a
 // name would reach outside its folder, which is refused; and an Undo's plan
 // only ever names the journal's own rows.
@@ -29,18 +30,20 @@ std::string Written(const Journal& journal) {
     }
     text += JournalResult(result);
   }
-  std::vector<std::size_t> undone;
+  std::vector<std::size_t> undone, uncertain;
   for (std::size_t i = 0; i < journal.undone.size(); ++i) {
     if (journal.undone[i]) undone.push_back(i);
+    if (journal.uncertain[i]) uncertain.push_back(i);
   }
-  if (!undone.empty()) text += JournalUndone(journal.rows.size(), undone);
+  if (!undone.empty()) text += JournalUndoing(journal.rows.size(), undone) + JournalUndone(journal.rows.size(), undone);
+  if (!uncertain.empty()) text += JournalUndoing(journal.rows.size(), uncertain);
   if (journal.spent) text += JournalSpent();
   return text;
 }
 
 bool Same(const Journal& a, const Journal& b) {
   if (a.folder != b.folder || a.rows.size() != b.rows.size() || a.finished != b.finished ||
-      a.renamed != b.renamed || a.undone != b.undone || a.spent != b.spent ||
+      a.renamed != b.renamed || a.undone != b.undone || a.uncertain != b.uncertain || a.spent != b.spent ||
       a.folderId.has_value() != b.folderId.has_value()) {
     return false;
   }
@@ -61,6 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Journal again;
     CHECK(ParseJournal(Written(journal), &again, &problem));
     CHECK(Same(journal, again));
+    // What follows the good records is no part of the journal.
+    CHECK(journal.goodSize <= text.size() && journal.tornTail == (journal.goodSize != text.size()));
+    CHECK(ParseJournal(text.substr(0, journal.goodSize), &again, &problem));
+    CHECK(!again.tornTail && again.goodSize == journal.goodSize);
   } else {
     CHECK(!problem.empty());
   }
@@ -81,6 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     made.rows.push_back(row);
     made.renamed.push_back(static_cast<RunMark>("01?"[in.ConsumeIntegralInRange<int>(0, 2)]));
     made.undone.push_back(in.ConsumeBool());
+    made.uncertain.push_back(!made.undone.back() && in.ConsumeBool());
   }
   made.finished = in.ConsumeBool();
   if (!made.finished) made.renamed.clear();

@@ -274,9 +274,7 @@ TEST_F(AroundRun, AJournalThatCannotBeUsedChangesNothing) {
   const std::string outside = JournalStart(music, std::nullopt, reaching) + JournalResult(renamedIt);
   const std::vector<std::pair<std::string, std::string>> cases = {
       {whole.substr(0, whole.find("ready")), "cut short"},
-      {whole.substr(0, whole.size() - 3), "damaged"},
       {"not a journal at all", "not a journal"},
-      {whole + "trailing garbage", "damaged"},
       {outside, "it names files outside its folder"},
   };
   for (const auto& [text, words] : cases) {
@@ -294,6 +292,17 @@ TEST_F(AroundRun, AJournalThatCannotBeUsedChangesNothing) {
   }
 
   EXPECT_EQ(ReadFile(root / "outside/y.mp3"), "outside");
+
+  // A last record cut short by a full disk or a pulled stick costs only
+  // itself: Undo goes by the rest, and by the disk where they cannot tell.
+  for (const std::string& torn : {whole.substr(0, whole.size() - 3), whole + "undoing 2\n1"}) {
+    WriteFile(journal, torn);
+    std::unique_ptr<testing_support::MemoryProgram> restarted = Restarted();
+    restarted->Do(Command::kUndo);
+    EXPECT_EQ(restarted->view.status, "UNDONE");
+    EXPECT_EQ(Contents(), Originals({"a.mp3", "b.mp3"}));
+    for (const auto& [name, content] : renamed) RenamePath(music + "/" + content, music + "/" + name);
+  }
 
   // The folder of the last Run is gone, or another one has its name.
   WriteFile(journal, whole);
@@ -532,19 +541,37 @@ TEST(JournalText, KeepsEveryByteAndRefusesWhatNoRunWrote) {
   EXPECT_EQ(journal.renamed, (std::vector<RunMark>{RunMark::kRenamed, RunMark::kNotRenamed,
                                                    RunMark::kUnsure, RunMark::kNotRenamed}));
   EXPECT_FALSE(journal.spent);
-  // Two Undos, each giving some back; then nothing left.
-  const std::string undone = text + JournalUndone(4, {0}) + JournalUndone(4, {2});
+  // Two Undos, each giving some back; then nothing left. An Undo cut short
+  // leaves its rows to the disk.
+  const std::string undone = text + JournalUndoing(4, {0, 2}) + JournalUndone(4, {0}) +
+                             JournalUndoing(4, {2}) + JournalUndone(4, {2});
   ASSERT_TRUE(ParseJournal(undone, &journal, &problem)) << problem;
   EXPECT_EQ(journal.undone, (std::vector<bool>{true, false, true, false}));
   ASSERT_TRUE(ParseJournal(undone + JournalSpent(), &journal, &problem));
   EXPECT_TRUE(journal.spent);
-  // Every shorter text is refused or is the journal without its records.
-  for (std::size_t cut = 0; cut < text.size(); ++cut) {
+  ASSERT_TRUE(ParseJournal(undone + JournalUndoing(4, {0, 3}), &journal, &problem));
+  EXPECT_EQ(journal.uncertain, (std::vector<bool>{true, false, false, true}));
+  // Records out of their order are none (a second result, an Undo's end
+  // without its beginning), and neither is anything after them.
+  for (const std::string& stray : {JournalResult(result), JournalUndone(4, {1})}) {
+    ASSERT_TRUE(ParseJournal(text + stray + JournalSpent(), &journal, &problem));
+    EXPECT_TRUE(journal.tornTail);
+    EXPECT_FALSE(journal.spent);
+    EXPECT_EQ(journal.goodSize, text.size());
+  }
+  // Every shorter text is refused (its head is not whole) or reads as its
+  // whole records, the one cut short left out.
+  for (std::size_t cut = 0; cut < undone.size(); ++cut) {
     Journal partial;
-    if (ParseJournal(text.substr(0, cut), &partial, &problem)) {
-      EXPECT_FALSE(partial.finished);
-      EXPECT_EQ(partial.rows.size(), 4u);
+    if (!ParseJournal(undone.substr(0, cut), &partial, &problem)) {
+      EXPECT_LT(cut, start.size());
+      continue;
     }
+    EXPECT_EQ(partial.rows.size(), 4u);
+    EXPECT_EQ(partial.finished, cut >= text.size());
+    EXPECT_EQ(partial.tornTail, partial.goodSize != cut);
+    EXPECT_EQ(ParseJournal(undone.substr(0, partial.goodSize), &journal, &problem), true);
+    EXPECT_FALSE(journal.tornTail);
   }
   // The first version's journals are read too.
   std::string first = start;
