@@ -9,7 +9,7 @@ set -euo pipefail
 
 build_packages=(cmake make g++ pkg-config libwxgtk3.2-dev)
 test_packages=(libgtest-dev xvfb xauth fonts-nanum xdotool imagemagick ntfs-3g exfat-fuse exfatprogs clang
-               libclang-rt-14-dev qemu-system-x86 busybox-static dosfstools python3 xz-utils)
+               libclang-rt-14-dev qemu-system-x86 busybox-static dosfstools python3 xz-utils strace)
 windows_packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev)
 
 case "${1:-build}" in

@@ -2,8 +2,11 @@
 
 #include "dialog/tarvello_dlg.h"
 #include "platform/exepath.h"
+#include "platform/file.h"
 
 bool CTarvelloApp::OnInit() {
+  // A full disk or a file size limit is reported, not a reason to die half way.
+  platform::FailWritesPastSizeLimit();
   SetAppName("tarvello");
   SetAppDisplayName("Tarvello");
   return true;

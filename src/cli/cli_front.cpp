@@ -4,6 +4,7 @@
 #include "platform/console.h"
 #include "platform/pause.h"
 #include "rename/rename_view.h"
+#include "rename/run_report.h"
 #include "rename/workflow.h"
 
 #include <optional>
@@ -169,6 +170,18 @@ void Finish(RenameWorkflow& workflow) {
   }
 }
 
+// What the order step and the journal left undone, on standard error;
+// whether files wait outside their folder.
+bool ReportLeftovers(const TransactionOutcome& outcome, const std::string& journalWhat,
+                     const std::string& journalThen) {
+  const bool waiting = outcome.order.kind == OrderOutcome::Kind::kStranded;
+  if (waiting) Say(WaitingReport(outcome.order.wayBack));
+  if (outcome.journal.kind == JournalOutcome::Kind::kIncomplete) {
+    Say("the journal could not record " + journalWhat + " (" + outcome.journal.error.words + ")" + journalThen);
+  }
+  return waiting;
+}
+
 // Every failed row on standard error, then the summary; the exit status.
 int Report(const RenameJob& job, const RunResult& result, const char* done) {
   for (const RowFailure& failure : result.failures) {
@@ -227,7 +240,9 @@ int Run(const std::vector<std::string>& arguments, const std::string& executable
       return NothingDone(view.refused() ? "not confirmed: nothing was changed" : "nothing was changed");
     }
     Finish(workflow);
-    return Report(workflow.lastSessionJob(), *workflow.lastResult(), "got their names back");
+    const bool waiting = ReportLeftovers(*workflow.lastOutcome(), "what this undo gave back", "");
+    const int status = Report(workflow.lastSessionJob(), *workflow.lastResult(), "got their names back");
+    return waiting ? kSomeFailed : status;
   }
 
   if (workflow.state().cutShortRunFound) {
@@ -273,10 +288,12 @@ int Run(const std::vector<std::string>& arguments, const std::string& executable
     return NothingDone(view.refused() ? "not confirmed: nothing was renamed" : "nothing was renamed");
   }
   Finish(workflow);
-  if (!workflow.lastOrderProblem().empty()) {
-    Say("renamed, but not put in order on the disk: " + workflow.lastOrderProblem());
-  }
-  return Report(workflow.lastSessionJob(), *workflow.lastResult(), "renamed");
+  const TransactionOutcome& outcome = *workflow.lastOutcome();
+  if (!outcome.order.why.empty()) Say("renamed, but not put in order on the disk: " + outcome.order.why);
+  const bool waiting = ReportLeftovers(outcome, "all of this run",
+                                       ": undo still gives every file its old name back, by the names on the disk");
+  const int status = Report(workflow.lastSessionJob(), outcome.rows, "renamed");
+  return waiting ? kSomeFailed : status;
 }
 
 }  // namespace cli

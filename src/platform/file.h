@@ -43,6 +43,10 @@ Error CutFile(const std::string& path, std::uint64_t size);
 // beside it when the program was killed in the middle.
 void RemoveReplaceLeftovers(const std::string& path);
 
+// From now on a write past the file size the system allows this program
+// fails, and is told like any other failure, instead of ending it.
+void FailWritesPastSizeLimit();
+
 // Removes a file; kNotFound when there was none.
 Error RemoveFile(const std::string& path);
 

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -222,6 +223,8 @@ void RemoveReplaceLeftovers(const std::string& path) {
   }
   closedir(dir);
 }
+
+void FailWritesPastSizeLimit() { signal(SIGXFSZ, SIG_IGN); }
 
 Error RemoveFile(const std::string& path) {
   if (unlink(path.c_str()) == 0) return Error{};

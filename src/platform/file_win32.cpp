@@ -233,6 +233,9 @@ void RemoveReplaceLeftovers(const std::string& path) {
   for (const std::wstring& leftover : leftovers) DeleteFileW(leftover.c_str());
 }
 
+// Windows ends no program for the size of its writes.
+void FailWritesPastSizeLimit() {}
+
 Error RemoveFile(const std::string& path) {
   std::wstring wide;
   if (!LongWidePath(path, &wide)) return MakeError(ErrorCode::kNotFound);

@@ -112,7 +112,7 @@ OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> 
 namespace {
 
 // Moves every entry of `from` into `into` under its own name; what does
-// not go waits in `from`, listed in `stranded` when `from` is then gone.
+// not go stays in `from`.
 void Drain(platform::Folder& from, platform::Folder& into, WayBackResult& result) {
   std::vector<std::string> names;
   ++result.operations;
@@ -134,21 +134,28 @@ void Drain(platform::Folder& from, platform::Folder& into, WayBackResult& result
   if (failed.failed() && !result.error.failed()) result.error = failed;
 }
 
-// Removes the temporary folder `name` of `holder` once it is drained; what
-// is left in it is told.
-void RemoveDrained(platform::Folder& holder, const std::string& holderPath, const std::string& name,
-                   const platform::FolderOpener& open, WayBackResult& result) {
+// The names of a folder's entries; false when it cannot be read.
+bool ListNames(platform::Folder& folder, std::vector<std::string>* names, WayBackResult& result) {
   ++result.operations;
-  const platform::Error removed = holder.RemoveEmptyFolder(name);
-  if (!removed.failed() || removed.code == platform::ErrorCode::kNotFound) return;
-  if (!result.error.failed()) result.error = removed;
+  const platform::Error listed =
+      folder.ListEntries([&](const platform::FolderEntry& entry) { names->push_back(entry.name); });
+  if (listed.failed() && !result.error.failed()) result.error = listed;
+  return !listed.failed();
+}
+
+bool Holds(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// What waits in the temporary folder `name` of `holder`, which is still
+// there: its entries, as far as they can be read.
+void TellWhatWaits(const std::string& holderPath, const std::string& name, const platform::FolderOpener& open,
+                   WayBackResult& result) {
   Stranded left;
   left.place = platform::JoinPath(holderPath, name);
   const std::unique_ptr<platform::Folder> other = open(left.place);
-  ++result.operations;
-  left.listed = !other->ListEntries([&](const platform::FolderEntry& entry) {
-    left.names.push_back(entry.name);
-  }).failed();
+  left.listed = other->isOpen() && ListNames(*other, &left.names, result);
+  if (!result.error.failed()) result.error = platform::OtherError("the temporary folder is still there");
   result.stranded.push_back(std::move(left));
 }
 
@@ -156,78 +163,101 @@ void WayBackSibling(const OrderPlan& plan, const platform::FolderOpener& open, W
   const platform::PathParts parts = platform::SplitPath(plan.folder);
   const std::string sibling = SiblingFolderName(parts.name, plan.token);
   const std::string former = FormerFolderName(parts.name, plan.token);
+  const Stranded unknown{platform::JoinPath(parts.folder, sibling), {}, false};
+  // Where things stand, from a listing of the folder's parent.
   const std::unique_ptr<platform::Folder> parent = open(parts.folder);
-  if (!parent->isOpen()) {
-    result.error = parent->openError();
-    result.stranded.push_back(Stranded{platform::JoinPath(parts.folder, sibling), {}, false});
+  std::vector<std::string> beside;
+  if (!parent->isOpen() || !ListNames(*parent, &beside, result)) {
+    if (!parent->isOpen()) result.error = parent->openError();
+    result.stranded.push_back(unknown);
     return;
   }
   // Cut between the two renames of the swap: the old folder takes its name
   // back.
-  result.operations += 2;
-  if (parent->Has(parts.name) != platform::Presence::kPresent &&
-      parent->Has(former) == platform::Presence::kPresent) {
+  if (!Holds(beside, parts.name) && Holds(beside, former)) {
     ++result.operations;
     const platform::Error back = parent->RenameNoReplace(former, parts.name);
     if (back.failed()) {
       result.error = back;
       result.folderAt = platform::JoinPath(parts.folder, former);
-      result.stranded.push_back(Stranded{platform::JoinPath(parts.folder, sibling), {}, false});
+      result.stranded.push_back(unknown);
       return;
     }
+    beside.erase(std::find(beside.begin(), beside.end(), former));
   }
   const std::unique_ptr<platform::Folder> folder = open(plan.folder);
   if (!folder->isOpen()) {
     result.error = folder->openError();
-    result.stranded.push_back(Stranded{platform::JoinPath(parts.folder, sibling), {}, false});
+    result.stranded.push_back(unknown);
     return;
   }
+  bool moved = false;
   for (const std::string& name : {sibling, former}) {
+    if (!Holds(beside, name)) continue;
+    moved = true;
+    const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(parts.folder, name));
+    Drain(*other, *folder, result);
     ++result.operations;
-    const platform::Presence there = parent->Has(name);
-    if (there == platform::Presence::kAbsent) continue;
-    if (there == platform::Presence::kPresent) {
-      const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(parts.folder, name));
-      Drain(*other, *folder, result);
-    }
-    RemoveDrained(*parent, parts.folder, name, open, result);
+    parent->RemoveEmptyFolder(name);
   }
+  if (!moved) return;
   ++result.operations;
   parent->Flush();
+  // Checked by reading: neither temporary folder is left beside the folder.
+  // What failed on the way counts no more once they are gone.
+  std::vector<std::string> after;
+  if (!ListNames(*parent, &after, result)) {
+    result.stranded.push_back(unknown);
+    return;
+  }
+  result.error = platform::Error{};
+  for (const std::string& name : {sibling, former}) {
+    if (Holds(after, name)) TellWhatWaits(parts.folder, name, open, result);
+  }
 }
 
 void WayBackInPlace(const OrderPlan& plan, const platform::FolderOpener& open, WayBackResult& result) {
   const std::string temporary = TemporaryFolderName(plan.token);
+  const Stranded unknown{platform::JoinPath(plan.folder, temporary), {}, false};
   const std::unique_ptr<platform::Folder> folder = open(plan.folder);
-  if (!folder->isOpen()) {
-    result.error = folder->openError();
-    result.stranded.push_back(Stranded{platform::JoinPath(plan.folder, temporary), {}, false});
+  std::vector<std::string> names;
+  if (!folder->isOpen() || !ListNames(*folder, &names, result)) {
+    if (!folder->isOpen()) result.error = folder->openError();
+    result.stranded.push_back(unknown);
     return;
   }
   // The place holders first: on a full FAT root the entries need their room.
-  std::vector<std::string> fillers;
-  bool temporaryThere = false;
-  ++result.operations;
-  platform::Error failed = folder->ListEntries([&](const platform::FolderEntry& entry) {
-    if (IsFillerName(plan.token, entry.name)) fillers.push_back(entry.name);
-    temporaryThere = temporaryThere || entry.name == temporary;
-  });
-  for (const std::string& filler : fillers) {
+  bool moved = false;
+  for (const std::string& name : names) {
+    if (!IsFillerName(plan.token, name)) continue;
+    moved = true;
     ++result.operations;
-    const platform::Error removed = folder->RemoveEmptyFile(filler);
-    if (removed.failed() && removed.code != platform::ErrorCode::kNotFound && !failed.failed()) failed = removed;
+    folder->RemoveEmptyFile(name);
   }
-  // Place holders left in the folder, or a folder that cannot be read: the
-  // way back is not over.
-  if (failed.failed()) result.error = failed;
-  if (temporaryThere || failed.failed()) {
+  if (Holds(names, temporary)) {
+    moved = true;
     const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(plan.folder, temporary));
     if (other->isOpen()) Drain(*other, *folder, result);
-    RemoveDrained(*folder, plan.folder, temporary, open, result);
+    ++result.operations;
+    folder->RemoveEmptyFolder(temporary);
   }
-  if (fillers.empty() && !temporaryThere) return;
+  if (!moved) return;
   ++result.operations;
   folder->Flush();
+  // Checked by reading: no place holder and no temporary folder is left.
+  // What failed on the way counts no more once they are gone.
+  std::vector<std::string> after;
+  if (!ListNames(*folder, &after, result)) {
+    result.stranded.push_back(unknown);
+    return;
+  }
+  result.error = platform::Error{};
+  for (const std::string& name : after) {
+    if (IsFillerName(plan.token, name) && !result.error.failed()) {
+      result.error = platform::OtherError("a place holder is still there");
+    }
+  }
+  if (Holds(after, temporary)) TellWhatWaits(plan.folder, temporary, open, result);
 }
 
 }  // namespace

@@ -437,7 +437,7 @@ bool RenameWorkflow::OnUndo(bool ask) {
                     false);
   }
   const std::size_t count = undo->undoPlan().renames.size();
-  if (ask && !view_.AskYesNo("Undo the last Run?\n\n" + std::to_string(count) +
+  if (ask && count > 0 && !view_.AskYesNo("Undo the last Run?\n\n" + std::to_string(count) +
                                  (count == 1 ? " file in\n" : " files in\n") + folder +
                                  "\nget back the names they had.",
                              "Undo")) {

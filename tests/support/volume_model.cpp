@@ -133,6 +133,8 @@ class ModelFolder : public platform::Folder {
   platform::Error MakeFolder(const std::string& name) override {
     Operation();
     if (model_->Lookup(dir_, name) >= 0) return platform::MakeError(platform::ErrorCode::kExists);
+    const platform::Error bad = platform::WindowsNameError(name);
+    if (bad.failed()) return bad;
     model_->MakeFolder(platform::JoinPath(path(), name));
     return platform::Error{};
   }
@@ -166,6 +168,11 @@ class ModelFolder : public platform::Folder {
     return platform::Error{};
   }
   bool IsVolumeRoot() override { return dir_ == 0; }
+  platform::Error Flush() override {
+    ++model_->flushes;
+    return platform::Error{};
+  }
+  bool FlushCoversVolume() override { return true; }
   platform::FolderLooks Looks() override {
     return dir_ < 0 ? platform::FolderLooks{} : model_->dirs[static_cast<std::size_t>(dir_)].looks;
   }
@@ -221,6 +228,8 @@ int VolumeModel::Find(const std::string& path) const {
   if (path == root_) return 0;
   if (path.size() <= root_.size() || path.compare(0, root_.size(), root_) != 0) return -1;
   const platform::PathParts parts = platform::SplitPath(path);
+  // "Music/" and "Music/." are the folder Music, as the system opens them.
+  if (parts.name.empty() || parts.name == ".") return Find(parts.folder);
   const int parent = Find(parts.folder);
   if (parent < 0) return -1;
   const int entry = Lookup(parent, parts.name);

@@ -35,6 +35,8 @@ class VolumeModel : public std::enable_shared_from_this<VolumeModel> {
   std::function<void()> onOperation;
   // A name held open by another program: it cannot be moved.
   std::string held;
+  // How often a folder of the volume was flushed to the disk.
+  int flushes = 0;
 
   // Test helpers; paths are the model's own.
   void MakeFolder(const std::string& path);

@@ -5,6 +5,7 @@
 
 #include "platform/bytes.h"
 #include "platform/wtf8.h"
+#include "rename/journal.h"
 #include "rename/run_report.h"
 #include "platform/case_fold.h"
 #include "headless_program.h"
@@ -400,6 +401,47 @@ TEST(NoLossOnExfat, RandomJobsWithNamesInEveryCaseLoseNothing) {
     RunTrial(seed, false, exfat, volume.mountPoint + "/music" + std::to_string(seed));
     if (HasFatalFailure()) return;
   }
+}
+
+TEST(NoLossOnExfat, TheProgramStartedInOtherLettersIsNeverMoved) {
+  // A stick that ignores letter case, the program on it started as
+  // "TARVELLO-CLI": its files are its own all the same, and the order step
+  // moves neither the program nor its journal.
+  TempDir dir;
+  testing_support::TestVolume volume(dir, testing_support::TestVolume::Kind::kExfat);
+  if (!volume.reason.empty()) GTEST_SKIP() << "no exFAT volume: " << volume.reason;
+  const std::string stick = volume.mountPoint;
+  WriteFile(stick + "/tarvello-cli", "the program");
+  WriteFile(stick + "/tarvello-cli.journal", "an old journal");
+  std::map<std::string, std::string> tracks;
+  for (int i = 0; i < 12; ++i) {
+    const std::string name = "track " + std::to_string(i) + ".mp3";
+    WriteFile(stick + "/" + name, name);
+    tracks[name] = name;
+  }
+  TestRandom random;
+  RecordingPauser pauser;
+  WorkflowServices services{&random, &pauser, {}, stick + "/TARVELLO-CLI"};
+  services.useSettings = false;
+  services.order = OrderPolicy::kAlways;
+  testing_support::MemoryProgram program(services);
+  program.workflow.Start();
+  program.view.folder = stick;
+  program.view.extension = "";
+  program.view.checked = RenameMethod::kAdd;
+  program.Do(Command::kSearch);
+  EXPECT_EQ(program.workflow.job().oldCount(), 12u);
+  ASSERT_TRUE(program.Do(Command::kRandom));
+  program.Do(Command::kRun);
+  Journal journal;
+  std::string problem;
+  ASSERT_TRUE(ParseJournal(ReadFile(stick + "/tarvello-cli.journal"), &journal, &problem)) << problem;
+  ASSERT_TRUE(journal.order != nullptr);
+  for (const std::string& moved : journal.order->moves) EXPECT_EQ(moved.find("tarvello"), std::string::npos);
+  EXPECT_EQ(ReadFile(stick + "/tarvello-cli"), "the program");
+  program.Do(Command::kUndo);
+  EXPECT_EQ(program.view.status, "UNDONE");
+  for (const auto& [name, content] : tracks) EXPECT_EQ(ReadFile(stick + "/" + name), content);
 }
 
 TEST(NoLossOnNtfs, CaseInsensitiveTargetsAreTakenAndNothingIsLost) {

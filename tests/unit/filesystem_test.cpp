@@ -1,12 +1,15 @@
 // The folder on a POSIX file system: links, and the order of the listing.
 #include "platform/folder.h"
+#include "platform/path.h"
 
+#include "headless_program.h"
 #include "test_folders.h"
 #include "test_support.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using platform::ErrorCode;
@@ -87,3 +90,42 @@ TEST_P(NoReplace, NeverReplacesAnExistingName) {
 
 INSTANTIATE_TEST_SUITE_P(AtomicAndFallback, NoReplace, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Fallback" : "Atomic"; });
+
+TEST(PosixFolder, OnePathSpellingFollowsLinksAndDropsDotsAndSeparators) {
+  TempDir dir;
+  MakeDir(dir / "real");
+  MakeDir(dir / "real/Music");
+  ASSERT_EQ(symlink("real/Music", (dir / "Link").c_str()), 0);
+  const std::string music = platform::NormalFolderPath(dir / "real/Music");
+  ASSERT_EQ(music.back(), 'c');
+  for (const std::string& typed : {dir / "real/Music/", dir / "real/Music/.", dir / "real/./Music",
+                                   dir / "real/Music/../Music", dir / "Link", dir / "Link/"}) {
+    EXPECT_EQ(platform::NormalFolderPath(typed), music) << typed;
+  }
+  testing_support::WorkingFolder inMusic(dir / "real/Music");
+  EXPECT_EQ(platform::NormalFolderPath("."), music);
+  // A folder that is not there is spelled from the words alone.
+  EXPECT_EQ(platform::NormalFolderPath("/no/such/./folder/"), "/no/such/folder");
+  EXPECT_EQ(platform::NormalFolderPath("/no/such/../folder"), "/no/folder");
+}
+
+TEST(PosixFolder, TheOrderStepKeepsTheFoldersOwner) {
+  if (!testing_support::RunningAsRoot()) GTEST_SKIP() << "only root can give a folder to another user";
+  testing_support::HeadlessProgram program;
+  for (int i = 0; i < 20; ++i) WriteFile(program.music + "/track" + std::to_string(i) + ".mp3", "x");
+  ASSERT_EQ(chown(program.music.c_str(), 65534, 65534), 0);
+  WorkflowServices services = program.services;
+  services.order = OrderPolicy::kAlways;
+  testing_support::MemoryProgram ordered(services);
+  ordered.workflow.Start();
+  ordered.view.folder = program.music;
+  ordered.view.checked = RenameMethod::kAdd;
+  ordered.Do(Command::kSearch);
+  ASSERT_TRUE(ordered.Do(Command::kRandom));
+  ordered.Do(Command::kRun);
+  ASSERT_NE(ordered.workflow.lastOrderOperations(), 0u) << ordered.view.status;
+  struct stat st;
+  ASSERT_EQ(stat(program.music.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
+}

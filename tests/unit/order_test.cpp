@@ -6,10 +6,12 @@
 
 #include "platform/path.h"
 
+#include "faults.h"
 #include "headless_program.h"
 #include "volume_model.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -101,6 +103,7 @@ TEST(OrderStep, EveryRuleLeavesTheRenamedFilesInNameOrderOnTheDisk) {
           program.view.checked = method;
           program.Do(Command::kSearch);
           ASSERT_TRUE(program.Do(Command::kRandom));
+          const int flushed = volume->flushes;
           program.Do(Command::kRun);
           ASSERT_EQ(program.view.status, "COMPLETE!!");
           EXPECT_TRUE(program.workflow.lastOrderProblem().empty()) << program.workflow.lastOrderProblem();
@@ -109,6 +112,8 @@ TEST(OrderStep, EveryRuleLeavesTheRenamedFilesInNameOrderOnTheDisk) {
           // About two operations a file for a sibling, a small multiple in place.
           const std::size_t count = program.job().newCount();
           EXPECT_LE(program.workflow.lastOrderOperations(), (atRoot ? 8 : 2) * (count + 3) + 64);
+          // One flush of the stick every 16 moves, and one at each turn.
+          EXPECT_LE(volume->flushes - flushed, static_cast<int>((atRoot ? 2 : 1) * (count + 8) / 16 + 5));
           NothingLeftBehind(*volume, folder);
         }
         // Add, Replace and Delete: every file back under its first name.
@@ -200,4 +205,184 @@ TEST(OrderStep, WhatCannotBeOrderedIsSaidAndLeftAsItWas) {
     NothingLeftBehind(*volume, folder);
     EXPECT_TRUE(program.view.undoEnabled);
   }
+}
+
+TEST(OrderStep, TheFolderAsTypedOrWithALongNameIsOrderedItself) {
+  // A separator or a dot at the end of the folder typed, or a name that
+  // leaves no room for the temporary names beside it (255 characters):
+  // the folder itself is ordered, without moving anything twice.
+  const std::string sep = testing_support::TempDir::kSeparator;
+  const std::string longName(238, 'L');
+  for (const std::string& typed : {"Music" + sep, "Music" + sep + ".", "." + sep + "Music", longName}) {
+    SCOPED_TRACE(typed);
+    std::mt19937 rng(5);
+    const std::shared_ptr<VolumeModel> volume = VolumeModel::Make(VolumeModel::Rule::kLinuxVfat);
+    const std::string folder = platform::JoinPath(volume->root(), typed == longName ? longName : "Music");
+    volume->MakeFolder(folder);
+    const auto files = MessyFolder(*volume, folder, rng, 30);
+    testing_support::HeadlessProgram program(volume->Opener(), folder, false);
+    program.workflow.Start();
+    program.view.folder = volume->root() + sep + typed;
+    program.view.checked = RenameMethod::kAdd;
+    program.Do(Command::kSearch);
+    ASSERT_TRUE(program.Do(Command::kRandom));
+    program.Do(Command::kRun);
+    EXPECT_EQ(program.view.status, "COMPLETE!!");
+    EXPECT_EQ(program.workflow.lastOrderProblem(), "");
+    EXPECT_TRUE(InOrder(volume->Listing(folder)));
+    NothingLeftBehind(*volume, folder);
+    program.Do(Command::kUndo);
+    EXPECT_EQ(volume->Files(), files);
+  }
+}
+
+TEST(OrderStep, AFileWhoseNameCameBackWaitsWhereItIsSaidAndUndoFinishesLater) {
+  // Stopped while a player writes a new cover.jpg, and a new file under a
+  // track's new name, into the folder: the originals cannot go back and
+  // wait in the temporary folder, told with its place. Undo gives back the
+  // other names and says what still waits; once the newcomers are gone,
+  // Undo brings the rest.
+  std::mt19937 rng(11);
+  const std::shared_ptr<VolumeModel> volume = VolumeModel::Make(VolumeModel::Rule::kLinuxVfat);
+  const std::string folder = platform::JoinPath(volume->root(), "Music");
+  volume->MakeFolder(folder);
+  const auto files = MessyFolder(*volume, folder, rng, 40);
+  testing_support::HeadlessProgram program(volume->Opener(), folder, false);
+  volume->onOperation = [&] { program.clock.now += 10; };
+  program.workflow.Start();
+  program.view.folder = folder;
+  program.view.checked = RenameMethod::kAdd;
+  program.Do(Command::kSearch);
+  ASSERT_TRUE(program.Do(Command::kRandom));
+  const std::string track = program.job().row(0).newName;
+  program.workflow.Do(Command::kRun);
+  const auto outside = [&](const std::string& name) {
+    const std::vector<std::string> listing = volume->Listing(folder);
+    return std::find(listing.begin(), listing.end(), name) == listing.end();
+  };
+  while (program.workflow.state().sessionRunning && !(outside("cover.jpg") && outside(track))) {
+    program.workflow.Do(Command::kTick);
+  }
+  ASSERT_TRUE(program.workflow.state().sessionRunning);
+  volume->WriteFile(platform::JoinPath(folder, "cover.jpg"), "newcomer");
+  volume->WriteFile(platform::JoinPath(folder, track), "another newcomer");
+  program.workflow.Do(Command::kStop);
+  const std::string& report = program.view.messages.back();
+  EXPECT_NE(report.find("Waiting in " + folder + ".tarvello-"), std::string::npos) << report;
+  EXPECT_NE(report.find("\ncover.jpg"), std::string::npos) << report;
+  EXPECT_NE(report.find("\n" + track), std::string::npos) << report;
+
+  program.Do(Command::kUndo);
+  EXPECT_EQ(program.view.status, "2 still wait outside the folder");
+  EXPECT_TRUE(program.view.undoEnabled);
+  volume->RemoveFile(platform::JoinPath(folder, "cover.jpg"));
+  volume->RemoveFile(platform::JoinPath(folder, track));
+  program.Do(Command::kUndo);
+  EXPECT_EQ(program.view.status, "UNDONE");
+  EXPECT_FALSE(program.view.undoEnabled);
+  EXPECT_EQ(volume->Files(), files);
+  NothingLeftBehind(*volume, folder);
+}
+
+// A fault at any one directory or journal operation of a Run with the order
+// step, in a folder (sibling) and at the root (in place): an I/O error, a
+// full disk (a journal record written half), no permission, an entry not
+// found; once, or lasting as on a pulled stick. Whatever the program says
+// after the Run holds on the disk: files outside their folder wait exactly
+// where it says. Then the next start, the fault gone, brings every file
+// back into its folder, and Undo gives back every name.
+TEST(OrderStep, AFaultAtAnyOperationStrandsNothingUntoldAndNothingForGood) {
+  using testing_support::FaultPlan;
+  int trials = 0, strandedTrials = 0, refusedTrials = 0;
+  for (const bool atRoot : {false, true}) {
+    long operations = 0;
+    for (long at = 0; at <= operations; ++at) {
+      for (const FaultPlan::Kind kind : {FaultPlan::Kind::kIo, FaultPlan::Kind::kNoSpace,
+                                         FaultPlan::Kind::kAccess, FaultPlan::Kind::kGone}) {
+        for (const bool lasting : {false, true}) {
+          if (at == 0 && (kind != FaultPlan::Kind::kIo || lasting)) continue;
+          SCOPED_TRACE(std::string(atRoot ? "root" : "folder") + ", operation " + std::to_string(at) + ", " +
+                       FaultName(kind) + (lasting ? ", lasting" : ", once"));
+          std::mt19937 rng(7);
+          const std::shared_ptr<VolumeModel> volume =
+              VolumeModel::Make(atRoot ? VolumeModel::Rule::kLinuxExfat : VolumeModel::Rule::kLinuxVfat);
+          const std::string folder = atRoot ? volume->root() : platform::JoinPath(volume->root(), "Music");
+          if (!atRoot) volume->MakeFolder(folder);
+          const auto files = MessyFolder(*volume, folder, rng, 10);
+          FaultPlan plan;
+          testing_support::FaultyJournalFiles journalFiles(plan);
+          testing_support::HeadlessProgram program(testing_support::FaultyFolders(volume->Opener(), plan),
+                                                   folder, false);
+          program.services.journalFiles = &journalFiles;
+          testing_support::MemoryProgram run(program.services);
+          run.workflow.Start();
+          run.view.folder = folder;
+          run.view.checked = RenameMethod::kAdd;
+          run.Do(Command::kSearch);
+          ASSERT_TRUE(run.Do(Command::kRandom));
+          std::map<std::string, std::string> newNameOf;
+          for (std::size_t i = 0; i < run.workflow.job().newCount(); ++i) {
+            newNameOf[run.workflow.job().row(i).oldName] = run.workflow.job().row(i).newName;
+          }
+          plan.count = 0;
+          plan.at = at;
+          plan.kind = kind;
+          plan.lasting = lasting;
+          run.Do(Command::kRun);
+          plan.Clear();
+          if (at == 0) {
+            operations = plan.count;
+            ASSERT_EQ(run.view.status, "COMPLETE!!");
+          }
+          ++trials;
+          const TransactionOutcome* outcome = run.workflow.lastOutcome();
+          refusedTrials += outcome == nullptr;
+          const bool stranded = outcome != nullptr && outcome->order.kind == OrderOutcome::Kind::kStranded;
+          strandedTrials += stranded;
+          if (stranded) {
+            EXPECT_NE(run.view.messages.back().find("Waiting in "), std::string::npos) << run.view.messages.back();
+          }
+          // Where every file is: in its folder under its old or new name,
+          // or, when the program said so, in a place it named.
+          const auto checkEveryFile = [&](bool mayWait) {
+            std::map<std::string, std::string> where;
+            for (const auto& [path, content] : volume->Files()) where[content] = path;
+            ASSERT_EQ(where.size(), files.size()) << "a file was lost";
+            for (const auto& [path, content] : files) {
+              const std::string& now = where.at(content);
+              const platform::PathParts was = platform::SplitPath(path), is = platform::SplitPath(now);
+              if (is.folder == was.folder) {
+                const auto proposed = newNameOf.find(was.name);
+                EXPECT_TRUE(is.name == was.name || (proposed != newNameOf.end() && is.name == proposed->second))
+                    << path << " is " << now;
+                continue;
+              }
+              bool told = false;
+              for (const Stranded& place : outcome->order.wayBack.stranded) {
+                told = told || now.rfind(platform::JoinPath(place.place, ""), 0) == 0;
+              }
+              const std::string& folderAt = outcome->order.wayBack.folderAt;
+              told = told || (!folderAt.empty() && now.rfind(platform::JoinPath(folderAt, ""), 0) == 0);
+              EXPECT_TRUE(mayWait && told) << path << " waits untold in " << now;
+            }
+          };
+          checkEveryFile(stranded);
+          if (!stranded) NothingLeftBehind(*volume, folder);
+          // The fault is gone: the next start brings everything back, and
+          // Undo every name, unless the Run went without a journal.
+          std::unique_ptr<testing_support::MemoryProgram> later = program.Restarted();
+          checkEveryFile(false);
+          NothingLeftBehind(*volume, folder);
+          if (outcome != nullptr && outcome->journal.kind == JournalOutcome::Kind::kNone) continue;
+          if (later->workflow.Can(Command::kUndo)) later->Do(Command::kUndo);
+          EXPECT_EQ(volume->Files(), files) << later->view.status;
+          if (HasFailure()) return;
+        }
+      }
+    }
+    EXPECT_GT(operations, 40);
+  }
+  std::printf("[ trials   ] %d faults injected, %d left files outside their folder, %d refused the Run\n", trials,
+              strandedTrials, refusedTrials);
+  EXPECT_GT(strandedTrials, 20);
 }

@@ -3,6 +3,7 @@
 #include "rename/workflow.h"
 
 #include "platform/bytes.h"
+#include "platform/file.h"
 #include "platform/lock.h"
 #include "rename/journal.h"
 #include "headless_program.h"
@@ -405,10 +406,11 @@ TEST_F(AroundRun, TwoProgramsNeverWriteOneJournalAtOnce) {
   Do(Command::kSearch);
   view.checked = RenameMethod::kAdd;
   ASSERT_TRUE(Do(Command::kRandom));
-  // Another copy of the program, started from the same place, is renaming.
+  // Another copy of the program, started from the same place, is renaming:
+  // the command line, whose journal has a name of its own.
   std::promise<void> taken, done;
   std::thread other([&] {
-    auto lock = platform::ExclusiveLock::TryTake(journal);
+    auto lock = platform::ExclusiveLock::TryTake(root / "tarvello-cli.journal");
     taken.set_value();
     done.get_future().wait();
   });
@@ -423,6 +425,58 @@ TEST_F(AroundRun, TwoProgramsNeverWriteOneJournalAtOnce) {
   // Once it has finished, the Run goes.
   Do(Command::kRun);
   EXPECT_EQ(view.status, "COMPLETE!!");
+}
+
+TEST_F(AroundRun, AStartTidiesWhatAKillLeftAndNoRunGoesWhileFilesWaitOutside) {
+  Files({"a.mp3", "b.mp3", "cover.jpg"});
+  view.folder = music;
+  view.extension = "mp3";
+  Do(Command::kSearch);
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(Do(Command::kRandom));
+  Do(Command::kRun);
+  // A kill while the journal was being replaced left its temporary copy;
+  // and an order step cut short left a file beside the folder, whose name
+  // another file took in the folder meanwhile.
+#ifdef _WIN32
+  const std::string leftover = root / "tarvello.journal.4242.123456.tmp";
+#else
+  const std::string leftover = root / ".tarvello.journal.Ab12Z9";
+#endif
+  const std::string unrelated = root / ".tarvello.journal.notes";
+  WriteFile(leftover, "half a journal");
+  WriteFile(unrelated, "mine");
+  OrderPlan plan;
+  plan.folder = music;
+  plan.token = "AB12";
+  plan.moves = {"cover.jpg"};
+  ASSERT_FALSE(platform::AppendToFile(journal, JournalOrder(plan)).failed());
+  const std::string beside = music + ".tarvello-AB12";
+  testing_support::MakeDir(beside);
+  RenamePath(music + "/cover.jpg", beside + "/cover.jpg");
+  WriteFile(music + "/cover.jpg", "newcomer");
+
+  std::unique_ptr<testing_support::MemoryProgram> restarted = Restarted();
+  EXPECT_FALSE(Exists(leftover));
+  EXPECT_TRUE(Exists(unrelated));
+  EXPECT_TRUE(restarted->workflow.state().cutShortRunFound);
+  // The way back cannot finish: no new Run may take the journal's place.
+  restarted->view.folder = music;
+  restarted->Do(Command::kSearch);
+  restarted->view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(restarted->Do(Command::kRandom));
+  const auto before = Contents();
+  restarted->Do(Command::kRun);
+  ASSERT_EQ(restarted->view.messages.size(), 1u);
+  EXPECT_NE(restarted->view.messages[0].find("Waiting in " + beside + ":\ncover.jpg"), std::string::npos)
+      << restarted->view.messages[0];
+  EXPECT_EQ(Contents(), before);
+  // Once the newcomer is gone, the next Run brings the cover home first.
+  RemovePath(music + "/cover.jpg");
+  restarted->Do(Command::kRun);
+  EXPECT_EQ(restarted->view.status, "COMPLETE!!");
+  EXPECT_EQ(ReadFile(music + "/cover.jpg"), "cover.jpg");
+  EXPECT_FALSE(Exists(beside));
 }
 
 // A disk that renames a file and then reports an error anyway.
