@@ -200,6 +200,13 @@ bool ReadMarks(Reader& in, const char* word, std::uint64_t rows, const char* all
          in.Literal("\n") && in.Marks(count, allowed, marks) && in.Literal("\n");
 }
 
+// The rows a record's marks give '1'.
+void SetMarked(const std::string& marks, std::vector<bool>* rows) {
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    if (marks[i] == '1') (*rows)[i] = true;
+  }
+}
+
 bool ReadOrder(Reader& in, const std::string& folder, std::shared_ptr<OrderPlan>* read) {
   auto plan = std::make_shared<OrderPlan>();
   plan->folder = folder;
@@ -280,47 +287,39 @@ bool ParseJournal(const std::string& text, Journal* journal, std::string* proble
                        (version == 2 && *next != JournalRecord::kUndoing);
     if (!known || !RecordMayFollow(j.last, j.order != nullptr, j.orderEnded, asIf)) break;
     std::string marks;
+    bool whole = false;
     switch (*next) {
       case JournalRecord::kResult:
-        if (!ReadMarks(in, "result", rows, version >= 2 ? "01?" : "01", &marks)) break;
-        for (const char mark : marks) j.renamed.push_back(static_cast<RunMark>(mark));
-        j.finished = true;
-        j.last = *next;
-        continue;
+        whole = ReadMarks(in, "result", rows, version >= 2 ? "01?" : "01", &marks);
+        for (std::size_t i = 0; whole && i < marks.size(); ++i) j.renamed.push_back(static_cast<RunMark>(marks[i]));
+        j.finished = whole;
+        break;
       case JournalRecord::kOrder:
-        if (!ReadOrder(in, j.folder, &j.order)) break;
-        j.last = *next;
-        continue;
+        whole = ReadOrder(in, j.folder, &j.order);
+        break;
       case JournalRecord::kOrdered:
-        in.Literal(JournalOrdered());
-        j.orderEnded = true;
-        j.last = *next;
-        continue;
+        whole = j.orderEnded = in.Literal(JournalOrdered());
+        break;
       case JournalRecord::kUndoing:
-        if (!ReadMarks(in, "undoing", rows, "01", &marks)) break;
-        for (std::size_t i = 0; i < marks.size(); ++i) {
-          if (marks[i] == '1') j.uncertain[i] = true;
-        }
-        j.last = *next;
-        continue;
+        whole = ReadMarks(in, "undoing", rows, "01", &marks);
+        if (whole) SetMarked(marks, &j.uncertain);
+        break;
       case JournalRecord::kUndone:
-        if (!ReadMarks(in, "undone", rows, "01", &marks)) break;
+        whole = ReadMarks(in, "undone", rows, "01", &marks);
         // What the Undo did is known now, row by row.
-        for (std::size_t i = 0; i < marks.size(); ++i) {
-          if (marks[i] == '1') j.undone[i] = true;
+        if (whole) {
+          SetMarked(marks, &j.undone);
+          j.uncertain.assign(j.rows.size(), false);
         }
-        j.uncertain.assign(j.rows.size(), false);
-        j.last = *next;
-        continue;
+        break;
       case JournalRecord::kSpent:
-        in.Literal(JournalSpent());
-        j.spent = true;
-        j.last = *next;
-        continue;
+        whole = j.spent = in.Literal(JournalSpent());
+        break;
       case JournalRecord::kReady:
         break;
     }
-    break;
+    if (!whole) break;
+    j.last = *next;
   }
   j.tornTail = j.goodSize != text.size();
   *journal = std::move(j);

@@ -159,6 +159,26 @@ void TellWhatWaits(const std::string& holderPath, const std::string& name, const
   result.stranded.push_back(std::move(left));
 }
 
+// The end of a way back that moved anything: `holder` flushed, then read to
+// check that none of its `temporaries` is left (what failed on the way
+// counts no more once they are gone); what waits in one that is, told.
+// False, and nothing read, when it cannot be read.
+bool FlushAndCheck(platform::Folder& holder, const std::string& holderPath,
+                   const std::vector<std::string>& temporaries, const platform::FolderOpener& open,
+                   WayBackResult& result, std::vector<std::string>* after) {
+  ++result.operations;
+  holder.Flush();
+  if (!ListNames(holder, after, result)) {
+    result.stranded.push_back(Stranded{platform::JoinPath(holderPath, temporaries.front()), {}, false});
+    return false;
+  }
+  result.error = platform::Error{};
+  for (const std::string& name : temporaries) {
+    if (Holds(*after, name)) TellWhatWaits(holderPath, name, open, result);
+  }
+  return true;
+}
+
 void WayBackSibling(const OrderPlan& plan, const platform::FolderOpener& open, WayBackResult& result) {
   const platform::PathParts parts = platform::SplitPath(plan.folder);
   const std::string sibling = SiblingFolderName(parts.name, plan.token);
@@ -200,20 +220,8 @@ void WayBackSibling(const OrderPlan& plan, const platform::FolderOpener& open, W
     ++result.operations;
     parent->RemoveEmptyFolder(name);
   }
-  if (!moved) return;
-  ++result.operations;
-  parent->Flush();
-  // Checked by reading: neither temporary folder is left beside the folder.
-  // What failed on the way counts no more once they are gone.
   std::vector<std::string> after;
-  if (!ListNames(*parent, &after, result)) {
-    result.stranded.push_back(unknown);
-    return;
-  }
-  result.error = platform::Error{};
-  for (const std::string& name : {sibling, former}) {
-    if (Holds(after, name)) TellWhatWaits(parts.folder, name, open, result);
-  }
+  if (moved) FlushAndCheck(*parent, parts.folder, {sibling, former}, open, result, &after);
 }
 
 void WayBackInPlace(const OrderPlan& plan, const platform::FolderOpener& open, WayBackResult& result) {
@@ -241,23 +249,13 @@ void WayBackInPlace(const OrderPlan& plan, const platform::FolderOpener& open, W
     ++result.operations;
     folder->RemoveEmptyFolder(temporary);
   }
-  if (!moved) return;
-  ++result.operations;
-  folder->Flush();
-  // Checked by reading: no place holder and no temporary folder is left.
-  // What failed on the way counts no more once they are gone.
   std::vector<std::string> after;
-  if (!ListNames(*folder, &after, result)) {
-    result.stranded.push_back(unknown);
-    return;
-  }
-  result.error = platform::Error{};
+  if (!moved || !FlushAndCheck(*folder, plan.folder, {temporary}, open, result, &after)) return;
   for (const std::string& name : after) {
     if (IsFillerName(plan.token, name) && !result.error.failed()) {
       result.error = platform::OtherError("a place holder is still there");
     }
   }
-  if (Holds(after, temporary)) TellWhatWaits(plan.folder, temporary, open, result);
 }
 
 }  // namespace

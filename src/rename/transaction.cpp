@@ -133,6 +133,8 @@ void Transaction::Begin() {
 }
 
 bool Transaction::Step(platform::Clock& clock, std::int64_t untilMs) {
+  // Nothing goes on before Begin: there is nothing to step.
+  if (stage_ != Stage::kRenaming && stage_ != Stage::kOrdering) return false;
   if (stage_ == Stage::kRenaming) {
     if (renames_->Step(clock, untilMs)) return true;
     Enter(kind_ == Kind::kRun ? Stage::kOrdering : Stage::kDone);

@@ -2,10 +2,12 @@
 # Runs inside the test VM (busybox sh), on a FAT32 volume (/dev/vda) and an
 # exFAT one (/dev/vdb), with tarvello-cli: Add, Replace and Delete in
 # folders and at the root of folders with a messy history, Runs killed at
-# several points and undone, and a power cut in the middle of a Run whose
-# undo the next boot does. Each check prints "RESULT ok|FAIL <what>"; the
-# host reads the images afterwards with its own reader.
-# Usage: in_vm.sh 1|2   (the boot: 2 undoes what the power cut left)
+# several points and undone, and power cuts in the middle of Runs, each of
+# whose undo the next boot does before it cuts the next. Each check prints
+# "RESULT ok|FAIL <what>"; the host reads the images afterwards with its own
+# reader.
+# Usage: in_vm.sh BOOT   (1: the checks and the first cut; then each boot
+#                         undoes the last cut and makes the next, if any)
 phase=$1
 cli=/bin/tarvello-cli
 
@@ -70,8 +72,56 @@ mkdir -p /v1 /v2
 mount -t vfat -o utf8,shortname=mixed /dev/vda /v1 || result FAIL "mount vfat"
 mount -t exfat /dev/vdb /v2 || result FAIL "mount exfat"
 
-if [ "$phase" = 2 ]; then
-  # The boot after the power cut: the program on the stick finds its journal.
+# Where each boot cuts the power: seconds after the journal shows the order
+# step begun, so that the cuts land from its first moves to its end.
+cut_delay() {
+  case $1 in
+    1) echo 0 ;; 2) echo 0.03 ;; 3) echo 0.06 ;; 4) echo 0.1 ;; 5) echo 0.15 ;; 6) echo 0.2 ;;
+    7) echo 0.3 ;; 8) echo 0.4 ;; 9) echo 0.5 ;; 10) echo 0.65 ;; 11) echo 1 ;; *) echo "" ;;
+  esac
+}
+
+# The program on each stick, and a Run of it cut by a power cut while it
+# puts the files in order: each process is frozen a while after its
+# journal shows the order step begun, then the power goes. What was not
+# flushed by then is lost as on a pulled stick; the next boot undoes it.
+power_cut() {
+  delay=$1
+  for v in /v1 /v2; do
+    rm -rf "$v/Cut"
+    mkdir -p "$v/tv" "$v/Cut"
+    [ -f "$v/tv/tarvello-cli" ] || cp $cli "$v/tv/tarvello-cli"
+    i=0; while [ $i -lt 400 ]; do i=$((i + 1)); echo "cut track $i.mp3" > "$v/Cut/cut track $i.mp3"; done
+    ls "$v/Cut" | LC_ALL=C sort > "$v/Cut.expected"
+  done
+  sync
+  "/v1/tv/tarvello-cli" add /v1/Cut --yes >/dev/null 2>&1 &
+  p1=$!
+  "/v2/tv/tarvello-cli" add /v2/Cut --yes >/dev/null 2>&1 &
+  p2=$!
+  frozen=""
+  tries=0
+  while [ $tries -lt 400 ]; do
+    tries=$((tries + 1))
+    for v in /v1 /v2; do
+      case "$frozen" in *"$v"*) continue ;; esac
+      pid=$p1; [ $v = /v2 ] && pid=$p2
+      if grep -a -q '^order ' "$v/tv/tarvello-cli.journal" 2>/dev/null || ! kill -0 $pid 2>/dev/null; then
+        sleep "$delay"
+        kill -STOP $pid 2>/dev/null
+        frozen="$frozen $v"
+      fi
+    done
+    case "$frozen" in *v1*v2*|*v2*v1*) break ;; esac
+    sleep 0.05
+  done
+  echo "RESULT ok power cut now, $delay s into the order step ($(cut -d' ' -f1 /proc/uptime) s up)"
+  echo b > /proc/sysrq-trigger
+  sleep 10
+}
+
+if [ "$phase" -gt 1 ]; then
+  # The boot after a power cut: the program on the stick finds its journal.
   for v in /v1 /v2; do
     echo "DIAG $v: $(ls "$v" | grep Cut | tr '\n' ' ') cut=$(ls "$v/Cut" | wc -l) $(grep -a -o -e '^result [0-9]*' -e '^order [si] [0-9A-Z]*' -e '^ordered' "$v/tv/tarvello-cli.journal" | tr '\n' ' ')"
     for d in "$v"/Cut.tarvello-*; do [ -d "$d" ] && echo "DIAG $d holds $(ls "$d" | wc -l)"; done
@@ -82,11 +132,13 @@ if [ "$phase" = 2 ]; then
     # journal never reached the disk and so no name changed either.
     if [ $status -le 2 ] && cmp -s /tmp/now "$v/Cut.expected" && contents_ok "$v/Cut" &&
        ! ls "$v" | grep -q 'Cut\.tarvello-'; then
-      result ok "$v power cut undone (journal records of the end: ${journal:-none})"
+      result ok "$v power cut $((phase - 1)) undone (journal records of the end: ${journal:-none})"
     else
-      result FAIL "$v power cut: exit $status: $(echo "$out" | tail -n 1); $(wc -l < /tmp/now) names, $(ls "$v" | tr '\n' ' ')"
+      result FAIL "$v power cut $((phase - 1)): exit $status: $(echo "$out" | tail -n 1); $(wc -l < /tmp/now) names, $(ls "$v" | tr '\n' ' ')"
     fi
   done
+  delay=$(cut_delay "$phase")
+  if [ -n "$delay" ]; then power_cut "$delay"; fi
   umount /v1; umount /v2
   echo "DONE"
   poweroff -f
@@ -129,36 +181,4 @@ for v in /v1 /v2; do
   sync
 done
 
-# The program on each stick, and a Run of it cut by a power cut while it
-# puts the files in order: each process is frozen a moment after its
-# journal shows the order step begun, then the power goes. What was not
-# flushed by then is lost as on a pulled stick; the next boot undoes it.
-for v in /v1 /v2; do
-  mkdir "$v/tv" "$v/Cut"
-  cp $cli "$v/tv/tarvello-cli"
-  i=0; while [ $i -lt 600 ]; do i=$((i + 1)); echo "cut track $i.mp3" > "$v/Cut/cut track $i.mp3"; done
-  ls "$v/Cut" | LC_ALL=C sort > "$v/Cut.expected"
-done
-sync
-"/v1/tv/tarvello-cli" add /v1/Cut --yes >/dev/null 2>&1 &
-p1=$!
-"/v2/tv/tarvello-cli" add /v2/Cut --yes >/dev/null 2>&1 &
-p2=$!
-frozen=""
-tries=0
-while [ $tries -lt 400 ]; do
-  tries=$((tries + 1))
-  for v in /v1 /v2; do
-    case "$frozen" in *"$v"*) continue ;; esac
-    pid=$p1; [ $v = /v2 ] && pid=$p2
-    if grep -a -q '^order ' "$v/tv/tarvello-cli.journal" 2>/dev/null || ! kill -0 $pid 2>/dev/null; then
-      sleep 0.3
-      kill -STOP $pid 2>/dev/null
-      frozen="$frozen $v"
-    fi
-  done
-  case "$frozen" in *v1*v2*|*v2*v1*) break ;; esac
-  sleep 0.1
-done
-echo "RESULT ok power cut now"
-echo b > /proc/sysrq-trigger
+power_cut "$(cut_delay 1)"

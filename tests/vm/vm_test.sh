@@ -2,9 +2,10 @@
 # The order step on real vfat and exFAT: Debian's own kernel boots under
 # qemu (software emulation, no KVM needed) with a busybox initramfs that
 # holds tarvello-cli and its libraries, on a FAT32 and an exFAT image. After
-# the two boots (the second undoes a Run cut by a power cut in the first),
-# the images are read here by tests/vm/dirorder.py, which does not go
-# through any driver, and checked with fsck.
+# the boots (each undoes a Run cut by a power cut in the boot before, and
+# cuts another one, at eleven points of the order step), the images are
+# checked with fsck after every boot, and read at the end by
+# tests/vm/dirorder.py, which does not go through any driver.
 # Usage: vm_test.sh TARVELLO-CLI WORK-FOLDER
 # Exit 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -uo pipefail
@@ -74,6 +75,7 @@ truncate -s 96M fat.img exfat.img
 mkfs.fat -F 32 -n TARVELLO fat.img >/dev/null && mkfs.exfat exfat.img >/dev/null || { echo "FAIL: the images cannot be made"; exit 1; }
 
 boot() {  # boot PHASE
+  rm -f "boot$1.log"
   timeout 170 qemu-system-x86_64 -accel tcg -m 768 -smp 1 -nographic -no-reboot \
     -kernel kernel/vmlinuz -initrd initrd.gz \
     -append "console=ttyS0 quiet loglevel=3 panic=-1 tarvello.phase=$1 ${VM_TEST_ARGS:-}" \
@@ -81,13 +83,37 @@ boot() {  # boot PHASE
     > "boot$1.log" 2>&1
   tr -d '\r' < "boot$1.log" | grep -a -E '^(RESULT|BOOTED|DONE|DIAG)'
 }
+# The power cut leaves the volume marked dirty and its free count stale;
+# fsck.fat may say so and nothing else. A lost cluster is a file's data
+# lost: never.
+fsck_both() {  # fsck_both WHEN
+  fsck.fat -n fat.img >fsck.log 2>&1
+  grep -v -E -e '^fsck\.fat ' -e '^fat\.img: [0-9]+ files' -e '^Leaving filesystem unchanged' -e '^$' \
+    -e 'differences between boot sector and its backup' -e 'mostly harmless' -e '^  65:0[01]/0[01]$' \
+    -e 'Not automatically fixing this' -e '^Dirty bit is set' -e 'Automatically removing dirty bit' \
+    -e '^Free cluster summary wrong' -e '^  Auto-correcting' fsck.log > fsck.rest
+  [ -s fsck.rest ] && fail "fsck.fat $1: $(head -n 5 fsck.rest)"
+  fsck.exfat -n exfat.img >fsck.log 2>&1 || fail "fsck.exfat $1: $(tail -n 3 fsck.log)"
+}
+# The first boot makes its checks and cuts the power in an order step;
+# every later one undoes the cut before and cuts again, eleven times.
+cuts=11
+rm -f boot*.log
 start=$(date +%s)
 boot 1
 grep -a -q 'RESULT ok power cut now' boot1.log || fail "the first boot did not get to the power cut (see $work/boot1.log)"
-boot 2
-grep -a -q '^DONE' boot2.log || fail "the second boot did not finish (see $work/boot2.log)"
-grep -a -q 'RESULT FAIL' boot1.log boot2.log && fail "checks inside the VM failed"
-echo "two boots took $(( $(date +%s) - start )) s"
+fsck_both "after the first power cut"
+for phase in $(seq 2 $((cuts + 1))); do
+  boot "$phase"
+  grep -a -q '^DONE' "boot$phase.log" || grep -a -q 'RESULT ok power cut now' "boot$phase.log" ||
+    fail "boot $phase did not finish (see $work/boot$phase.log)"
+  fsck_both "after boot $phase"
+done
+grep -a -q '^DONE' "boot$((cuts + 1)).log" || fail "the last boot did not finish (see $work/boot$((cuts + 1)).log)"
+undone=$(cat boot*.log | tr -d '\r' | grep -a -c 'RESULT ok .* power cut [0-9]* undone')
+[ "$undone" -eq $((2 * cuts)) ] || fail "$undone of $((2 * cuts)) power cuts undone"
+grep -a -q 'RESULT FAIL' boot*.log && fail "checks inside the VM failed"
+echo "$((cuts + 1)) boots took $(( $(date +%s) - start )) s; $undone power cuts in the order step undone"
 
 # The images as they lie on the disk.
 for image in fat.img exfat.img; do
@@ -101,14 +127,6 @@ for image in fat.img exfat.img; do
   done
   [ "$(python3 "$here/dirorder.py" "$image" /Music_add | wc -l)" -ge 43 ] || fail "$image: files missing"
 done
-# The power cut leaves the volume marked dirty and its free count stale;
-# fsck.fat may say so and nothing else.
-fsck.fat -n fat.img >fsck.log 2>&1
-grep -v -E -e '^fsck\.fat ' -e '^fat\.img: [0-9]+ files' -e '^Leaving filesystem unchanged' -e '^$' \
-  -e 'differences between boot sector and its backup' -e 'mostly harmless' -e '^  65:0[01]/0[01]$' \
-  -e 'Not automatically fixing this' -e '^Dirty bit is set' -e 'Automatically removing dirty bit' \
-  -e '^Free cluster summary wrong' -e '^  Auto-correcting' fsck.log > fsck.rest
-[ -s fsck.rest ] && fail "fsck.fat: $(head -n 5 fsck.rest)"
-fsck.exfat -n exfat.img >fsck.log 2>&1 || fail "fsck.exfat: $(tail -n 3 fsck.log)"
+fsck_both "at the end"
 [ $failed -eq 0 ] && echo "the order step passed on real vfat and exFAT"
 exit $failed
