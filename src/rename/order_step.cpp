@@ -155,7 +155,6 @@ void TellWhatWaits(const std::string& holderPath, const std::string& name, const
   left.place = platform::JoinPath(holderPath, name);
   const std::unique_ptr<platform::Folder> other = open(left.place);
   left.listed = other->isOpen() && ListNames(*other, &left.names, result);
-  if (!result.error.failed()) result.error = platform::OtherError("the temporary folder is still there");
   result.stranded.push_back(std::move(left));
 }
 
@@ -172,9 +171,13 @@ bool FlushAndCheck(platform::Folder& holder, const std::string& holderPath,
     result.stranded.push_back(Stranded{platform::JoinPath(holderPath, temporaries.front()), {}, false});
     return false;
   }
+  const platform::Error cause = result.error;
   result.error = platform::Error{};
   for (const std::string& name : temporaries) {
     if (Holds(*after, name)) TellWhatWaits(holderPath, name, open, result);
+  }
+  if (!result.stranded.empty()) {
+    result.error = cause.failed() ? cause : platform::OtherError("the temporary folder is still there");
   }
   return true;
 }
