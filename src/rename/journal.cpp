@@ -127,7 +127,7 @@ std::string JournalResult(const RunResult& result) {
 
 std::string JournalOrder(const OrderPlan& plan) {
   std::string text = "order ";
-  text += plan.method == OrderMethod::kSibling ? 's' : 'i';
+  text += plan.method == OrderMethod::kSibling ? 's' : plan.method == OrderMethod::kDirect ? 'd' : 'i';
   text += ' ';
   text += plan.token;
   text += ' ';
@@ -135,7 +135,13 @@ std::string JournalOrder(const OrderPlan& plan) {
   text += ' ';
   AppendNumber(&text, plan.ordered);
   text += '\n';
-  for (const std::string& name : plan.moves) {
+  for (std::size_t i = 0; i < plan.moves.size(); ++i) {
+    if (plan.method == OrderMethod::kDirect && i < plan.ordered) {
+      AppendNumber(&text, plan.rows[i]);
+      text += '\n';
+      continue;
+    }
+    const std::string& name = plan.moves[i];
     AppendNumber(&text, name.size());
     text += '\n';
     text += name;
@@ -166,13 +172,15 @@ std::string JournalUndone(std::size_t rows, const std::vector<std::size_t>& give
 
 std::string JournalSpent() { return "spent\n"; }
 
-bool RecordMayFollow(JournalRecord last, bool orderBegun, bool orderEnded, JournalRecord next) {
+bool RecordMayFollow(const Journal& so, JournalRecord next) {
+  const JournalRecord last = so.last;
+  const bool undoing = last == JournalRecord::kUndoing || last == JournalRecord::kUndone;
   if (last == JournalRecord::kSpent) return false;
   switch (next) {
     case JournalRecord::kReady: return false;
-    case JournalRecord::kResult: return last == JournalRecord::kReady;
-    case JournalRecord::kOrder: return !orderBegun && (last == JournalRecord::kReady || last == JournalRecord::kResult);
-    case JournalRecord::kOrdered: return orderBegun && !orderEnded && last != JournalRecord::kUndoing;
+    case JournalRecord::kResult: return !so.finished && !undoing;
+    case JournalRecord::kOrder: return !so.order && !undoing;
+    case JournalRecord::kOrdered: return so.order && !so.orderEnded && last != JournalRecord::kUndoing;
     case JournalRecord::kUndoing: return true;
     case JournalRecord::kUndone: return last == JournalRecord::kUndoing;
     case JournalRecord::kSpent: return true;
@@ -207,24 +215,36 @@ void SetMarked(const std::string& marks, std::vector<bool>* rows) {
   }
 }
 
-bool ReadOrder(Reader& in, const std::string& folder, std::shared_ptr<OrderPlan>* read) {
+bool ReadOrder(Reader& in, const std::string& folder, const std::vector<RenameRow>& rows, bool direct,
+               std::shared_ptr<OrderPlan>* read) {
   auto plan = std::make_shared<OrderPlan>();
   plan->folder = folder;
   std::string method;
   std::uint64_t moves = 0, ordered = 0;
-  bool whole = in.Literal("order ") && in.Marks(1, "si", &method) && in.Literal(" ") &&
+  bool whole = in.Literal("order ") && in.Marks(1, direct ? "sid" : "si", &method) && in.Literal(" ") &&
                in.Marks(4, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ", &plan->token) && in.Literal(" ") &&
                in.Number(kMaxRows, &moves) && in.Literal(" ") && in.Number(kMaxRows, &ordered) &&
                in.Literal("\n") && ordered <= moves;
+  const bool byRow = method == "d";
   for (std::uint64_t i = 0; whole && i < moves; ++i) {
-    std::uint64_t size = 0;
+    std::uint64_t size = 0, row = 0;
     std::string name;
+    if (byRow && i < ordered) {
+      // A renamed file: its row's names, which must be a rename.
+      whole = in.Number(kMaxRows, &row) && in.Literal("\n") && row < rows.size() && !rows[row].newName.empty();
+      if (!whole) break;
+      plan->rows.push_back(static_cast<std::size_t>(row));
+      plan->sources.push_back(rows[row].oldName);
+      plan->moves.push_back(rows[row].newName);
+      continue;
+    }
     whole = in.Number(kMaxNameBytes, &size) && in.Literal("\n") && in.Bytes(size, &name) &&
             in.Literal("\n") && platform::IsPlainName(name);
+    if (byRow) plan->sources.push_back(name);
     plan->moves.push_back(std::move(name));
   }
   if (!whole) return false;
-  plan->method = method == "s" ? OrderMethod::kSibling : OrderMethod::kInPlace;
+  plan->method = method == "s" ? OrderMethod::kSibling : byRow ? OrderMethod::kDirect : OrderMethod::kInPlace;
   plan->ordered = static_cast<std::size_t>(ordered);
   *read = std::move(plan);
   return true;
@@ -285,7 +305,7 @@ bool ParseJournal(const std::string& text, Journal* journal, std::string* proble
     const JournalRecord asIf = version < 3 && *next == JournalRecord::kUndone ? JournalRecord::kUndoing : *next;
     const bool known = version == 3 || *next == JournalRecord::kResult || *next == JournalRecord::kSpent ||
                        (version == 2 && *next != JournalRecord::kUndoing);
-    if (!known || !RecordMayFollow(j.last, j.order != nullptr, j.orderEnded, asIf)) break;
+    if (!known || !RecordMayFollow(j, asIf)) break;
     std::string marks;
     bool whole = false;
     switch (*next) {
@@ -295,7 +315,7 @@ bool ParseJournal(const std::string& text, Journal* journal, std::string* proble
         j.finished = whole;
         break;
       case JournalRecord::kOrder:
-        whole = ReadOrder(in, j.folder, &j.order);
+        whole = ReadOrder(in, j.folder, j.rows, version >= 3, &j.order);
         break;
       case JournalRecord::kOrdered:
         whole = j.orderEnded = in.Literal(JournalOrdered());

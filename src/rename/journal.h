@@ -19,15 +19,21 @@
 //                            (sibling folder or in place), the token of its
 //                            temporary names, and then each move's name as
 //                            <length>, a line feed, the bytes, a line feed
+//   order d <token> <moves> <ordered>
+//                            before the first rename of a Run that renames
+//                            straight into a sibling folder: the first
+//                            <ordered> moves as the number of their row (from
+//                            its old name to its new one) and a line feed,
+//                            the others' names as above
 //   ordered                  every entry of the order step is back in the
 //                            folder (in order or not), nothing left outside
 //   undoing <count>          before an Undo's first rename: per row '1' it
 //                            will try to give back, '0' not
 //   undone <count>           after it: per row '1' given back, '0' not
 //   spent                    nothing is left to undo
-// "result" comes first if at all, "order" before any Undo, "ordered" after
-// "order" (also after Undos, when their way back finished it), "undone"
-// after an "undoing", and "spent" last. A record cut short (a full disk, a
+// "result" and "order" at most once each and before any Undo, "ordered"
+// after "order" (also after Undos, when their way back finished it),
+// "undone" after an "undoing", and "spent" last. A record cut short (a full disk, a
 // pulled stick) and whatever follows it is no record: the reader stops
 // before it, so that it never costs the records before it.
 // Journals of the first two versions ("Tarvello journal 1": no id, no '?',
@@ -64,10 +70,10 @@ enum class JournalRecord : std::uint8_t {
   kSpent,
 };
 
-// Whether `next` may follow the records so far: the last one, and whether an
-// order step was recorded and its end. The writer and the reader both keep
-// to this.
-bool RecordMayFollow(JournalRecord last, bool orderBegun, bool orderEnded, JournalRecord next);
+struct Journal;
+// Whether `next` may follow the records of `so`. The writer and the reader
+// both keep to this.
+bool RecordMayFollow(const Journal& so, JournalRecord next);
 
 struct Journal {
   std::string folder;  // a full path

@@ -15,8 +15,6 @@ constexpr std::size_t kOperationsPerFile = 8;
 constexpr std::size_t kMostEntriesRead = 4000000;
 // The longest place holder's name stays within 255 characters.
 constexpr std::size_t kLongestPadding = 240;
-// Moves between two flushes to the disk.
-constexpr std::size_t kFlushEvery = 16;
 
 bool IsFatFamily(platform::FileSystem system) {
   return system == platform::FileSystem::kFat || system == platform::FileSystem::kExfat;
@@ -111,25 +109,19 @@ OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> 
 
 namespace {
 
-// Moves every entry of `from` into `into` under its own name; what does
-// not go stays in `from`.
-void Drain(platform::Folder& from, platform::Folder& into, WayBackResult& result) {
+// Moves every entry of `from` into `into`, under the name `named` gives it
+// (its own, unless told); what does not go stays in `from`.
+void Drain(platform::Folder& from, platform::Folder& into, WayBackResult& result,
+           const std::unordered_map<std::string, std::string>* named = nullptr) {
   std::vector<std::string> names;
   ++result.operations;
   platform::Error failed = from.ListEntries([&](const platform::FolderEntry& entry) { names.push_back(entry.name); });
   for (const std::string& name : names) {
     ++result.operations;
-    const platform::Error moved = from.MoveTo(name, into, name);
+    const auto to = named != nullptr ? named->find(name) : std::unordered_map<std::string, std::string>::const_iterator();
+    const platform::Error moved = from.MoveTo(name, into, named != nullptr && to != named->end() ? to->second : name);
     // One that went away meanwhile is no longer there to bring back.
     if (moved.failed() && moved.code != platform::ErrorCode::kNotFound && !failed.failed()) failed = moved;
-  }
-  if (!names.empty()) {
-    ++result.operations;
-    into.Flush();
-    if (!into.FlushCoversVolume()) {
-      ++result.operations;
-      from.Flush();
-    }
   }
   if (failed.failed() && !result.error.failed()) result.error = failed;
 }
@@ -214,12 +206,19 @@ void WayBackSibling(const OrderPlan& plan, const platform::FolderOpener& open, W
     result.stranded.push_back(unknown);
     return;
   }
+  // What a Run that renames straight into the sibling put there goes back
+  // under its old name; after the swap, what stayed in the old folder
+  // joins the new one under its own.
+  std::unordered_map<std::string, std::string> oldNames;
+  if (plan.method == OrderMethod::kDirect) {
+    for (std::size_t i = 0; i < plan.moves.size(); ++i) oldNames.emplace(plan.moves[i], plan.source(i));
+  }
   bool moved = false;
   for (const std::string& name : {sibling, former}) {
     if (!Holds(beside, name)) continue;
     moved = true;
     const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(parts.folder, name));
-    Drain(*other, *folder, result);
+    Drain(*other, *folder, result, name == sibling && !oldNames.empty() ? &oldNames : nullptr);
     ++result.operations;
     parent->RemoveEmptyFolder(name);
   }
@@ -265,10 +264,10 @@ void WayBackInPlace(const OrderPlan& plan, const platform::FolderOpener& open, W
 
 WayBackResult WayBack(const OrderPlan& plan, const platform::FolderOpener& open) {
   WayBackResult result;
-  if (plan.method == OrderMethod::kSibling) {
-    WayBackSibling(plan, open, result);
-  } else {
+  if (plan.method == OrderMethod::kInPlace) {
     WayBackInPlace(plan, open, result);
+  } else {
+    WayBackSibling(plan, open, result);
   }
   result.complete = result.stranded.empty() && result.folderAt.empty() && !result.error.failed();
   return result;
@@ -283,6 +282,7 @@ OrderSession::OrderSession(const OrderPlan& plan, platform::FolderOpener open)
   formerName_ = FormerFolderName(folderName_, plan.token);
   temporaryName_ = TemporaryFolderName(plan.token);
   budget_ = kOperationsPerFile * plan.moves.size() + 64;
+  gone_.assign(plan.moves.size(), false);
 }
 
 OrderSession::~OrderSession() = default;
@@ -293,26 +293,28 @@ std::unique_ptr<platform::Folder> OrderSession::Open(const std::string& path) {
 }
 
 std::size_t OrderSession::movesDone() const {
-  return plan_.method == OrderMethod::kSibling ? next_ : outDone_ + next_;
+  return plan_.method == OrderMethod::kInPlace ? outDone_ + next_ : next_;
 }
 
 std::size_t OrderSession::movesTotal() const {
-  return plan_.method == OrderMethod::kSibling ? plan_.moves.size() : 2 * plan_.moves.size();
+  return plan_.method == OrderMethod::kInPlace ? 2 * plan_.moves.size() : plan_.moves.size();
 }
 
 bool OrderSession::Step(platform::Clock& clock, std::int64_t untilMs) {
+  clock_ = &clock;
   while (phase_ != Phase::kDone) {
     Advance();
     if (clock.NowMs() >= untilMs) break;
   }
+  clock_ = nullptr;
   return phase_ != Phase::kDone;
 }
 
 void OrderSession::Advance() {
-  if (plan_.method == OrderMethod::kSibling) {
-    StepSibling();
-  } else {
+  if (plan_.method == OrderMethod::kInPlace) {
     StepInPlace();
+  } else {
+    StepSibling();
   }
 }
 
@@ -352,9 +354,8 @@ void OrderSession::StepSibling() {
         GiveUp("the new folder cannot take the folder's name (" + FolderWords(in) + ")");
         return;
       }
+      // The finish writes it all to the disk, with what the moves did.
       swapped_ = true;
-      ++operations_;
-      parent_->Flush();
       phase_ = Phase::kFinish;
       return;
     }
@@ -441,7 +442,7 @@ void OrderSession::PlaceNext() {
   // go back in any order.
   if (moved.code == platform::ErrorCode::kNotFound || (!moved.failed() && next_ >= plan_.ordered)) {
     ++next_;
-    FlushMoves(*folder_, *other_, next_ == plan_.moves.size());
+    FlushMoves(*folder_, *other_, false);
     return;
   }
   if (moved.failed()) {
@@ -453,7 +454,7 @@ void OrderSession::PlaceNext() {
     after_ = landed;
     lastPlaced_ = name;
     ++next_;
-    FlushMoves(*folder_, *other_, next_ == plan_.moves.size());
+    FlushMoves(*folder_, *other_, false);
     return;
   }
   // It fell into a hole further up: out again, and the holes before the
@@ -509,21 +510,19 @@ void OrderSession::MakeOther(platform::Folder& holder, const std::string& holder
     return;
   }
   other_ = Open(platform::JoinPath(holderPath, name));
-  // The new folder is on the disk before anything goes into it.
-  FlushMoves(*other_, holder, true);
   phase_ = Phase::kOut;
 }
 
 void OrderSession::MoveNextOut(std::size_t& done, bool othersMayStay, Phase then) {
   if (done == plan_.moves.size()) {
-    FlushMoves(*other_, *folder_, true);
     phase_ = then;
     return;
   }
-  const std::string& name = plan_.moves[done];
+  const std::string& name = plan_.source(done);
   ++operations_;
-  const platform::Error moved = folder_->MoveTo(name, *other_, name);
+  const platform::Error moved = folder_->MoveTo(name, *other_, plan_.moves[done]);
   // A file another program took away meanwhile is no reason to stop.
+  if (moved.code == platform::ErrorCode::kNotFound) gone_[done] = true;
   if (moved.failed() && moved.code != platform::ErrorCode::kNotFound &&
       !(othersMayStay && done >= plan_.ordered)) {
     GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(moved) + ")");
@@ -536,8 +535,8 @@ void OrderSession::MoveNextOut(std::size_t& done, bool othersMayStay, Phase then
 void OrderSession::FlushMoves(platform::Folder& into, platform::Folder& outOf, bool now) {
   // Between the phases always; on the way only on FAT and exFAT, which keep
   // no journal of their own: other disks write their changes in order.
-  if (!now && (!flushOnTheWay_ || ++sinceFlush_ < kFlushEvery)) return;
-  sinceFlush_ = 0;
+  if (!now && !(flushOnTheWay_ && clock_ != nullptr && flushes_.Due(clock_->NowMs()))) return;
+  if (clock_ != nullptr) flushes_.Flushed(clock_->NowMs());
   ++operations_;
   into.Flush();
   if (into.FlushCoversVolume()) return;

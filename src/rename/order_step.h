@@ -19,6 +19,7 @@
 
 #include "platform/folder.h"
 #include "platform/pause.h"
+#include "rename/flush_schedule.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +31,12 @@
 enum class OrderMethod : std::uint8_t {
   kSibling,  // into a fresh sibling folder, which then takes the folder's name
   kInPlace,  // out into a temporary folder and back, checked one by one
+  // The Run itself: each file is renamed straight into a fresh sibling
+  // folder, in the order of the new names, which then takes the folder's
+  // name: one directory operation a file. Until the folders swap, every
+  // file is under its old name in the folder or under its new name in the
+  // sibling, and the way back gives each its old name again.
+  kDirect,
 };
 
 struct OrderPlan {
@@ -41,8 +48,16 @@ struct OrderPlan {
   // The entries to move, in this order: the renamed files by their new
   // names, then every other entry of the folder that may move.
   std::vector<std::string> moves;
+  // kDirect: the name each move takes its entry from, in the folder (the
+  // old name of a renamed file, the name itself for the others), and the
+  // Run's row of each of the first `ordered` moves.
+  std::vector<std::string> sources;
+  std::vector<std::size_t> rows;
   // How many of the moves are renamed files, which must end in order.
   std::size_t ordered = 0;
+
+  // The name the n-th move takes its entry from.
+  const std::string& source(std::size_t n) const { return sources.empty() ? moves[n] : sources[n]; }
 };
 
 // The names the order step makes, from the folder's name and the token.
@@ -125,6 +140,10 @@ class OrderSession {
   // Directory operations so far (moves, folders and fillers made and
   // removed, listings, flushes).
   std::size_t operations() const { return operations_; }
+  // Whether the folders swapped (the entries stand in the new folder), and
+  // per move whether its entry was gone when its turn came.
+  bool swapped() const { return swapped_; }
+  const std::vector<bool>& gone() const { return gone_; }
 
  private:
   enum class Phase : std::uint8_t { kStart, kOut, kIn, kSwap, kFinish, kDone };
@@ -144,10 +163,10 @@ class OrderSession {
   void PlaceNext();
   bool StandsAfterLast(const std::string& name, std::uint64_t* landed);
   void FillHoleBeforeLast();
-  // Writes the moves so far to the disk: the folder they went into first,
-  // then the one they left (one flush, where it covers the volume), so that
-  // a power cut finds each file at least where it went. Every
-  // `kFlushEvery` moves, and at each turn.
+  // Writes the moves so far to the disk on the way, as the FlushSchedule
+  // says: the folder they went into first, then the one they left (one
+  // flush, where it covers the volume). The end writes the rest, before the
+  // journal says it is over.
   void FlushMoves(platform::Folder& into, platform::Folder& outOf, bool now);
   void GiveUp(const std::string& why);
   // The end, given up or not: the way back (after a swap, its finish), then
@@ -172,8 +191,10 @@ class OrderSession {
   std::size_t operations_ = 0;
   std::size_t budget_ = 0;
   std::size_t entriesRead_ = 0;
-  std::size_t sinceFlush_ = 0;
   bool flushOnTheWay_ = false;
+  FlushSchedule flushes_;
+  platform::Clock* clock_ = nullptr;  // while a step goes on
+  std::vector<bool> gone_;
   bool swapped_ = false;
   std::string problem_;
   WayBackResult wayBack_;

@@ -242,6 +242,14 @@ void RenameJob::ForgetListing() {
   std::vector<std::string>().swap(otherNames_);
 }
 
+bool RenameJob::ListedNames(std::vector<std::string>* names) const {
+  if (!listingCurrent_) return false;
+  names->reserve(rows_.size() + otherNames_.size());
+  for (const RenameRow& row : rows_) names->push_back(row.oldName);
+  names->insert(names->end(), otherNames_.begin(), otherNames_.end());
+  return true;
+}
+
 void RenameJob::AddRow(std::string oldName) {
   rows_.push_back(RenameRow{std::move(oldName), std::string()});
 }
@@ -316,24 +324,32 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
   return ProposeRefusal::kNone;
 }
 
-void RenameJob::Preview(platform::Folder& folder) {
+void RenameJob::Preview(platform::Folder& folder) { forecast_ = Forecast(folder, nullptr); }
+
+std::vector<RowForecast> RenameJob::Predict(platform::Folder& folder, const std::vector<std::string>& names) const {
+  return Forecast(folder, &names);
+}
+
+std::vector<RowForecast> RenameJob::Forecast(platform::Folder& folder, const std::vector<std::string>* names) const {
   const std::size_t total = newCount();
-  forecast_.assign(total, RowForecast::kFine);
-  if (total == 0) return;
-  const NameGroups& names = Groups(folder.IgnoresCase());
+  std::vector<RowForecast> forecasts(total, RowForecast::kFine);
+  if (total == 0) return forecasts;
+  const NameGroups& groups = Groups(folder.IgnoresCase());
   // What the Run will have made of each proposed name by the time it gets
   // to a row: there, free, or not known (the folder is then asked).
   enum class State : std::uint8_t { kUnknown, kPresent, kAbsent };
-  std::vector<State> state(names.groups, State::kAbsent);
+  std::vector<State> state(groups.groups, State::kAbsent);
   const auto present = [&](const std::string& name) {
-    const std::uint32_t group = names.GroupOf(rows_, name);
+    const std::uint32_t group = groups.GroupOf(rows_, name);
     if (group != kNoGroup) state[group] = State::kPresent;
   };
   bool listed = true;
-  if (listingCurrent_) {
+  if (names != nullptr) {
+    for (const std::string& name : *names) present(name);
+  } else if (listingCurrent_) {
     // The folder as Search listed it: the rows' files and the other names.
     for (std::size_t row = 0; row < total; ++row) {
-      if (names.groupOfOld[row] != kNoGroup) state[names.groupOfOld[row]] = State::kPresent;
+      if (groups.groupOfOld[row] != kNoGroup) state[groups.groupOfOld[row]] = State::kPresent;
     }
     for (const std::string& name : otherNames_) present(name);
   } else {
@@ -351,7 +367,7 @@ void RenameJob::Preview(platform::Folder& folder) {
     } else if (!folder.CanHoldName(r.newName)) {
       forecast = RowForecast::kBadName;
     } else {
-      State& target = state[names.groupOfNew[row]];
+      State& target = state[groups.groupOfNew[row]];
       if (target == State::kUnknown) {
         target = folder.Has(r.newName) == platform::Presence::kPresent ? State::kPresent
                                                                         : State::kAbsent;
@@ -360,14 +376,15 @@ void RenameJob::Preview(platform::Folder& folder) {
         forecast = RowForecast::kTaken;
       } else {
         target = State::kPresent;
-        if (names.groupOfOld[row] != kNoGroup) state[names.groupOfOld[row]] = State::kAbsent;
+        if (groups.groupOfOld[row] != kNoGroup) state[groups.groupOfOld[row]] = State::kAbsent;
       }
     }
     if (forecast == RowForecast::kFine && cuts && NumberPrefixLength(r.oldName) == 0) {
       forecast = RowForecast::kLosesText;
     }
-    forecast_[row] = forecast;
+    forecasts[row] = forecast;
   }
+  return forecasts;
 }
 
 bool RenameJob::CutsText() const {
@@ -404,10 +421,10 @@ RunSession::RunSession(const RenameJob& job, platform::Folder& folder)
   for (std::size_t row = 0; row < total_; ++row) {
     cells_[row] = Cell{names.groupOfOld[row], names.groupOfNew[row], 0, RowOutcome::kNotRun};
   }
-  // A stick keeps what was renamed a few hundred rows ago, whole, should it
-  // be pulled (see Folder::Flush); other disks write back on their own.
+  // A stick keeps what was renamed a few seconds ago, whole, should it be
+  // pulled (see Folder::Flush); other disks write back on their own.
   const platform::FileSystem system = folder.fileSystem();
-  if (system == platform::FileSystem::kFat || system == platform::FileSystem::kExfat) flushEvery_ = 256;
+  flushOnTheWay_ = system == platform::FileSystem::kFat || system == platform::FileSystem::kExfat;
 }
 
 RunSession::~RunSession() = default;
@@ -447,7 +464,7 @@ void RunSession::RunRow() {
     result_.failures.push_back(RowFailure{row, outcome, std::move(error)});
   }
   result_.done = ++row_;
-  if (flushEvery_ != 0 && (row_ % flushEvery_ == 0 || row_ == total_)) folder_.Flush();
+  if (flushOnTheWay_ && row_ == total_) folder_.Flush();
   if (row_ == total_) Collect();
 }
 
@@ -464,6 +481,10 @@ bool RunSession::Step(platform::Clock& clock, std::int64_t untilMs) {
   while (row_ < total_) {
     for (std::size_t i = 0; i < stride_ && row_ < total_; ++i) RunRow();
     const std::int64_t now = clock.NowMs();
+    if (flushOnTheWay_ && row_ < total_ && flushes_.Due(now)) {
+      folder_.Flush();
+      flushes_.Flushed(now);
+    }
     if (now >= untilMs) break;
     if (now == last) {
       stride_ = std::min<std::size_t>(stride_ * 2, 256);
@@ -481,7 +502,7 @@ void RunSession::Finish() {
 
 void RunSession::Stop() {
   if (row_ == total_) return;
-  if (flushEvery_ != 0) folder_.Flush();
+  if (flushOnTheWay_) folder_.Flush();
   result_.stopped = true;
   for (; row_ < total_; ++row_) {
     result_.failures.push_back(RowFailure{row_, RowOutcome::kNotRun, platform::Error{}});

@@ -8,6 +8,7 @@
 #include "platform/folder.h"
 #include "platform/pause.h"
 #include "platform/random.h"
+#include "rename/flush_schedule.h"
 #include "rename/rename_method.h"
 
 #include <cstddef>
@@ -123,8 +124,9 @@ class RunSession {
   std::size_t total_;
   // Rows renamed between two looks at the clock.
   std::size_t stride_ = 1;
-  // Rows renamed between two flushes to the disk; 0: the system's own.
-  std::size_t flushEvery_ = 0;
+  // Whether the Run writes its renames to the disk on the way (a stick).
+  bool flushOnTheWay_ = false;
+  FlushSchedule flushes_;
 };
 
 class RenameJob {
@@ -163,6 +165,9 @@ class RenameJob {
   // The folder may have changed since Search listed it: a preview looks at
   // it anew.
   void ForgetListing();
+  // Every name Search listed (the rows' files, then the rest), while the
+  // listing is current; false when it is not.
+  bool ListedNames(std::vector<std::string>* names) const;
   // Appends a row to the Old list.
   void AddRow(std::string oldName);
   // Rows whose new names are given already (an Undo's): the job becomes a
@@ -180,6 +185,10 @@ class RenameJob {
   // while they are current, one pass over the folder otherwise, and a lookup
   // only for a name that is there in other letters.
   void Preview(platform::Folder& folder);
+  // The same against the names given (every name in the folder as it is
+  // now), for a Run that decides before its first rename which rows will
+  // be renamed.
+  std::vector<RowForecast> Predict(platform::Folder& folder, const std::vector<std::string>& names) const;
   // The row's forecast; kFine before a preview.
   RowForecast forecast(std::size_t row) const {
     return row < forecast_.size() ? forecast_[row] : RowForecast::kFine;
@@ -206,6 +215,9 @@ class RenameJob {
   bool proposed_ = false;
   RenameMethod proposedMethod_ = RenameMethod::kNone;
   std::vector<RowForecast> forecast_;
+  // The forecasts against `names`; without them, against Search's listing
+  // while it is current, or a listing of the folder.
+  std::vector<RowForecast> Forecast(platform::Folder& folder, const std::vector<std::string>* names) const;
   // The proposal's names in groups, worked out once for Preview and Run.
   const NameGroups& Groups(bool folded) const;
   mutable std::shared_ptr<const NameGroups> groups_;

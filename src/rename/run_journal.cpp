@@ -93,8 +93,7 @@ platform::Error RunJournal::Forget() {
 
 platform::Error RunJournal::Add(JournalRecord record, const std::string& text) {
   if (!kept()) return platform::MakeError(platform::ErrorCode::kNotFound);
-  if (found_ != Found::kUsable ||
-      !RecordMayFollow(contents_.last, contents_.order != nullptr, contents_.orderEnded, record)) {
+  if (found_ != Found::kUsable || !RecordMayFollow(contents_, record)) {
     return platform::OtherError("the journal's records would be out of order");
   }
   // What a failed append left goes first: a record after it would not be

@@ -1,6 +1,10 @@
 #include "rename/transaction.h"
 
 #include "platform/path.h"
+#include "platform/windows_names.h"
+
+#include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -62,6 +66,9 @@ void Transaction::Enter(Stage next) {
       if (kind_ == Kind::kUndo) undoingRecorded_ = Record(journal_.RecordUndoing(undoPlan_.journalRows));
       return;
     case Stage::kRenaming:
+      // On a stick, a Run renames straight into the order it will stand in
+      // where it can.
+      if (kind_ == Kind::kRun && PlanDirect()) return;
       renames_ = std::make_unique<RunSession>(job(), *folder_);
       return;
     case Stage::kOrdering:
@@ -135,9 +142,16 @@ void Transaction::Begin() {
 bool Transaction::Step(platform::Clock& clock, std::int64_t untilMs) {
   // Nothing goes on before Begin: there is nothing to step.
   if (stage_ != Stage::kRenaming && stage_ != Stage::kOrdering) return false;
+  if (stage_ == Stage::kRenaming && direct_) {
+    if (order_->Step(clock, untilMs)) return true;
+    EndDirect(false);
+  }
   if (stage_ == Stage::kRenaming) {
     if (renames_->Step(clock, untilMs)) return true;
-    Enter(kind_ == Kind::kRun ? Stage::kOrdering : Stage::kDone);
+    outcome_.rows = renames_->result();
+    // After a pass straight into the sibling that gave up, no second try.
+    Enter(kind_ == Kind::kRun && outcome_.order.kind == OrderOutcome::Kind::kNone ? Stage::kOrdering
+                                                                                   : Stage::kDone);
   }
   if (stage_ == Stage::kOrdering) {
     if (order_->Step(clock, untilMs)) return true;
@@ -147,8 +161,14 @@ bool Transaction::Step(platform::Clock& clock, std::int64_t untilMs) {
 }
 
 void Transaction::Stop() {
+  if (stage_ == Stage::kRenaming && direct_) {
+    order_->Stop();
+    EndDirect(true);
+    if (stage_ == Stage::kDone) return;
+  }
   if (stage_ == Stage::kRenaming) {
     renames_->Stop();
+    outcome_.rows = renames_->result();
     Enter(Stage::kDone);
   } else if (stage_ == Stage::kOrdering) {
     order_->Stop();
@@ -178,17 +198,150 @@ bool Transaction::Record(const platform::Error& added) {
 void Transaction::RecordRenames() {
   if (renamesRecorded_ || !journalled_) return;
   renamesRecorded_ = true;
-  Record(journal_.RecordResult(renames_->result()));
+  Record(journal_.RecordResult(outcome_.rows));
+}
+
+bool Transaction::OrderWanted(platform::Folder& folder) const {
+  return setup_.order != OrderPolicy::kNever &&
+         (setup_.order == OrderPolicy::kAlways || IsFatFamily(folder.fileSystem()));
+}
+
+bool Transaction::PlanDirect() {
+  // Only with the journal, in a folder that can swap with a sibling (not a
+  // volume's root, not the program's own folder, a name that leaves room
+  // for the temporary names beside it).
+  if (!journalled_ || !OrderWanted(*folder_) || folder_->IsVolumeRoot()) return false;
+  if (setup_.own && setup_.own->InFolder(*folder_).any()) return false;
+  const platform::PathParts parts = platform::SplitPath(setup_.folder);
+  const std::string token = DrawToken(*setup_.random);
+  const std::unique_ptr<platform::Folder> parent = open_(parts.folder);
+  if (!parent->isOpen() || !parent->CanHoldName(SiblingFolderName(parts.name, token)) ||
+      !parent->CanHoldName(FormerFolderName(parts.name, token))) {
+    return false;
+  }
+  // The folder's names: Search's listing while nothing changed since, or
+  // a listing now. A name the listing missed stays in the folder, and goes
+  // along once the folders have swapped.
+  std::vector<std::string> names;
+  if (!runJob_->ListedNames(&names) &&
+      folder_->ListEntries([&](const platform::FolderEntry& entry) { names.push_back(entry.name); }).failed()) {
+    return false;
+  }
+  // Which rows a Run in place would rename, row by row, as the preview
+  // said: those go to the sibling under their new names, in their order;
+  // every other entry (the rows that would fail among them) goes along
+  // under its own name.
+  forecasts_ = runJob_->Predict(*folder_, names);
+  auto plan = std::make_unique<OrderPlan>();
+  plan->method = OrderMethod::kDirect;
+  plan->folder = setup_.folder;
+  plan->token = token;
+  std::vector<std::pair<std::string_view, std::size_t>> renamed;
+  std::unordered_set<std::string_view> leaving;
+  for (std::size_t row = 0; row < forecasts_.size(); ++row) {
+    if (ForecastFails(forecasts_[row])) continue;
+    renamed.emplace_back(runJob_->row(row).newName, row);
+    leaving.insert(runJob_->row(row).oldName);
+  }
+  std::sort(renamed.begin(), renamed.end());
+  plan->ordered = renamed.size();
+  plan->sources.reserve(names.size());
+  plan->moves.reserve(names.size());
+  plan->rows.reserve(renamed.size());
+  for (const auto& [name, row] : renamed) {
+    plan->sources.push_back(runJob_->row(row).oldName);
+    plan->moves.emplace_back(name);
+    plan->rows.push_back(row);
+  }
+  for (const std::string& name : names) {
+    if (leaving.count(name) != 0) continue;
+    plan->sources.push_back(name);
+    plan->moves.push_back(name);
+  }
+  // The whole plan is on the disk before the first move; without it the
+  // Run goes in place.
+  if (!Record(journal_.RecordOrder(*plan))) return false;
+  // What the program holds of the folder goes first: a folder held open
+  // cannot be moved.
+  folder_.reset();
+  orderPlan_ = std::move(plan);
+  order_ = std::make_unique<OrderSession>(*orderPlan_, open_);
+  direct_ = true;
+  return true;
+}
+
+void Transaction::EndDirect(bool stopped) {
+  const OrderSession& pass = *order_;
+  RunResult& rows = outcome_.rows;
+  const std::size_t total = runJob_->newCount();
+  rows.outcomes.assign(total, RowOutcome::kNotRun);
+  rows.failures.clear();
+  rows.done = total;
+  if (pass.swapped() && pass.wayBack().complete) {
+    // Every file stands in the new folder, renamed as the preview said.
+    for (std::size_t move = 0; move < orderPlan_->rows.size(); ++move) {
+      const std::size_t row = orderPlan_->rows[move];
+      const RenameRow& r = runJob_->row(row);
+      rows.outcomes[row] = pass.gone()[move] ? RowOutcome::kFileGone
+                           : r.oldName == r.newName ? RowOutcome::kSameName
+                                                    : RowOutcome::kRenamed;
+    }
+    for (std::size_t row = 0; row < total; ++row) {
+      if (rows.outcomes[row] != RowOutcome::kNotRun) continue;
+      platform::Error error;
+      switch (forecasts_[row]) {
+        case RowForecast::kTaken: rows.outcomes[row] = RowOutcome::kNameTaken; break;
+        case RowForecast::kEmptyName: rows.outcomes[row] = RowOutcome::kEmptyName; break;
+        default:
+          rows.outcomes[row] = RowOutcome::kError;
+          error = platform::WindowsNameError(runJob_->row(row).newName);
+          if (!error.failed()) error = platform::MakeError(platform::ErrorCode::kNameTooLong);
+          break;
+      }
+    }
+    for (std::size_t row = 0; row < total; ++row) {
+      if (rows.outcomes[row] != RowOutcome::kRenamed && rows.outcomes[row] != RowOutcome::kSameName) {
+        rows.failures.push_back(RowFailure{row, rows.outcomes[row],
+                                           rows.outcomes[row] == RowOutcome::kError
+                                               ? platform::WindowsNameError(runJob_->row(row).newName)
+                                               : platform::Error{}});
+      }
+    }
+    Enter(Stage::kDone);
+    return;
+  }
+  if (!pass.wayBack().complete || stopped) {
+    // Given up by the user, or with files outside the folder: nothing more
+    // is renamed. The files that wait beside it carry their new names.
+    for (std::size_t move = 0; move < orderPlan_->rows.size() && !pass.wayBack().complete; ++move) {
+      rows.outcomes[orderPlan_->rows[move]] = RowOutcome::kRenamed;
+    }
+    for (std::size_t row = 0; row < total; ++row) {
+      if (rows.outcomes[row] == RowOutcome::kNotRun) rows.failures.push_back(RowFailure{row, RowOutcome::kNotRun, {}});
+    }
+    rows.stopped = stopped;
+    Enter(Stage::kDone);
+    return;
+  }
+  // Given up before the swap, every file back under its old name: the Run
+  // goes on in place, and its files stay where they stand on the disk.
+  Record(journal_.RecordOrderEnded());
+  outcome_.order.kind = OrderOutcome::Kind::kNotOrdered;
+  outcome_.order.why = pass.problem();
+  outcome_.order.operations = pass.operations();
+  order_.reset();
+  direct_ = false;
+  rows = RunResult{};
+  folder_ = open_(setup_.folder);
+  renames_ = std::make_unique<RunSession>(job(), *folder_);
 }
 
 void Transaction::EnterOrdering() {
   // What the renames did goes to the journal before anything else moves.
   RecordRenames();
-  const RunResult& result = renames_->result();
+  const RunResult& result = outcome_.rows;
   OrderOutcome& order = outcome_.order;
-  const bool wanted =
-      !result.stopped && setup_.order != OrderPolicy::kNever &&
-      (setup_.order == OrderPolicy::kAlways || IsFatFamily(folder_->fileSystem()));
+  const bool wanted = !result.stopped && OrderWanted(*folder_);
   std::vector<std::string> renamed;
   for (std::size_t row = 0; wanted && row < result.outcomes.size(); ++row) {
     if (result.outcomes[row] == RowOutcome::kRenamed || result.outcomes[row] == RowOutcome::kSameName) {
@@ -228,9 +381,10 @@ void Transaction::EnterOrdering() {
 }
 
 void Transaction::EnterDone() {
-  outcome_.rows = renames_ ? renames_->result() : RunResult{};
   if (kind_ == Kind::kRun) {
-    if (renames_) RecordRenames();
+    // A pass straight into the sibling whose files wait outside the folder
+    // records no result: the way back gives them their old names.
+    if (renames_ || (direct_ && order_->wayBack().complete)) RecordRenames();
     if (!order_) return;
     OrderOutcome& order = outcome_.order;
     order.operations = order_->operations();

@@ -134,6 +134,14 @@ class Transaction {
   void EnterDone();
   // The Run's renames, recorded once they are over.
   void RecordRenames();
+  // Whether the order step is wanted on this folder's volume.
+  bool OrderWanted(platform::Folder& folder) const;
+  // A Run that renames straight into a sibling folder in the new order,
+  // where it can: planned and journalled before the first rename.
+  bool PlanDirect();
+  // Its end: renamed and ordered; or given up, every file back, and then
+  // renamed in place; or files left outside the folder.
+  void EndDirect(bool stopped);
   // A record after the first rename; when it cannot be added, the outcome
   // says so.
   bool Record(const platform::Error& added);
@@ -147,6 +155,10 @@ class Transaction {
   RunSetup setup_;
   std::unique_ptr<platform::Folder> folder_;
   bool journalled_ = false;
+  // The Run renames straight into the sibling, as each row's forecast
+  // says.
+  bool direct_ = false;
+  std::vector<RowForecast> forecasts_;
   bool renamesRecorded_ = false;
   bool undoingRecorded_ = false;
   UndoPlan undoPlan_;

@@ -373,9 +373,11 @@ bool RenameWorkflow::RenameAll(bool confirm) {
     if (journal_.kept()) SetUndoAvailable(false);
   }
   state_.cutShortRunFound = false;
-  // The listing and the marks are done with once the files are renamed.
-  StopWatching();
+  // Search's listing serves the Run while the folder has not changed since;
+  // then it, the marks and the watch are done with.
+  NoticeChanges();
   run->Begin();
+  StopWatching();
   BeginSession(std::move(run));
   return true;
 }

@@ -148,18 +148,28 @@ if [ ${#runner[@]} -eq 0 ]; then
     echo "SKIPPED: strace cannot trace here; the injected I/O errors are not tried"
   fi
 
-  # A file size limit cuts the journal's records short: the Run says so,
-  # and undo still gives every name back.
+  # A file size limit (1 KiB) cuts the journal's records short, wherever
+  # the folder's size puts the limit: the Run says so, and undo still gives
+  # every name back.
   mkdir many
-  for i in $(seq 1 18); do printf '%s' "$i" > "many/track $i.mp3"; done
-  manyBefore=$(names many)
-  (ulimit -f 1; "$work/tarvello-cli" add many --yes --order=always >"$work/out" 2>"$work/err" </dev/null)
-  status=$?
-  [ $status -eq 0 ] && grep -q 'the journal could not record' "$work/err" || fail "a file size limit: exit $status: $(cat "$work/err")"
-  run undo --yes
-  [ $status -eq 0 ] && [ "$(names many)" = "$manyBefore" ] || fail "undo after a file size limit: $status, $(names many)"
+  said=0
+  for i in $(seq 1 30); do
+    printf '%s' "$i" > "many/track $i.mp3"
+    [ $i -ge 16 ] || continue
+    manyBefore=$(names many)
+    (ulimit -f 1; "$work/tarvello-cli" add many --yes --order=always >"$work/out" 2>"$work/err" </dev/null)
+    status=$?
+    # Past the limit before the first rename the Run asks, and --yes goes on
+    # without a journal: the end of this trial.
+    grep -q 'This Run cannot be undone' "$work/err" && break
+    grep -q 'the journal could not record' "$work/err" && said=$((said + 1))
+    [ $status -le 1 ] || fail "a file size limit with $i files: exit $status: $(cat "$work/err")"
+    run undo --yes
+    [ "$(names many)" = "$manyBefore" ] || fail "undo after a file size limit with $i files: $status, $(names many)"
+  done
   rm -r many
-  ok "a file size limit in the middle of the journal is said, and undo still works"
+  [ $said -ge 2 ] || fail "no Run said that its journal was cut short ($said)"
+  ok "a file size limit in the middle of the journal is said ($said Runs), and undo still works"
 fi
 
 if [ ${#runner[@]} -eq 0 ] && command -v script >/dev/null; then

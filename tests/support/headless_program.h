@@ -20,9 +20,10 @@ struct HeadlessProgram {
   // rename in, made here unless `makeMusic` is false (a folder of the
   // test's own); empty: one beside the program.
   explicit HeadlessProgram(platform::FolderOpener openFolder = {}, std::string musicFolder = {},
-                           bool makeMusic = true)
+                           bool makeMusic = true, OrderPolicy order = OrderPolicy::kAuto)
       : music(musicFolder.empty() ? root / "music" : std::move(musicFolder)),
-        openFolder(openFolder ? std::move(openFolder) : ListingInOrder()) {
+        openFolder(openFolder ? std::move(openFolder) : ListingInOrder()),
+        order(order) {
     if (makeMusic) MakeDir(music);
     view.Attach(workflow);
   }
@@ -57,10 +58,16 @@ struct HeadlessProgram {
   RecordingPauser pauser;
   FakeClock clock;
   platform::FolderOpener openFolder;
-  WorkflowServices services{&random, &pauser, openFolder, root / "tarvello", &clock};
+  OrderPolicy order;
+  WorkflowServices services = Services();
   RenameWorkflow workflow{view, services};
 
  private:
+  WorkflowServices Services() {
+    WorkflowServices made{&random, &pauser, openFolder, root / "tarvello", &clock};
+    made.order = order;
+    return made;
+  }
   platform::FolderOpener ListingInOrder() {
     return [this](const std::string& path) -> std::unique_ptr<platform::Folder> {
       if (listOrder.empty()) return platform::OpenSystemFolder(path);

@@ -605,6 +605,23 @@ TEST(JournalText, KeepsEveryByteAndRefusesWhatNoRunWrote) {
   EXPECT_TRUE(journal.spent);
   ASSERT_TRUE(ParseJournal(undone + JournalUndoing(4, {0, 3}), &journal, &problem));
   EXPECT_EQ(journal.uncertain, (std::vector<bool>{true, false, false, true}));
+  // The plan of a Run that renames straight into its order names its
+  // renamed files by their rows; a row that renames nothing is no plan.
+  OrderPlan direct;
+  direct.method = OrderMethod::kDirect;
+  direct.token = "AB12";
+  direct.ordered = 2;
+  direct.rows = {0, 3};
+  direct.sources = {"a.mp3", "same", "cover.jpg"};
+  direct.moves = {"0001_a.mp3", "same", "cover.jpg"};
+  ASSERT_TRUE(ParseJournal(start + JournalOrder(direct), &journal, &problem)) << problem;
+  ASSERT_TRUE(journal.order != nullptr);
+  EXPECT_EQ(journal.order->method, OrderMethod::kDirect);
+  EXPECT_EQ(journal.order->sources, direct.sources);
+  EXPECT_EQ(journal.order->moves, direct.moves);
+  direct.rows = {0, 1};
+  ASSERT_TRUE(ParseJournal(start + JournalOrder(direct), &journal, &problem));
+  EXPECT_TRUE(journal.order == nullptr && journal.tornTail);
   // Records out of their order are none (a second result, an Undo's end
   // without its beginning), and neither is anything after them.
   for (const std::string& stray : {JournalResult(result), JournalUndone(4, {1})}) {

@@ -69,6 +69,43 @@ insmod_all() {
 
 insmod_all
 mkdir -p /v1 /v2
+files=$(sed -n 's/.*tarvello\.files=\([0-9]*\).*/\1/p' /proc/cmdline)
+
+# The device writes benchmark: fresh sticks filled with `files` files...
+if [ "$phase" = fill ]; then
+  mount -t vfat -o utf8,shortname=mixed /dev/vda /v1 && mount -t exfat /dev/vdb /v2 || result FAIL "mount"
+  for v in /v1 /v2; do stick_tool fill "$v/Music" "$files" || result FAIL "fill $v"; done
+  umount /v1; umount /v2
+  echo "DONE"
+  poweroff -f
+fi
+# ... then each copy of them renamed one way, its writes counted from mount
+# to unmount: write requests, sectors written, flush requests.
+if [ "$phase" = writes ]; then
+  counts() { set -- $(cat "/sys/block/$1/stat"); echo "$5 $7 ${16:-0}"; }
+  for disk in vda:fat:loop vdb:fat:never vdc:fat:default vdd:exfat:loop vde:exfat:never vdf:exfat:default \
+              vdg:fat:direct vdh:exfat:direct; do
+    dev=${disk%%:*}; rest=${disk#*:}; fs=${rest%%:*}; method=${rest#*:}
+    set -- $(counts $dev); w0=$1; s0=$2; f0=$3; t0=$(cut -d' ' -f1 /proc/uptime)
+    if [ $fs = fat ]; then mount -t vfat -o utf8,shortname=mixed /dev/$dev /v1; else mount -t exfat /dev/$dev /v1; fi
+    case $method in
+      loop) stick_tool shuffle /v1/Music ;;
+      direct) stick_tool direct /v1/Music ;;
+      never) $cli add /v1/Music --yes --order=never >/tmp/out 2>&1 ;;
+      default) $cli add /v1/Music --yes >/tmp/out 2>&1 ;;
+    esac
+    status=$?
+    n=$(numbered /v1/Music | wc -l)
+    [ $status -eq 0 ] && [ "$n" -eq "$files" ] || result FAIL "$fs $method: exit $status, $n numbered: $(tail -n 2 /tmp/out)"
+    [ $method != default ] || ordered /v1/Music || result FAIL "$fs $method: out of order"
+    umount /v1
+    set -- $(counts $dev)
+    echo "WRITES $fs $method $(($1 - w0)) $(($2 - s0)) $(($3 - f0)) from $t0 to $(cut -d' ' -f1 /proc/uptime) s"
+  done
+  echo "DONE"
+  poweroff -f
+fi
+
 mount -t vfat -o utf8,shortname=mixed /dev/vda /v1 || result FAIL "mount vfat"
 mount -t exfat /dev/vdb /v2 || result FAIL "mount exfat"
 

@@ -5,12 +5,18 @@
 # the boots (each undoes a Run cut by a power cut in the boot before, and
 # cuts another one, at eleven points of the order step), the images are
 # checked with fsck after every boot, and read at the end by
-# tests/vm/dirorder.py, which does not go through any driver.
-# Usage: vm_test.sh TARVELLO-CLI WORK-FOLDER
+# tests/vm/dirorder.py, which does not go through any driver. Then the
+# device writes of a Run are measured on fresh sticks and printed: write
+# requests, sectors and flushes from mount to unmount, for a plain rename
+# loop (STICK-TOOL), --order=never and the default, on the same pristine
+# image of 2,000 files (VM_WRITES_FILES: other counts; VM_TEST_ONLY=writes:
+# nothing else).
+# Usage: vm_test.sh TARVELLO-CLI WORK-FOLDER STICK-TOOL
 # Exit 0 passed, 1 failed, 77 skipped (the reason is printed).
 set -uo pipefail
 cli=$(realpath "$1")
 work=$2
+stick_tool=$(realpath "$3")
 here=$(cd "$(dirname "$0")" && pwd)
 skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAIL: $*"; failed=1; }
@@ -54,7 +60,8 @@ cp "$(command -v busybox)" root/bin/busybox
 find kernel/lib -name '*.ko' -exec cp {} root/mod/ \;
 cp "$here/init" "$here/in_vm.sh" root/ && chmod +x root/init
 cp "$cli" root/bin/tarvello-cli
-for lib in $(ldd "$cli" | grep -o '/[^ ]*'); do
+cp "$stick_tool" root/bin/stick_tool
+for lib in $(for program in "$cli" "$stick_tool"; do ldd "$program"; done | grep -o '/[^ ]*' | sort -u); do
   mkdir -p "root$(dirname "$lib")" && cp -L "$lib" "root$lib"
 done
 python3 - "$work/root/names.txt" <<'PY'
@@ -74,14 +81,18 @@ rm -f fat.img exfat.img
 truncate -s 96M fat.img exfat.img
 mkfs.fat -F 32 -n TARVELLO fat.img >/dev/null && mkfs.exfat exfat.img >/dev/null || { echo "FAIL: the images cannot be made"; exit 1; }
 
-boot() {  # boot PHASE
-  rm -f "boot$1.log"
-  timeout 170 qemu-system-x86_64 -accel tcg -m 768 -smp 1 -nographic -no-reboot \
+boot() {  # boot PHASE [IMAGE...]: the FAT32 and the exFAT image unless told
+  phase=$1
+  shift
+  [ $# -gt 0 ] || set -- fat.img exfat.img
+  drives=()
+  for image in "$@"; do drives+=(-drive "file=$image,format=raw,if=virtio"); done
+  rm -f "boot$phase.log"
+  timeout 900 qemu-system-x86_64 -accel tcg -m 768 -smp 1 -nographic -no-reboot \
     -kernel kernel/vmlinuz -initrd initrd.gz \
-    -append "console=ttyS0 quiet loglevel=3 panic=-1 tarvello.phase=$1 ${VM_TEST_ARGS:-}" \
-    -drive file=fat.img,format=raw,if=virtio -drive file=exfat.img,format=raw,if=virtio \
-    > "boot$1.log" 2>&1
-  tr -d '\r' < "boot$1.log" | grep -a -E '^(RESULT|BOOTED|DONE|DIAG)'
+    -append "console=ttyS0 quiet loglevel=3 panic=-1 tarvello.phase=$phase ${VM_TEST_ARGS:-}" \
+    "${drives[@]}" > "boot$phase.log" 2>&1
+  tr -d '\r' < "boot$phase.log" | grep -a -E '^(RESULT|BOOTED|DONE|DIAG)'
 }
 # The power cut leaves the volume marked dirty and its free count stale;
 # fsck.fat may say so and nothing else. A lost cluster is a file's data
@@ -95,6 +106,61 @@ fsck_both() {  # fsck_both WHEN
   [ -s fsck.rest ] && fail "fsck.fat $1: $(head -n 5 fsck.rest)"
   fsck.exfat -n exfat.img >fsck.log 2>&1 || fail "fsck.exfat $1: $(tail -n 3 fsck.log)"
 }
+# The device writes of a Run on a stick of N files, FAT32 and exFAT: a
+# filled image, three copies each, one boot that measures them all.
+writes_bench() {  # writes_bench FILES
+  local files=$1 fs method
+  for fs in fat exfat; do
+    rm -f "w_$fs.img" && truncate -s 512M "w_$fs.img"
+  done
+  mkfs.fat -F 32 -n STICK w_fat.img >/dev/null && mkfs.exfat w_exfat.img >/dev/null || { fail "no images"; return; }
+  VM_TEST_ARGS="tarvello.files=$files" boot fill w_fat.img w_exfat.img >/dev/null
+  grep -a -q '^DONE' bootfill.log || { fail "the sticks were not filled (see $work/bootfill.log)"; return; }
+  local images=()
+  for fs in fat exfat; do
+    for method in loop never default; do
+      cp --sparse=always "w_$fs.img" "w_${fs}_$method.img"
+      images+=("w_${fs}_$method.img")
+    done
+  done
+  for fs in fat exfat; do
+    cp --sparse=always "w_$fs.img" "w_${fs}_direct.img"
+    images+=("w_${fs}_direct.img")
+  done
+  VM_TEST_ARGS="tarvello.files=$files" boot writes "${images[@]}" >/dev/null
+  grep -a -q '^DONE' bootwrites.log || { fail "the writes were not measured (see $work/bootwrites.log)"; return; }
+  tr -d '\r' < bootwrites.log | grep -a '^RESULT FAIL' && fail "a measured Run failed"
+  echo "Device writes of one Add Run on $files files, mount to unmount (write requests / sectors / flushes):"
+  tr -d '\r' < bootwrites.log | awk -v files="$files" '
+    /^WRITES / { w[$2 " " $3] = $4; s[$2 " " $3] = $5; f[$2 " " $3] = $6 }
+    END {
+      printf "  %-44s %22s %22s\n", "", "FAT32", "exFAT"
+      n = split("loop direct never default", m, " ")
+      names["loop"] = "plain C loop: rename in place, one syncfs"
+      names["direct"] = "plain C loop: straight into a sibling, in order"
+      names["never"] = "tarvello-cli add --order=never"
+      names["default"] = "tarvello-cli add (in the new order)"
+      for (i = 1; i <= n; i++) {
+        printf "  %-44s %8d %7d %5d %8d %7d %5d\n", names[m[i]], w["fat " m[i]], s["fat " m[i]], f["fat " m[i]],
+               w["exfat " m[i]], s["exfat " m[i]], f["exfat " m[i]]
+      }
+      printf "  %-44s %8.2f %7.2f %5s %8.2f %7.2f %5s\n", "default / never", w["fat default"] / w["fat never"],
+             s["fat default"] / s["fat never"], "", w["exfat default"] / w["exfat never"],
+             s["exfat default"] / s["exfat never"], ""
+    }'
+  for image in "${images[@]}"; do
+    case $image in
+      w_fat*) fsck.fat -n "$image" >fsck.log 2>&1 || fail "fsck.fat $image: $(tail -n 3 fsck.log)" ;;
+      *) fsck.exfat -n "$image" >fsck.log 2>&1 || fail "fsck.exfat $image: $(tail -n 3 fsck.log)" ;;
+    esac
+  done
+  rm -f w_*.img
+}
+if [ "${VM_TEST_ONLY:-}" = writes ]; then
+  for files in ${VM_WRITES_FILES:-2000}; do writes_bench "$files"; done
+  exit $failed
+fi
+
 # The first boot makes its checks and cuts the power in an order step;
 # every later one undoes the cut before and cuts again, eleven times.
 cuts=11
@@ -128,5 +194,6 @@ for image in fat.img exfat.img; do
   [ "$(python3 "$here/dirorder.py" "$image" /Music_add | wc -l)" -ge 43 ] || fail "$image: files missing"
 done
 fsck_both "at the end"
+for files in ${VM_WRITES_FILES:-2000}; do writes_bench "$files"; done
 [ $failed -eq 0 ] && echo "the order step passed on real vfat and exFAT"
 exit $failed
