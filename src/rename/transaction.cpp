@@ -1,7 +1,6 @@
 #include "rename/transaction.h"
 
 #include "platform/path.h"
-#include "platform/windows_names.h"
 
 #include <algorithm>
 #include <string_view>
@@ -239,10 +238,13 @@ bool Transaction::PlanDirect() {
   std::vector<std::pair<std::string_view, std::size_t>> renamed;
   std::unordered_set<std::string_view> leaving;
   for (std::size_t row = 0; row < forecasts_.size(); ++row) {
+    // A name the disk cannot take is told by the disk itself, in place.
+    if (forecasts_[row] == RowForecast::kBadName) return false;
     if (ForecastFails(forecasts_[row])) continue;
     renamed.emplace_back(runJob_->row(row).newName, row);
     leaving.insert(runJob_->row(row).oldName);
   }
+  if (renamed.empty()) return false;
   std::sort(renamed.begin(), renamed.end());
   plan->ordered = renamed.size();
   plan->sources.reserve(names.size());
@@ -272,54 +274,37 @@ bool Transaction::PlanDirect() {
 
 void Transaction::EndDirect(bool stopped) {
   const OrderSession& pass = *order_;
-  RunResult& rows = outcome_.rows;
   const std::size_t total = runJob_->newCount();
+  RunResult& rows = outcome_.rows;
   rows.outcomes.assign(total, RowOutcome::kNotRun);
   rows.failures.clear();
   rows.done = total;
-  if (pass.swapped() && pass.wayBack().complete) {
+  const bool done = pass.swapped() && pass.wayBack().complete;
+  if (done) {
     // Every file stands in the new folder, renamed as the preview said.
     for (std::size_t move = 0; move < orderPlan_->rows.size(); ++move) {
-      const std::size_t row = orderPlan_->rows[move];
-      const RenameRow& r = runJob_->row(row);
-      rows.outcomes[row] = pass.gone()[move] ? RowOutcome::kFileGone
-                           : r.oldName == r.newName ? RowOutcome::kSameName
-                                                    : RowOutcome::kRenamed;
+      const RenameRow& r = runJob_->row(orderPlan_->rows[move]);
+      rows.outcomes[orderPlan_->rows[move]] = pass.gone()[move] ? RowOutcome::kFileGone
+                                              : r.oldName == r.newName ? RowOutcome::kSameName
+                                                                       : RowOutcome::kRenamed;
     }
     for (std::size_t row = 0; row < total; ++row) {
-      if (rows.outcomes[row] != RowOutcome::kNotRun) continue;
-      platform::Error error;
-      switch (forecasts_[row]) {
-        case RowForecast::kTaken: rows.outcomes[row] = RowOutcome::kNameTaken; break;
-        case RowForecast::kEmptyName: rows.outcomes[row] = RowOutcome::kEmptyName; break;
-        default:
-          rows.outcomes[row] = RowOutcome::kError;
-          error = platform::WindowsNameError(runJob_->row(row).newName);
-          if (!error.failed()) error = platform::MakeError(platform::ErrorCode::kNameTooLong);
-          break;
-      }
+      if (forecasts_[row] == RowForecast::kTaken) rows.outcomes[row] = RowOutcome::kNameTaken;
+      if (forecasts_[row] == RowForecast::kEmptyName) rows.outcomes[row] = RowOutcome::kEmptyName;
     }
-    for (std::size_t row = 0; row < total; ++row) {
-      if (rows.outcomes[row] != RowOutcome::kRenamed && rows.outcomes[row] != RowOutcome::kSameName) {
-        rows.failures.push_back(RowFailure{row, rows.outcomes[row],
-                                           rows.outcomes[row] == RowOutcome::kError
-                                               ? platform::WindowsNameError(runJob_->row(row).newName)
-                                               : platform::Error{}});
-      }
-    }
-    Enter(Stage::kDone);
-    return;
+  } else if (!pass.wayBack().complete) {
+    // Files wait outside the folder, those moved under their new names:
+    // nothing more is renamed.
+    for (const std::size_t row : orderPlan_->rows) rows.outcomes[row] = RowOutcome::kRenamed;
   }
-  if (!pass.wayBack().complete || stopped) {
-    // Given up by the user, or with files outside the folder: nothing more
-    // is renamed. The files that wait beside it carry their new names.
-    for (std::size_t move = 0; move < orderPlan_->rows.size() && !pass.wayBack().complete; ++move) {
-      rows.outcomes[orderPlan_->rows[move]] = RowOutcome::kRenamed;
-    }
+  if (done || !pass.wayBack().complete || stopped) {
     for (std::size_t row = 0; row < total; ++row) {
-      if (rows.outcomes[row] == RowOutcome::kNotRun) rows.failures.push_back(RowFailure{row, RowOutcome::kNotRun, {}});
+      const RowOutcome outcome = rows.outcomes[row];
+      if (outcome != RowOutcome::kRenamed && outcome != RowOutcome::kSameName) {
+        rows.failures.push_back(RowFailure{row, outcome, platform::Error{}});
+      }
     }
-    rows.stopped = stopped;
+    rows.stopped = stopped && !done;
     Enter(Stage::kDone);
     return;
   }
