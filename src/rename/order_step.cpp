@@ -442,7 +442,7 @@ void OrderSession::PlaceNext() {
   // go back in any order.
   if (moved.code == platform::ErrorCode::kNotFound || (!moved.failed() && next_ >= plan_.ordered)) {
     ++next_;
-    FlushMoves(*folder_, *other_, false);
+    FlushMovesWhenDue(*folder_, *other_);
     return;
   }
   if (moved.failed()) {
@@ -454,7 +454,7 @@ void OrderSession::PlaceNext() {
     after_ = landed;
     lastPlaced_ = name;
     ++next_;
-    FlushMoves(*folder_, *other_, false);
+    FlushMovesWhenDue(*folder_, *other_);
     return;
   }
   // It fell into a hole further up: out again, and the holes before the
@@ -529,14 +529,14 @@ void OrderSession::MoveNextOut(std::size_t& done, bool othersMayStay, Phase then
     return;
   }
   ++done;
-  FlushMoves(*other_, *folder_, false);
+  FlushMovesWhenDue(*other_, *folder_);
 }
 
-void OrderSession::FlushMoves(platform::Folder& into, platform::Folder& outOf, bool now) {
-  // Between the phases always; on the way only on FAT and exFAT, which keep
-  // no journal of their own: other disks write their changes in order.
-  if (!now && !(flushOnTheWay_ && clock_ != nullptr && flushes_.Due(clock_->NowMs()))) return;
-  if (clock_ != nullptr) flushes_.Flushed(clock_->NowMs());
+void OrderSession::FlushMovesWhenDue(platform::Folder& into, platform::Folder& outOf) {
+  // On the way only on FAT and exFAT, which keep no journal of their own:
+  // other disks write their changes in order.
+  if (!flushOnTheWay_ || clock_ == nullptr || !flushes_.Due(clock_->NowMs())) return;
+  flushes_.Flushed(clock_->NowMs());
   ++operations_;
   into.Flush();
   if (into.FlushCoversVolume()) return;

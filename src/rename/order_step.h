@@ -167,7 +167,7 @@ class OrderSession {
   // says: the folder they went into first, then the one they left (one
   // flush, where it covers the volume). The end writes the rest, before the
   // journal says it is over.
-  void FlushMoves(platform::Folder& into, platform::Folder& outOf, bool now);
+  void FlushMovesWhenDue(platform::Folder& into, platform::Folder& outOf);
   void GiveUp(const std::string& why);
   // The end, given up or not: the way back (after a swap, its finish), then
   // the check of the order.

@@ -212,6 +212,32 @@ TEST(OrderStep, WhatCannotBeOrderedIsSaidAndLeftAsItWas) {
   }
 }
 
+TEST(OrderStep, ASlowRunWritesTheStickToTheDiskEveryTwentySeconds) {
+  // A stick that takes a second a rename: in place or into the new order,
+  // the Run flushes on the way every twenty seconds, and not more often.
+  for (const OrderPolicy order : {OrderPolicy::kNever, OrderPolicy::kAuto}) {
+    std::mt19937 rng(9);
+    const std::shared_ptr<VolumeModel> volume = VolumeModel::Make(VolumeModel::Rule::kLinuxExfat);
+    const std::string folder = platform::JoinPath(volume->root(), "Music");
+    volume->MakeFolder(folder);
+    MessyFolder(*volume, folder, rng, 100);
+    testing_support::HeadlessProgram program(volume->Opener(), folder, false, order);
+    program.workflow.Start();
+    program.view.folder = folder;
+    program.view.checked = RenameMethod::kAdd;
+    program.Do(Command::kSearch);
+    ASSERT_TRUE(program.Do(Command::kRandom));
+    volume->onOperation = [&] { program.clock.now += 1000; };
+    const std::int64_t start = program.clock.now;
+    const int flushed = volume->flushes;
+    program.Do(Command::kRun);
+    ASSERT_EQ(program.view.status, "COMPLETE!!");
+    const std::int64_t seconds = (program.clock.now - start) / 1000;
+    EXPECT_GE(volume->flushes - flushed, seconds / 20);
+    EXPECT_LE(volume->flushes - flushed, seconds / 20 + 3);
+  }
+}
+
 TEST(OrderStep, TheFolderAsTypedOrWithALongNameIsOrderedItself) {
   // A separator or a dot at the end of the folder typed, or a name that
   // leaves no room for the temporary names beside it (255 characters):

@@ -119,9 +119,10 @@ cut_delay() {
 }
 
 # The program on each stick, and a Run of it cut by a power cut while it
-# puts the files in order: each process is frozen a while after its
-# journal shows the order step begun, then the power goes. What was not
-# flushed by then is lost as on a pulled stick; the next boot undoes it.
+# puts the files in order: a while after its journal shows the order step
+# begun, the sticks are written as a flush on the way writes them (sync),
+# the process is frozen, and the power goes. What was not written by then
+# is lost as on a pulled stick; the next boot undoes it.
 power_cut() {
   delay=$1
   for v in /v1 /v2; do
@@ -145,6 +146,7 @@ power_cut() {
       pid=$p1; [ $v = /v2 ] && pid=$p2
       if grep -a -q '^order ' "$v/tv/tarvello-cli.journal" 2>/dev/null || ! kill -0 $pid 2>/dev/null; then
         sleep "$delay"
+        sync
         kill -STOP $pid 2>/dev/null
         frozen="$frozen $v"
       fi
