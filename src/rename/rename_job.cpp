@@ -242,14 +242,6 @@ void RenameJob::ForgetListing() {
   std::vector<std::string>().swap(otherNames_);
 }
 
-bool RenameJob::ListedNames(std::vector<std::string>* names) const {
-  if (!listingCurrent_) return false;
-  names->reserve(rows_.size() + otherNames_.size());
-  for (const RenameRow& row : rows_) names->push_back(row.oldName);
-  names->insert(names->end(), otherNames_.begin(), otherNames_.end());
-  return true;
-}
-
 void RenameJob::AddRow(std::string oldName) {
   rows_.push_back(RenameRow{std::move(oldName), std::string()});
 }
@@ -326,8 +318,8 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
 
 void RenameJob::Preview(platform::Folder& folder) { forecast_ = Forecast(folder, nullptr); }
 
-std::vector<RowForecast> RenameJob::Predict(platform::Folder& folder, const std::vector<std::string>& names) const {
-  return Forecast(folder, &names);
+std::vector<RowForecast> RenameJob::Predict(platform::Folder& folder, const std::vector<std::string>* names) const {
+  return Forecast(folder, names);
 }
 
 std::vector<RowForecast> RenameJob::Forecast(platform::Folder& folder, const std::vector<std::string>* names) const {

@@ -165,9 +165,9 @@ class RenameJob {
   // The folder may have changed since Search listed it: a preview looks at
   // it anew.
   void ForgetListing();
-  // Every name Search listed (the rows' files, then the rest), while the
-  // listing is current; false when it is not.
-  bool ListedNames(std::vector<std::string>* names) const;
+  // The names Search listed that are no row's (other files, folders), while
+  // the listing is current; none when it is not.
+  const std::vector<std::string>* OtherListedNames() const { return listingCurrent_ ? &otherNames_ : nullptr; }
   // Appends a row to the Old list.
   void AddRow(std::string oldName);
   // Rows whose new names are given already (an Undo's): the job becomes a
@@ -185,10 +185,10 @@ class RenameJob {
   // while they are current, one pass over the folder otherwise, and a lookup
   // only for a name that is there in other letters.
   void Preview(platform::Folder& folder);
-  // The same against the names given (every name in the folder as it is
-  // now), for a Run that decides before its first rename which rows will
-  // be renamed.
-  std::vector<RowForecast> Predict(platform::Folder& folder, const std::vector<std::string>& names) const;
+  // The same for a Run that decides before its first rename which rows will
+  // be renamed: against the names given (every name in the folder as it is
+  // now), or without them against Search's listing, which must be current.
+  std::vector<RowForecast> Predict(platform::Folder& folder, const std::vector<std::string>* names) const;
   // The row's forecast; kFine before a preview.
   RowForecast forecast(std::size_t row) const {
     return row < forecast_.size() ? forecast_[row] : RowForecast::kFine;

@@ -221,8 +221,9 @@ bool Transaction::PlanDirect() {
   // The folder's names: Search's listing while nothing changed since, or
   // a listing now. A name the listing missed stays in the folder, and goes
   // along once the folders have swapped.
+  const std::vector<std::string>* others = runJob_->OtherListedNames();
   std::vector<std::string> names;
-  if (!runJob_->ListedNames(&names) &&
+  if (others == nullptr &&
       folder_->ListEntries([&](const platform::FolderEntry& entry) { names.push_back(entry.name); }).failed()) {
     return false;
   }
@@ -230,33 +231,47 @@ bool Transaction::PlanDirect() {
   // said: those go to the sibling under their new names, in their order;
   // every other entry (the rows that would fail among them) goes along
   // under its own name.
-  forecasts_ = runJob_->Predict(*folder_, names);
+  forecasts_ = runJob_->Predict(*folder_, others == nullptr ? &names : nullptr);
   auto plan = std::make_unique<OrderPlan>();
   plan->method = OrderMethod::kDirect;
   plan->folder = setup_.folder;
   plan->token = token;
   std::vector<std::pair<std::string_view, std::size_t>> renamed;
-  std::unordered_set<std::string_view> leaving;
+  std::vector<std::string> failing;
   for (std::size_t row = 0; row < forecasts_.size(); ++row) {
     // A name the disk cannot take is told by the disk itself, in place.
     if (forecasts_[row] == RowForecast::kBadName) return false;
-    if (ForecastFails(forecasts_[row])) continue;
-    renamed.emplace_back(runJob_->row(row).newName, row);
-    leaving.insert(runJob_->row(row).oldName);
+    if (ForecastFails(forecasts_[row])) {
+      failing.push_back(runJob_->row(row).oldName);
+    } else {
+      renamed.emplace_back(runJob_->row(row).newName, row);
+    }
+  }
+  if (others == nullptr) {
+    // From a listing now: its names but those of the renamed rows' files.
+    std::unordered_set<std::string_view> leaving;
+    for (const auto& [name, row] : renamed) leaving.insert(runJob_->row(row).oldName);
+    failing.clear();
+    for (std::string& name : names) {
+      if (leaving.count(name) == 0) failing.push_back(std::move(name));
+    }
+    others = &failing;
+  } else {
+    failing.insert(failing.end(), others->begin(), others->end());
+    others = &failing;
   }
   if (renamed.empty()) return false;
   std::sort(renamed.begin(), renamed.end());
   plan->ordered = renamed.size();
-  plan->sources.reserve(names.size());
-  plan->moves.reserve(names.size());
+  plan->sources.reserve(renamed.size() + others->size());
+  plan->moves.reserve(renamed.size() + others->size());
   plan->rows.reserve(renamed.size());
   for (const auto& [name, row] : renamed) {
     plan->sources.push_back(runJob_->row(row).oldName);
     plan->moves.emplace_back(name);
     plan->rows.push_back(row);
   }
-  for (const std::string& name : names) {
-    if (leaving.count(name) != 0) continue;
+  for (const std::string& name : *others) {
     plan->sources.push_back(name);
     plan->moves.push_back(name);
   }
