@@ -174,19 +174,27 @@ bool FlushAndCheck(platform::Folder& holder, const std::string& holderPath,
   return true;
 }
 
+// The folder at `path`, opened and its names listed; none, and `unknown`
+// told as waiting, when it cannot be read.
+std::unique_ptr<platform::Folder> OpenListed(const platform::FolderOpener& open, const std::string& path,
+                                             const Stranded& unknown, WayBackResult& result,
+                                             std::vector<std::string>* names) {
+  std::unique_ptr<platform::Folder> folder = open(path);
+  if (folder->isOpen() && ListNames(*folder, names, result)) return folder;
+  if (!folder->isOpen()) result.error = folder->openError();
+  result.stranded.push_back(unknown);
+  return nullptr;
+}
+
 void WayBackSibling(const OrderPlan& plan, const platform::FolderOpener& open, WayBackResult& result) {
   const platform::PathParts parts = platform::SplitPath(plan.folder);
   const std::string sibling = SiblingFolderName(parts.name, plan.token);
   const std::string former = FormerFolderName(parts.name, plan.token);
   const Stranded unknown{platform::JoinPath(parts.folder, sibling), {}, false};
   // Where things stand, from a listing of the folder's parent.
-  const std::unique_ptr<platform::Folder> parent = open(parts.folder);
   std::vector<std::string> beside;
-  if (!parent->isOpen() || !ListNames(*parent, &beside, result)) {
-    if (!parent->isOpen()) result.error = parent->openError();
-    result.stranded.push_back(unknown);
-    return;
-  }
+  const std::unique_ptr<platform::Folder> parent = OpenListed(open, parts.folder, unknown, result, &beside);
+  if (!parent) return;
   // Cut between the two renames of the swap: the old folder takes its name
   // back.
   if (!Holds(beside, parts.name) && Holds(beside, former)) {
@@ -229,13 +237,9 @@ void WayBackSibling(const OrderPlan& plan, const platform::FolderOpener& open, W
 void WayBackInPlace(const OrderPlan& plan, const platform::FolderOpener& open, WayBackResult& result) {
   const std::string temporary = TemporaryFolderName(plan.token);
   const Stranded unknown{platform::JoinPath(plan.folder, temporary), {}, false};
-  const std::unique_ptr<platform::Folder> folder = open(plan.folder);
   std::vector<std::string> names;
-  if (!folder->isOpen() || !ListNames(*folder, &names, result)) {
-    if (!folder->isOpen()) result.error = folder->openError();
-    result.stranded.push_back(unknown);
-    return;
-  }
+  const std::unique_ptr<platform::Folder> folder = OpenListed(open, plan.folder, unknown, result, &names);
+  if (!folder) return;
   // The place holders first: on a full FAT root the entries need their room.
   bool moved = false;
   for (const std::string& name : names) {

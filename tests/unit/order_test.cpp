@@ -81,6 +81,24 @@ void NothingLeftBehind(const VolumeModel& volume, const std::string& folder) {
   }
 }
 
+// The folder to order on a model stick: "Music", made, or the root.
+std::string MusicFolder(VolumeModel& volume, bool atRoot = false) {
+  if (atRoot) return volume.root();
+  const std::string folder = platform::JoinPath(volume.root(), "Music");
+  volume.MakeFolder(folder);
+  return folder;
+}
+
+// The program started, with the proposal for the folder by the method.
+void Propose(testing_support::HeadlessProgram& program, const std::string& folder,
+             RenameMethod method = RenameMethod::kAdd) {
+  program.workflow.Start();
+  program.view.folder = folder;
+  program.view.checked = method;
+  program.Do(Command::kSearch);
+  ASSERT_TRUE(program.Do(Command::kRandom));
+}
+
 }  // namespace
 
 TEST(OrderStep, EveryRuleLeavesTheRenamedFilesInNameOrderOnTheDisk) {
@@ -181,17 +199,12 @@ TEST(OrderStep, WhatCannotBeOrderedIsSaidAndLeftAsItWas) {
     SCOPED_TRACE(held ? "a file held open" : "stopped");
     std::mt19937 rng(3);
     const std::shared_ptr<VolumeModel> volume = VolumeModel::Make(VolumeModel::Rule::kLinuxVfat);
-    const std::string folder = platform::JoinPath(volume->root(), "Music");
-    volume->MakeFolder(folder);
+    const std::string folder = MusicFolder(*volume);
     const auto files = MessyFolder(*volume, folder, rng, 80);
     if (held) volume->held = "cover.jpg";
     testing_support::HeadlessProgram program(volume->Opener(), folder, false);
     volume->onOperation = [&] { program.clock.now += 10; };
-    program.workflow.Start();
-    program.view.folder = folder;
-    program.view.checked = RenameMethod::kAdd;
-    program.Do(Command::kSearch);
-    ASSERT_TRUE(program.Do(Command::kRandom));
+    Propose(program, folder);
     program.view.stopAfter = held ? -1 : 2;
     program.Do(Command::kRun);
     const std::string said = program.view.status;
@@ -218,15 +231,10 @@ TEST(OrderStep, ASlowRunWritesTheStickToTheDiskEveryTwentySeconds) {
   for (const OrderPolicy order : {OrderPolicy::kNever, OrderPolicy::kAuto}) {
     std::mt19937 rng(9);
     const std::shared_ptr<VolumeModel> volume = VolumeModel::Make(VolumeModel::Rule::kLinuxExfat);
-    const std::string folder = platform::JoinPath(volume->root(), "Music");
-    volume->MakeFolder(folder);
+    const std::string folder = MusicFolder(*volume);
     MessyFolder(*volume, folder, rng, 100);
     testing_support::HeadlessProgram program(volume->Opener(), folder, false, order);
-    program.workflow.Start();
-    program.view.folder = folder;
-    program.view.checked = RenameMethod::kAdd;
-    program.Do(Command::kSearch);
-    ASSERT_TRUE(program.Do(Command::kRandom));
+    Propose(program, folder);
     volume->onOperation = [&] { program.clock.now += 1000; };
     const std::int64_t start = program.clock.now;
     const int flushed = volume->flushes;
@@ -278,16 +286,11 @@ TEST(OrderStep, AFileWhoseNameCameBackWaitsWhereItIsSaidAndUndoFinishesLater) {
     SCOPED_TRACE(atRoot ? "root" : "folder");
     std::mt19937 rng(11);
     const std::shared_ptr<VolumeModel> volume = VolumeModel::Make(VolumeModel::Rule::kLinuxVfat);
-    const std::string folder = atRoot ? volume->root() : platform::JoinPath(volume->root(), "Music");
-    if (!atRoot) volume->MakeFolder(folder);
+    const std::string folder = MusicFolder(*volume, atRoot);
     const auto files = MessyFolder(*volume, folder, rng, 120);
     testing_support::HeadlessProgram program(volume->Opener(), folder, false);
     volume->onOperation = [&] { program.clock.now += 10; };
-    program.workflow.Start();
-    program.view.folder = folder;
-    program.view.checked = RenameMethod::kAdd;
-    program.Do(Command::kSearch);
-    ASSERT_TRUE(program.Do(Command::kRandom));
+    Propose(program, folder);
     const std::string track = program.job().row(0).newName;
     program.workflow.Do(Command::kRun);
     const auto outside = [&](const std::string& name) {
@@ -342,8 +345,7 @@ TEST(OrderStep, AFaultAtAnyOperationStrandsNothingUntoldAndNothingForGood) {
           std::mt19937 rng(7);
           const std::shared_ptr<VolumeModel> volume =
               VolumeModel::Make(atRoot ? VolumeModel::Rule::kLinuxExfat : VolumeModel::Rule::kLinuxVfat);
-          const std::string folder = atRoot ? volume->root() : platform::JoinPath(volume->root(), "Music");
-          if (!atRoot) volume->MakeFolder(folder);
+          const std::string folder = MusicFolder(*volume, atRoot);
           const auto files = MessyFolder(*volume, folder, rng, 10);
           FaultPlan plan;
           testing_support::FaultyJournalFiles journalFiles(plan);
