@@ -208,6 +208,74 @@ int NothingDone(const std::string& why) {
 
 }  // namespace
 
+namespace {
+
+int Undo(RenameWorkflow& workflow, const CommandLineView& view) {
+  if (!workflow.Can(Command::kUndo)) return NothingDone("there is no Run to undo");
+  if (!workflow.Do(Command::kUndo)) {
+    return NothingDone(view.refused() ? "not confirmed: nothing was changed" : "nothing was changed");
+  }
+  Finish(workflow);
+  const bool waiting = ReportLeftovers(*workflow.lastOutcome(), "what this undo gave back", "");
+  const int status = Report(workflow.lastSessionJob(), *workflow.lastResult(), "got their names back");
+  return waiting ? kSomeFailed : status;
+}
+
+// The proposal, as the New list shows it.
+void ShowProposal(const RenameWorkflow& workflow) {
+  std::string shown;
+  for (std::size_t row = 0; row < workflow.job().newCount(); ++row) {
+    const ShownRow old = workflow.Row(ListSide::kOld, row);
+    const ShownRow proposed = workflow.Row(ListSide::kNew, row);
+    shown += (proposed.number.size() > old.number.size() ? proposed.number : " " + proposed.number) +
+             "  " + old.name + "  ->  " + proposed.name;
+    if (!proposed.tip.empty()) shown += "   (" + proposed.tip + ")";
+    shown += "\n";
+  }
+  platform::Write(platform::Stream::kOut, shown);
+  if (!workflow.state().status.empty()) Say(workflow.state().status);
+}
+
+int Rename(RenameWorkflow& workflow, CommandLineView& view, const Options& options) {
+  if (workflow.state().cutShortRunFound) {
+    return NothingDone("the last Run was cut short: \"tarvello-cli undo\" gives its files their "
+                       "names back first");
+  }
+  const RenameMethod method = options.command == "add"       ? RenameMethod::kAdd
+                              : options.command == "replace" ? RenameMethod::kReplace
+                                                             : RenameMethod::kDelete;
+  view.TakeArguments(method);
+  workflow.Do(Command::kSearch);
+  if (workflow.job().oldCount() == 0) {
+    const std::string& why = workflow.state().status;
+    return NothingDone(options.folder + ": " + (why.empty() ? "no file matches" : why));
+  }
+  if (!workflow.Do(Command::kRandom)) return NothingDone("nothing was changed");
+  ShowProposal(workflow);
+  const std::size_t count = workflow.job().newCount();
+  if (options.dryRun) {
+    Say("tarvello-cli: dry run: nothing was renamed");
+    return kAllDone;
+  }
+  if (!options.yes && !Confirmed("rename " + std::to_string(count) + (count == 1 ? " file?" : " files?"))) {
+    return NothingDone(platform::IsTerminal(platform::Stream::kIn)
+                           ? "not confirmed: nothing was renamed"
+                           : "not confirmed: no terminal to ask on, and no --yes");
+  }
+  if (!workflow.Do(Command::kRun)) {
+    return NothingDone(view.refused() ? "not confirmed: nothing was renamed" : "nothing was renamed");
+  }
+  Finish(workflow);
+  const TransactionOutcome& outcome = *workflow.lastOutcome();
+  if (!outcome.order.why.empty()) Say("renamed, but not put in order on the disk: " + outcome.order.why);
+  const bool waiting = ReportLeftovers(outcome, "all of this run",
+                                       ": undo still gives every file its old name back, by the names on the disk");
+  const int status = Report(workflow.lastSessionJob(), outcome.rows, "renamed");
+  return waiting ? kSomeFailed : status;
+}
+
+}  // namespace
+
 int Run(const std::vector<std::string>& arguments, const std::string& executablePath) {
   Options options;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
@@ -233,67 +301,7 @@ int Run(const std::vector<std::string>& arguments, const std::string& executable
   view.Attach(workflow);
   workflow.Start();
   platform::CatchInterrupts();
-
-  if (options.command == "undo") {
-    if (!workflow.Can(Command::kUndo)) return NothingDone("there is no Run to undo");
-    if (!workflow.Do(Command::kUndo)) {
-      return NothingDone(view.refused() ? "not confirmed: nothing was changed" : "nothing was changed");
-    }
-    Finish(workflow);
-    const bool waiting = ReportLeftovers(*workflow.lastOutcome(), "what this undo gave back", "");
-    const int status = Report(workflow.lastSessionJob(), *workflow.lastResult(), "got their names back");
-    return waiting ? kSomeFailed : status;
-  }
-
-  if (workflow.state().cutShortRunFound) {
-    return NothingDone("the last Run was cut short: \"tarvello-cli undo\" gives its files their "
-                       "names back first");
-  }
-  const RenameMethod method = options.command == "add"       ? RenameMethod::kAdd
-                              : options.command == "replace" ? RenameMethod::kReplace
-                                                             : RenameMethod::kDelete;
-  view.TakeArguments(method);
-  workflow.Do(Command::kSearch);
-  const RenameJob& job = workflow.job();
-  if (job.oldCount() == 0) {
-    const std::string& why = workflow.state().status;
-    return NothingDone(options.folder + ": " + (why.empty() ? "no file matches" : why));
-  }
-  if (!workflow.Do(Command::kRandom)) return NothingDone("nothing was changed");
-
-  // The proposal, as the New list shows it.
-  std::string shown;
-  for (std::size_t row = 0; row < job.newCount(); ++row) {
-    const ShownRow old = workflow.Row(ListSide::kOld, row);
-    const ShownRow proposed = workflow.Row(ListSide::kNew, row);
-    shown += (proposed.number.size() > old.number.size() ? proposed.number : " " + proposed.number) +
-             "  " + old.name + "  ->  " + proposed.name;
-    if (!proposed.tip.empty()) shown += "   (" + proposed.tip + ")";
-    shown += "\n";
-  }
-  platform::Write(platform::Stream::kOut, shown);
-  if (!workflow.state().status.empty()) Say(workflow.state().status);
-
-  const std::size_t count = job.newCount();
-  if (options.dryRun) {
-    Say("tarvello-cli: dry run: nothing was renamed");
-    return kAllDone;
-  }
-  if (!options.yes && !Confirmed("rename " + std::to_string(count) + (count == 1 ? " file?" : " files?"))) {
-    return NothingDone(platform::IsTerminal(platform::Stream::kIn)
-                           ? "not confirmed: nothing was renamed"
-                           : "not confirmed: no terminal to ask on, and no --yes");
-  }
-  if (!workflow.Do(Command::kRun)) {
-    return NothingDone(view.refused() ? "not confirmed: nothing was renamed" : "nothing was renamed");
-  }
-  Finish(workflow);
-  const TransactionOutcome& outcome = *workflow.lastOutcome();
-  if (!outcome.order.why.empty()) Say("renamed, but not put in order on the disk: " + outcome.order.why);
-  const bool waiting = ReportLeftovers(outcome, "all of this run",
-                                       ": undo still gives every file its old name back, by the names on the disk");
-  const int status = Report(workflow.lastSessionJob(), outcome.rows, "renamed");
-  return waiting ? kSomeFailed : status;
+  return options.command == "undo" ? Undo(workflow, view) : Rename(workflow, view, options);
 }
 
 }  // namespace cli

@@ -252,15 +252,12 @@ bool ReadOrder(Reader& in, const std::string& folder, const std::vector<RenameRo
 
 }  // namespace
 
-bool ParseJournal(const std::string& text, Journal* journal, std::string* problem) {
-  Reader in(text);
-  Journal j;
+namespace {
+
+// The journal's head, up to "ready": false, with the reason, when it is not
+// whole or not one this program could have written.
+bool ReadHead(Reader& in, int version, Journal& j, std::string* problem) {
   std::uint64_t folderSize = 0, rows = 0;
-  const int version = in.Literal(kMagic3) ? 3 : in.Literal(kMagic2) ? 2 : in.Literal(kMagic1) ? 1 : 0;
-  if (version == 0) {
-    *problem = "it is not a journal of this program";
-    return false;
-  }
   bool whole = in.Literal("folder ") && in.Number(kMaxNameBytes, &folderSize) && in.Literal("\n") &&
                in.Bytes(folderSize, &j.folder) && in.Literal("\n");
   if (whole && version >= 2 && in.Literal("id ")) {
@@ -294,6 +291,52 @@ bool ParseJournal(const std::string& text, Journal* journal, std::string* proble
       return false;
     }
   }
+  return true;
+}
+
+// One record, if it reads whole, applied to the journal.
+bool ReadRecord(Reader& in, int version, JournalRecord record, Journal& j) {
+  const std::uint64_t rows = j.rows.size();
+  std::string marks;
+  switch (record) {
+    case JournalRecord::kResult:
+      if (!ReadMarks(in, "result", rows, version >= 2 ? "01?" : "01", &marks)) return false;
+      for (const char mark : marks) j.renamed.push_back(static_cast<RunMark>(mark));
+      j.finished = true;
+      return true;
+    case JournalRecord::kOrder:
+      return ReadOrder(in, j.folder, j.rows, version >= 3, &j.order);
+    case JournalRecord::kOrdered:
+      return j.orderEnded = in.Literal(JournalOrdered());
+    case JournalRecord::kUndoing:
+      if (!ReadMarks(in, "undoing", rows, "01", &marks)) return false;
+      SetMarked(marks, &j.uncertain);
+      return true;
+    case JournalRecord::kUndone:
+      if (!ReadMarks(in, "undone", rows, "01", &marks)) return false;
+      // What the Undo did is known now, row by row.
+      SetMarked(marks, &j.undone);
+      j.uncertain.assign(j.rows.size(), false);
+      return true;
+    case JournalRecord::kSpent:
+      return j.spent = in.Literal(JournalSpent());
+    case JournalRecord::kReady:
+      return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ParseJournal(const std::string& text, Journal* journal, std::string* problem) {
+  Reader in(text);
+  Journal j;
+  const int version = in.Literal(kMagic3) ? 3 : in.Literal(kMagic2) ? 2 : in.Literal(kMagic1) ? 1 : 0;
+  if (version == 0) {
+    *problem = "it is not a journal of this program";
+    return false;
+  }
+  if (!ReadHead(in, version, j, problem)) return false;
   j.undone.assign(j.rows.size(), false);
   j.uncertain.assign(j.rows.size(), false);
   // The records, as far as they read whole and in their order.
@@ -305,40 +348,7 @@ bool ParseJournal(const std::string& text, Journal* journal, std::string* proble
     const JournalRecord asIf = version < 3 && *next == JournalRecord::kUndone ? JournalRecord::kUndoing : *next;
     const bool known = version == 3 || *next == JournalRecord::kResult || *next == JournalRecord::kSpent ||
                        (version == 2 && *next != JournalRecord::kUndoing);
-    if (!known || !RecordMayFollow(j, asIf)) break;
-    std::string marks;
-    bool whole = false;
-    switch (*next) {
-      case JournalRecord::kResult:
-        whole = ReadMarks(in, "result", rows, version >= 2 ? "01?" : "01", &marks);
-        for (std::size_t i = 0; whole && i < marks.size(); ++i) j.renamed.push_back(static_cast<RunMark>(marks[i]));
-        j.finished = whole;
-        break;
-      case JournalRecord::kOrder:
-        whole = ReadOrder(in, j.folder, j.rows, version >= 3, &j.order);
-        break;
-      case JournalRecord::kOrdered:
-        whole = j.orderEnded = in.Literal(JournalOrdered());
-        break;
-      case JournalRecord::kUndoing:
-        whole = ReadMarks(in, "undoing", rows, "01", &marks);
-        if (whole) SetMarked(marks, &j.uncertain);
-        break;
-      case JournalRecord::kUndone:
-        whole = ReadMarks(in, "undone", rows, "01", &marks);
-        // What the Undo did is known now, row by row.
-        if (whole) {
-          SetMarked(marks, &j.undone);
-          j.uncertain.assign(j.rows.size(), false);
-        }
-        break;
-      case JournalRecord::kSpent:
-        whole = j.spent = in.Literal(JournalSpent());
-        break;
-      case JournalRecord::kReady:
-        break;
-    }
-    if (!whole) break;
+    if (!known || !RecordMayFollow(j, asIf) || !ReadRecord(in, version, *next, j)) break;
     j.last = *next;
   }
   j.tornTail = j.goodSize != text.size();

@@ -205,76 +205,82 @@ bool Transaction::OrderWanted(platform::Folder& folder) const {
          (setup_.order == OrderPolicy::kAlways || IsFatFamily(folder.fileSystem()));
 }
 
-bool Transaction::PlanDirect() {
+bool Transaction::DirectPossible(std::string* token) {
   // Only with the journal, in a folder that can swap with a sibling (not a
   // volume's root, not the program's own folder, a name that leaves room
   // for the temporary names beside it).
   if (!journalled_ || !OrderWanted(*folder_) || folder_->IsVolumeRoot()) return false;
   if (setup_.own && setup_.own->InFolder(*folder_).any()) return false;
   const platform::PathParts parts = platform::SplitPath(setup_.folder);
-  const std::string token = DrawToken(*setup_.random);
+  *token = DrawToken(*setup_.random);
   const std::unique_ptr<platform::Folder> parent = open_(parts.folder);
-  if (!parent->isOpen() || !parent->CanHoldName(SiblingFolderName(parts.name, token)) ||
-      !parent->CanHoldName(FormerFolderName(parts.name, token))) {
-    return false;
-  }
+  return parent->isOpen() && parent->CanHoldName(SiblingFolderName(parts.name, *token)) &&
+         parent->CanHoldName(FormerFolderName(parts.name, *token));
+}
+
+std::unique_ptr<OrderPlan> Transaction::DirectPlan(const std::string& token) {
   // The folder's names: Search's listing while nothing changed since, or
   // a listing now. A name the listing missed stays in the folder, and goes
   // along once the folders have swapped.
-  const std::vector<std::string>* others = runJob_->OtherListedNames();
+  const std::vector<std::string>* listed = runJob_->OtherListedNames();
   std::vector<std::string> names;
-  if (others == nullptr &&
+  if (listed == nullptr &&
       folder_->ListEntries([&](const platform::FolderEntry& entry) { names.push_back(entry.name); }).failed()) {
-    return false;
+    return nullptr;
   }
   // Which rows a Run in place would rename, row by row, as the preview
   // said: those go to the sibling under their new names, in their order;
   // every other entry (the rows that would fail among them) goes along
   // under its own name.
-  forecasts_ = runJob_->Predict(*folder_, others == nullptr ? &names : nullptr);
-  auto plan = std::make_unique<OrderPlan>();
-  plan->method = OrderMethod::kDirect;
-  plan->folder = setup_.folder;
-  plan->token = token;
+  forecasts_ = runJob_->Predict(*folder_, listed == nullptr ? &names : nullptr);
   std::vector<std::pair<std::string_view, std::size_t>> renamed;
-  std::vector<std::string> failing;
+  std::vector<std::string> others;
   for (std::size_t row = 0; row < forecasts_.size(); ++row) {
     // A name the disk cannot take is told by the disk itself, in place.
-    if (forecasts_[row] == RowForecast::kBadName) return false;
+    if (forecasts_[row] == RowForecast::kBadName) return nullptr;
     if (ForecastFails(forecasts_[row])) {
-      failing.push_back(runJob_->row(row).oldName);
+      others.push_back(runJob_->row(row).oldName);
     } else {
       renamed.emplace_back(runJob_->row(row).newName, row);
     }
   }
-  if (others == nullptr) {
+  if (renamed.empty()) return nullptr;
+  if (listed != nullptr) {
+    others.insert(others.end(), listed->begin(), listed->end());
+  } else {
     // From a listing now: its names but those of the renamed rows' files.
     std::unordered_set<std::string_view> leaving;
     for (const auto& [name, row] : renamed) leaving.insert(runJob_->row(row).oldName);
-    failing.clear();
+    others.clear();
     for (std::string& name : names) {
-      if (leaving.count(name) == 0) failing.push_back(std::move(name));
+      if (leaving.count(name) == 0) others.push_back(std::move(name));
     }
-    others = &failing;
-  } else {
-    failing.insert(failing.end(), others->begin(), others->end());
-    others = &failing;
   }
-  if (renamed.empty()) return false;
   std::sort(renamed.begin(), renamed.end());
+  auto plan = std::make_unique<OrderPlan>();
+  plan->method = OrderMethod::kDirect;
+  plan->folder = setup_.folder;
+  plan->token = token;
   plan->ordered = renamed.size();
-  plan->sources.reserve(renamed.size() + others->size());
-  plan->moves.reserve(renamed.size() + others->size());
+  plan->sources.reserve(renamed.size() + others.size());
+  plan->moves.reserve(renamed.size() + others.size());
   plan->rows.reserve(renamed.size());
   for (const auto& [name, row] : renamed) {
     plan->sources.push_back(runJob_->row(row).oldName);
     plan->moves.emplace_back(name);
     plan->rows.push_back(row);
   }
-  for (const std::string& name : *others) {
+  for (const std::string& name : others) {
     plan->sources.push_back(name);
     plan->moves.push_back(name);
   }
+  return plan;
+}
+
+bool Transaction::PlanDirect() {
+  std::string token;
+  std::unique_ptr<OrderPlan> plan;
+  if (!DirectPossible(&token) || !(plan = DirectPlan(token))) return false;
   // The whole plan is on the disk before the first move; without it the
   // Run goes in place.
   if (!Record(journal_.RecordOrder(*plan))) return false;

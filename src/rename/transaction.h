@@ -139,6 +139,11 @@ class Transaction {
   // A Run that renames straight into a sibling folder in the new order,
   // where it can: planned and journalled before the first rename.
   bool PlanDirect();
+  // Whether this folder can have it, and the temporary names' token.
+  bool DirectPossible(std::string* token);
+  // Its plan, from the rows' forecasts; none when it would rename nothing,
+  // or a name could not be had here.
+  std::unique_ptr<OrderPlan> DirectPlan(const std::string& token);
   // Its end: renamed and ordered; or given up, every file back, and then
   // renamed in place; or files left outside the folder.
   void EndDirect(bool stopped);

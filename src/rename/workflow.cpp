@@ -346,31 +346,9 @@ bool RenameWorkflow::RenameAll(bool confirm) {
   setup.random = &random_;
   setup.own = &own_;
   std::unique_ptr<Transaction> run = Transaction::ForRun(job_, journal_, std::move(setup));
-  // The journal goes to the disk first, so that even a Run cut short can be
-  // undone; the user hears of it first when it cannot.
-  platform::Error written = platform::MakeError(platform::ErrorCode::kNotFound);
-  if (journal_.kept() && !full.empty()) written = run->WriteJournal();
-  if (written.failed()) {
-    const std::string why =
-        !journal_.kept() ? "the program cannot tell where it lies, so it keeps no journal"
-        : full.empty()   ? "the folder's full path cannot be told"
-                         : "its journal cannot be written (" + written.words + ")";
-    if (!view_.AskYesNo("This Run cannot be undone: " + why + ".\n\nRename the files anyway?", "확인")) {
-      journal_.Unlock();
-      return false;
-    }
-    // The journal of an earlier Run must never be taken for this one.
-    state_.cutShortRunFound = false;
-    const platform::Error forgotten = run->GoWithoutJournal();
-    if (forgotten.failed()) {
-      journal_.Unlock();
-      view_.ShowMessage("The journal of an earlier Run can neither be replaced nor removed (" +
-                        forgotten.words +
-                        "): Undo would take back that Run instead of this one.\n\n"
-                        "Nothing was changed.");
-      return false;
-    }
-    if (journal_.kept()) SetUndoAvailable(false);
+  if (!JournalRun(*run, !full.empty())) {
+    journal_.Unlock();
+    return false;
   }
   state_.cutShortRunFound = false;
   // Search's listing serves the Run while the folder has not changed since;
@@ -379,6 +357,28 @@ bool RenameWorkflow::RenameAll(bool confirm) {
   run->Begin();
   StopWatching();
   BeginSession(std::move(run));
+  return true;
+}
+
+bool RenameWorkflow::JournalRun(Transaction& run, bool fullPathKnown) {
+  // The journal goes to the disk first, so that even a Run cut short can be
+  // undone; the user hears of it first when it cannot.
+  platform::Error written = platform::MakeError(platform::ErrorCode::kNotFound);
+  if (journal_.kept() && fullPathKnown) written = run.WriteJournal();
+  if (!written.failed()) return true;
+  const std::string why = !journal_.kept() ? "the program cannot tell where it lies, so it keeps no journal"
+                          : !fullPathKnown ? "the folder's full path cannot be told"
+                                           : "its journal cannot be written (" + written.words + ")";
+  if (!view_.AskYesNo("This Run cannot be undone: " + why + ".\n\nRename the files anyway?", "확인")) return false;
+  // The journal of an earlier Run must never be taken for this one.
+  state_.cutShortRunFound = false;
+  const platform::Error forgotten = run.GoWithoutJournal();
+  if (forgotten.failed()) {
+    view_.ShowMessage("The journal of an earlier Run can neither be replaced nor removed (" + forgotten.words +
+                      "): Undo would take back that Run instead of this one.\n\nNothing was changed.");
+    return false;
+  }
+  if (journal_.kept()) SetUndoAvailable(false);
   return true;
 }
 

@@ -134,6 +134,9 @@ class RenameWorkflow {
   bool GenerateNewNames(RenameMethod method);
   bool OnRun();
   bool RenameAll(bool confirm);
+  // The Run's journal before its first rename, or the user's word to go
+  // without one; false: nothing may be renamed.
+  bool JournalRun(Transaction& run, bool fullPathKnown);
   bool OnExpress();
   // Without `ask`, the files go back without a question (the user was
   // asked already).
