@@ -7,10 +7,11 @@
 #   scripts/deps.sh bench    the benchmarks
 set -euo pipefail
 
-build_packages=(cmake make g++ pkg-config libwxgtk3.2-dev)
-test_packages=(libgtest-dev xvfb xauth fonts-nanum xdotool imagemagick ntfs-3g exfat-fuse exfatprogs clang
+# The Korean font shows the program's own texts and Korean file names.
+build_packages=(cmake make g++ pkg-config libwxgtk3.2-dev libcli11-dev fonts-nanum)
+test_packages=(libgtest-dev xvfb xauth xdotool imagemagick ntfs-3g exfat-fuse exfatprogs clang
                libclang-rt-14-dev qemu-system-x86 busybox-static dosfstools python3 xz-utils strace)
-windows_packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev)
+windows_packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 libgtest-dev libcli11-dev)
 
 case "${1:-build}" in
   build) wanted=("${build_packages[@]}") ;;
@@ -28,7 +29,7 @@ for package in "${wanted[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
+echo "Installing ${#missing[@]} Debian packages (a few minutes on a fresh machine): ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then
   run=()
 elif command -v sudo >/dev/null 2>&1; then
@@ -38,7 +39,12 @@ else
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
-if ! "${run[@]}" apt-get update -qq || ! "${run[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+# apt and dpkg speak only when something goes wrong.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! "${run[@]}" apt-get update -qq >"$log" 2>&1 ||
+   ! "${run[@]}" apt-get install -y -qq --no-install-recommends -o Dpkg::Use-Pty=0 "${missing[@]}" >>"$log" 2>&1; then
+  cat "$log" >&2
   echo "Could not install ${missing[*]} with apt-get (see above). Install them and run this again." >&2
   exit 1
 fi

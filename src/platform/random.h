@@ -13,7 +13,8 @@ class RandomSource {
   virtual int Next15() = 0;
 };
 
-// A 15-bit linear congruential generator, seeded with the time in seconds.
+// A 15-bit linear congruential generator, seeded from the clock at its finest
+// and the system's random source.
 class ClockRandom : public RandomSource {
  public:
   explicit ClockRandom(unsigned seed = 1) : state_(seed) {}

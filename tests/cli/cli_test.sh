@@ -33,6 +33,15 @@ grep -q ' a\.mp3  ->  000[1-5]_a\.mp3$' out || fail "no proposal: $(cat out)"
 [ "$(names m)" = "$before" ] || fail "--dry-run changed: $(names m)"
 ok "the proposal is shown and --dry-run changes nothing"
 
+# Two starts in a row, well within one second, shuffle differently.
+mkdir shuffled && (cd shuffled && seq -f '%g.mp3' 1 30 | xargs touch)
+run add shuffled --dry-run
+cp out first
+run add shuffled --dry-run
+cmp -s out first && fail "the same order twice in a row: $(cat out)"
+rm -r shuffled
+ok "two starts in a row shuffle differently"
+
 run add m
 [ $status -eq 2 ] || fail "no terminal, no --yes: exit $status"
 grep -q 'not confirmed' err || fail "no reason: $(cat err)"
