@@ -68,7 +68,7 @@ Phases TimeTarvello(const std::string& parent, const std::string& folder) {
     t = Clock::now();
     program.Do(Command::kRun);
     (pass == 0 ? p.run : p.replaceRun) = MillisecondsSince(t);
-    if (view.status != "COMPLETE!!") throw std::runtime_error("Run failed: " + view.status);
+    if (!Complete(view.status)) throw std::runtime_error("Run failed: " + shell::StatusText(view.status));
   }
   // What the journal costs of a Run: the same writes again, on the side.
   const std::string journal = parent + "/tarvello-bench.journal";
@@ -221,9 +221,9 @@ double TimeRunWithOrder(const std::string& parent, const std::string& folder, Or
   const double ms = MillisecondsSince(t);
   // tmpfs lists the newest entry first and ext4 by hash: there the order
   // step does all its work and then finds the order not kept.
-  if (program.view.status != "COMPLETE!!" &&
-      program.workflow.lastOrderProblem() != "the disk did not keep the order") {
-    throw std::runtime_error("Run failed: " + program.view.status);
+  if (!Complete(program.view.status) &&
+      program.workflow.lastOrderProblem().kind != OrderProblem::Kind::kOrderNotKept) {
+    throw std::runtime_error("Run failed: " + shell::StatusText(program.view.status));
   }
   operations = program.workflow.lastOrderOperations();
   platform::RemoveFile(program.workflow.journalPath());

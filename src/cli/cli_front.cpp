@@ -4,39 +4,49 @@
 #include "platform/console.h"
 #include "platform/pause.h"
 #include "rename/rename_view.h"
-#include "rename/run_report.h"
 #include "rename/workflow.h"
+#include "shell/texts.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <optional>
+
+#ifndef TARVELLO_VERSION
+#define TARVELLO_VERSION "unknown"
+#endif
 
 namespace cli {
 
 namespace {
 
 const char kUsage[] =
-    "usage: tarvello-cli add|replace|delete FOLDER [--ext EXT] [--yes] [--dry-run]\n"
-    "                    [--order=auto|always|never]\n"
-    "       tarvello-cli undo [--yes]\n"
+    "usage: tarvello-cli add|replace|delete FOLDER [-e EXT] [-y] [-n] [--order auto|always|never]\n"
+    "       tarvello-cli undo [-y]\n"
     "\n"
     "  add       put a random number in front of every name (0042_song.mp3)\n"
     "  replace   give numbered names new numbers\n"
     "  delete    take the numbers off again\n"
     "  undo      give the files of the last Run their old names back\n"
     "\n"
-    "  --ext EXT   the files whose names end in EXT, letter case aside\n"
-    "              (the last three letters; default mp3; --ext \"\" takes every file)\n"
-    "  --yes       rename without asking\n"
-    "  --dry-run   show the new names and change nothing\n"
-    "  --order=    put the folder's entries in the new order on the disk too, for\n"
-    "              players that play in that order: auto (on FAT and exFAT), always,\n"
-    "              never\n"
+    "  -e, --ext EXT    the files whose last three letters are EXT, letter case aside\n"
+    "                   (default mp3; --ext \"\" takes every file)\n"
+    "  -y, --yes        rename without asking\n"
+    "  -n, --dry-run    show the new names and change nothing\n"
+    "  --order ORDER    put the folder's entries in the new order on the disk too, for\n"
+    "                   players that play in that order: auto (on FAT and exFAT),\n"
+    "                   always, never\n"
+    "  -h, --help       this text\n"
+    "  --version        the program's version\n"
     "\n"
     "The proposal is shown first, then asked for on a terminal; without a\n"
     "terminal nothing is renamed unless --yes is given. A file is never\n"
     "replaced. Exit status: 0 all renamed, 1 some failed, 2 nothing done.\n";
 
-// The Run's own question, which the command line has asked already.
-const char kRunQuestion[] = "파일 이름을 바꾸시겠습니까?";
+// Failed rows named one by one; the rest are counted.
+constexpr std::size_t kNamedFailures = 20;
+// The old names of the proposal are padded to at most this many columns.
+constexpr std::size_t kWidestColumn = 40;
 
 struct Options {
   std::string command;
@@ -47,48 +57,68 @@ struct Options {
   OrderPolicy order = OrderPolicy::kAuto;
 };
 
-// Why the arguments are no command; empty when they are one.
-std::string Parse(const std::vector<std::string>& arguments, Options* options) {
+enum class Parsed { kCommand, kHelp, kVersion, kError };
+
+// Reads the arguments; a usage error is said in one line.
+Parsed Parse(const std::vector<std::string>& arguments, Options* options) {
+  CLI::App app("tarvello-cli", "tarvello-cli");
+  app.set_help_flag();
+  bool help = false, version = false;
+  app.add_flag("-h,--help", help);
+  app.add_flag("--version", version);
+  app.add_flag("-y,--yes", options->yes);
+  app.add_flag("-n,--dry-run", options->dryRun);
+  app.add_option("-e,--ext", options->extension);
+  std::string order = "auto";
+  app.add_option("--order", order)->check(CLI::IsMember({"auto", "always", "never"}));
   std::vector<std::string> words;
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == "--yes") {
-      options->yes = true;
-    } else if (argument == "--dry-run") {
-      options->dryRun = true;
-    } else if (argument == "--ext") {
-      if (++i == arguments.size()) return "--ext needs a value";
-      options->extension = arguments[i];
-    } else if (argument.rfind("--ext=", 0) == 0) {
-      options->extension = argument.substr(6);
-    } else if (argument.rfind("--order=", 0) == 0) {
-      const std::string order = argument.substr(8);
-      if (order == "auto") {
-        options->order = OrderPolicy::kAuto;
-      } else if (order == "always") {
-        options->order = OrderPolicy::kAlways;
-      } else if (order == "never") {
-        options->order = OrderPolicy::kNever;
-      } else {
-        return "--order takes auto, always or never";
-      }
-    } else if (argument.size() > 1 && argument[0] == '-' && argument != "--") {
-      return "unknown option " + argument;
+  app.add_option("words", words);
+  app.allow_extras(false);
+  // The parser takes the arguments last first, without the program's name.
+  // "--ext=" is an empty filter, which the parser would take as no value.
+  std::vector<std::string> reversed;
+  for (std::size_t i = arguments.size(); i > 1; --i) {
+    if (arguments[i - 1] == "--ext=") {
+      reversed.push_back(std::string());
+      reversed.push_back("--ext");
     } else {
-      words.push_back(argument);
+      reversed.push_back(arguments[i - 1]);
     }
   }
-  if (words.empty()) return "no command given";
-  options->command = words[0];
-  const bool renames = words[0] == "add" || words[0] == "replace" || words[0] == "delete";
-  if (!renames && words[0] != "undo") return "unknown command " + words[0];
-  if (renames && words.size() != 2) return words[0] + " takes one folder";
-  if (!renames && words.size() != 1) return "undo takes no folder";
-  if (renames) options->folder = words[1];
-  return std::string();
+  std::string problem;
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& error) {
+    problem = error.what();
+  }
+  if (problem.empty() && help) return Parsed::kHelp;
+  if (problem.empty() && version) return Parsed::kVersion;
+  if (problem.empty()) {
+    options->order = order == "always" ? OrderPolicy::kAlways : order == "never" ? OrderPolicy::kNever : OrderPolicy::kAuto;
+    const std::string command = words.empty() ? std::string() : words[0];
+    const bool renames = command == "add" || command == "replace" || command == "delete";
+    if (words.empty()) {
+      problem = "no command given";
+    } else if (!renames && command != "undo") {
+      problem = "unknown command " + command;
+    } else if (renames && words.size() != 2) {
+      problem = command + " takes one folder";
+    } else if (!renames && words.size() != 1) {
+      problem = "undo takes no folder";
+    } else {
+      options->command = command;
+      if (renames) options->folder = words[1];
+      return Parsed::kCommand;
+    }
+  }
+  platform::Write(platform::Stream::kError, "tarvello-cli: " + problem + " (try --help)\n");
+  return Parsed::kError;
 }
 
 void Say(const std::string& text) { platform::Write(platform::Stream::kError, text + "\n"); }
+
+std::string Files(std::size_t count) { return std::to_string(count) + (count == 1 ? " file" : " files"); }
+std::string FilesAre(std::size_t count) { return Files(count) + (count == 1 ? " is" : " are"); }
 
 // A yes or no from the user on a terminal; no when there is none.
 bool Confirmed(const std::string& prompt) {
@@ -104,6 +134,17 @@ class NoPause : public platform::Pauser {
   void Pause(int) override {}
 };
 
+// Why a Run would go without a journal, in the command line's words.
+std::string NoJournalWords(const Question& question) {
+  switch (question.noJournal) {
+    case Question::NoJournal::kNoPlace: return "the program cannot tell where it lies, so it keeps no journal";
+    case Question::NoJournal::kNoFullPath: return "the folder's full path cannot be told";
+    case Question::NoJournal::kNotWritten: break;
+  }
+  return "its journal " + platform::DisplayUtf8(question.journal, true) + " cannot be written (" +
+         shell::ErrorText(question.error) + ")";
+}
+
 // The command line as a front: the folder, the filter and the method come
 // from the arguments, questions go to the terminal, messages to standard
 // error, and a long Run's progress to a terminal.
@@ -118,6 +159,7 @@ class CommandLineView : public RenameView {
     method_ = method;
   }
   bool refused() const { return refused_; }
+  const std::optional<Message>& lastMessage() const { return lastMessage_; }
 
   std::string FolderText() override { return folder_; }
   void SetFolderText(const std::string& text) override { folder_ = text; }
@@ -129,31 +171,91 @@ class CommandLineView : public RenameView {
   void StateChanged() override {
     if (workflow_ == nullptr || !platform::IsTerminal(platform::Stream::kError)) return;
     const WorkflowState& state = workflow_->state();
-    const std::string progress = state.sessionRunning ? state.overlay : std::string();
+    std::string progress;
+    if (state.sessionRunning) {
+      const Busy& busy = state.busy;
+      progress = std::string(busy.kind == Busy::Kind::kOrdering ? "ordering on the disk " : "renaming ") +
+                 std::to_string(busy.done) + " / " + std::to_string(busy.total);
+    }
     if (progress == progress_) return;
     // One line, written over: a pipe gets none of it.
-    platform::Write(platform::Stream::kError,
-                    "\r" + progress + std::string(progress_.size() > progress.size()
-                                                      ? progress_.size() - progress.size()
-                                                      : 0,
-                                                  ' ') +
-                        (progress.empty() ? "\r" : ""));
+    const std::size_t blank = progress_.size() > progress.size() ? progress_.size() - progress.size() : 0;
+    platform::Write(platform::Stream::kError, "\r" + progress + std::string(blank, ' ') + (progress.empty() ? "\r" : ""));
     progress_ = progress;
   }
   void PaintNow() override {}
-  bool AskYesNo(const std::string& text, const std::string&) override {
-    if (text == kRunQuestion) return true;
-    Say(text);
-    if (options_.yes) return true;
-    if (Confirmed("")) return true;
-    refused_ = true;
+  bool Ask(const Question& question) override {
+    switch (question.kind) {
+      // Asked already, with the proposal in view.
+      case Question::Kind::kRun: return true;
+      case Question::Kind::kRunWithoutJournal:
+        if (options_.yes) {
+          Say("tarvello-cli: this run cannot be undone: " + NoJournalWords(question));
+          return true;
+        }
+        Say("This run cannot be undone: " + NoJournalWords(question) + ".");
+        return Answer("rename the files anyway?");
+      case Question::Kind::kUndo:
+        if (options_.yes) return true;
+        return Answer("give " + Files(question.count) + " in " + platform::DisplayUtf8(question.folder, true) +
+                      " their old names back?");
+      case Question::Kind::kExpress:
+      case Question::Kind::kUndoCutShort: break;
+    }
+    // Never asked here: the command line has neither Express nor a timer.
     return false;
   }
-  void ShowMessage(const std::string& text) override { Say(text); }
-  void ShowReport(const std::string&) override {}
+  void Tell(const Message& message) override {
+    lastMessage_ = message;
+    switch (message.kind) {
+      case Message::Kind::kNothingToUndo: return;  // said by the caller
+      case Message::Kind::kAnotherCopyAtWork:
+        Say("tarvello-cli: another copy of the program, from the same place, is renaming files right now");
+        return;
+      case Message::Kind::kJournalUnreadable:
+        Say("tarvello-cli: the journal " + platform::DisplayUtf8(message.folder, true) + " cannot be read (" +
+            shell::ErrorText(message.error) + ")");
+        return;
+      case Message::Kind::kJournalUnusable:
+        Say("tarvello-cli: the journal " + platform::DisplayUtf8(message.folder, true) + " cannot be used: " +
+            shell::JournalProblemText(message.journalProblem));
+        return;
+      case Message::Kind::kEarlierJournalStays:
+        Say("tarvello-cli: the journal " + platform::DisplayUtf8(message.folder, true) +
+            " of an earlier run can neither be replaced nor removed (" + shell::ErrorText(message.error) +
+            "): undo would take back that run instead of this one");
+        return;
+      case Message::Kind::kLastRunNotOver:
+      case Message::Kind::kUndoFilesWaiting:
+        Say(shell::WaitingText(*message.wayBack));
+        return;
+      case Message::Kind::kUndoFolderNotOpened:
+        Say("tarvello-cli: the folder of the last run cannot be opened (" + shell::ErrorText(message.error) +
+            "): " + platform::DisplayUtf8(message.folder, true));
+        return;
+      case Message::Kind::kUndoOtherFolder:
+        Say("tarvello-cli: the folder of the last run is not the one that is there now: " +
+            platform::DisplayUtf8(message.folder, true));
+        return;
+      case Message::Kind::kTooManyFiles:
+        Say("tarvello-cli: " + std::to_string(message.count) + " files match, and at most " +
+            std::to_string(message.limit) + " can be numbered at a time: choose a narrower --ext");
+        return;
+      case Message::Kind::kAbout:
+      case Message::Kind::kChooseMethod:
+      case Message::Kind::kRandomFirst: return;  // the command line always has both
+    }
+  }
+  void Report(const SessionReport&) override {}
   bool PickFolder(std::string*) override { return false; }
 
  private:
+  bool Answer(const std::string& prompt) {
+    if (Confirmed(prompt)) return true;
+    refused_ = true;
+    return false;
+  }
+
   const Options& options_;
   const RenameWorkflow* workflow_ = nullptr;
   std::string folder_;
@@ -161,6 +263,7 @@ class CommandLineView : public RenameView {
   RenameMethod method_ = RenameMethod::kNone;
   std::string progress_;
   bool refused_ = false;
+  std::optional<Message> lastMessage_;
 };
 
 // Steps a long Run or Undo to its end; Ctrl+C stops it between two renames.
@@ -175,28 +278,35 @@ void Finish(RenameWorkflow& workflow) {
 bool ReportLeftovers(const TransactionOutcome& outcome, const std::string& journalWhat,
                      const std::string& journalThen) {
   const bool waiting = outcome.order.kind == OrderOutcome::Kind::kStranded;
-  if (waiting) Say(WaitingReport(outcome.order.wayBack));
+  if (waiting) Say(shell::WaitingText(outcome.order.wayBack));
   if (outcome.journal.kind == JournalOutcome::Kind::kIncomplete) {
-    Say("the journal could not record " + journalWhat + " (" + outcome.journal.error.words + ")" + journalThen);
+    Say("the journal could not record " + journalWhat + " (" + shell::ErrorText(outcome.journal.error) + ")" +
+        journalThen);
   }
   return waiting;
 }
 
-// Every failed row on standard error, then the summary; the exit status.
+// The rows that failed on standard error (the first ones by name, those a
+// stop left only counted), then the summary; the exit status.
 int Report(const RenameJob& job, const RunResult& result, const char* done) {
+  std::size_t named = 0, notReached = 0;
   for (const RowFailure& failure : result.failures) {
-    Say(platform::DisplayUtf8(job.row(failure.row).oldName, true) + ": " + FailureWords(failure));
+    if (failure.outcome == RowOutcome::kNotRun) {
+      ++notReached;
+    } else if (named++ < kNamedFailures) {
+      Say(platform::DisplayUtf8(job.row(failure.row).oldName, true) + ": " + shell::FailureText(failure));
+    }
   }
+  if (named > kNamedFailures) Say("... and " + std::to_string(named - kNamedFailures) + " more failed");
   std::size_t renamed = 0, kept = 0;
   for (const RowOutcome outcome : result.outcomes) {
     renamed += outcome == RowOutcome::kRenamed;
     kept += outcome == RowOutcome::kSameName;
   }
-  std::string summary = std::to_string(renamed) + " of " + std::to_string(result.outcomes.size()) +
-                        " files " + done;
+  std::string summary = std::to_string(renamed) + " of " + Files(result.outcomes.size()) + " " + done;
   if (kept > 0) summary += ", " + std::to_string(kept) + " kept their names";
-  if (!result.failures.empty()) summary += ", " + std::to_string(result.failures.size()) + " failed";
-  if (result.stopped) summary += " (stopped)";
+  if (named > 0) summary += ", " + std::to_string(named) + " failed";
+  if (result.stopped) summary += " (stopped: " + std::to_string(notReached) + " not reached)";
   Say("tarvello-cli: " + summary);
   return result.failures.empty() ? kAllDone : kSomeFailed;
 }
@@ -206,14 +316,19 @@ int NothingDone(const std::string& why) {
   return kNothingDone;
 }
 
-}  // namespace
-
-namespace {
+std::string NotConfirmed(const char* what) {
+  return platform::IsTerminal(platform::Stream::kIn)
+             ? std::string("not confirmed: nothing was ") + what
+             : std::string("not confirmed: no terminal to ask on; give --yes to go on without a question");
+}
 
 int Undo(RenameWorkflow& workflow, const CommandLineView& view) {
-  if (!workflow.Can(Command::kUndo)) return NothingDone("there is no Run to undo");
+  if (!workflow.Can(Command::kUndo)) return NothingDone("there is no run to undo");
   if (!workflow.Do(Command::kUndo)) {
-    return NothingDone(view.refused() ? "not confirmed: nothing was changed" : "nothing was changed");
+    const bool nothing = view.lastMessage() && view.lastMessage()->kind == Message::Kind::kNothingToUndo;
+    return NothingDone(view.refused() ? NotConfirmed("changed")
+                       : nothing      ? "there is no run to undo"
+                                      : "nothing was changed");
   }
   Finish(workflow);
   const bool waiting = ReportLeftovers(*workflow.lastOutcome(), "what this undo gave back", "");
@@ -221,53 +336,106 @@ int Undo(RenameWorkflow& workflow, const CommandLineView& view) {
   return waiting ? kSomeFailed : status;
 }
 
-// The proposal, as the New list shows it.
+// What a row's mark means, in a few words after it.
+const char* MarkWords(RowForecast forecast) {
+  switch (forecast) {
+    case RowForecast::kFine: return nullptr;
+    case RowForecast::kSameName: return "keeps its name";
+    case RowForecast::kTaken: return "will fail: the name is taken";
+    case RowForecast::kEmptyName: return "will fail: the new name is empty";
+    case RowForecast::kBadName: return "will fail: no file can have this name here";
+    case RowForecast::kLosesText: return "loses text: its first five characters are no number";
+    case RowForecast::kNumberedAgain: return "numbered already";
+  }
+  return nullptr;
+}
+
+// The proposal, as the New list shows it, in columns: the number with its
+// mark, the old name, the new name, and what a mark means.
 void ShowProposal(const RenameWorkflow& workflow) {
+  const std::size_t rows = workflow.job().newCount();
+  std::vector<std::string> olds(rows);
+  std::size_t widest = 0;
+  for (std::size_t row = 0; row < rows; ++row) {
+    platform::AppendDisplayUtf8(&olds[row], workflow.job().row(row).oldName, true);
+    widest = std::max(widest, platform::DisplayColumns(olds[row]));
+  }
+  widest = std::min(widest, kWidestColumn);
+  const std::size_t numberWidth = std::to_string(rows).size() + 1;
   std::string shown;
-  for (std::size_t row = 0; row < workflow.job().newCount(); ++row) {
-    const ShownRow old = workflow.Row(ListSide::kOld, row);
+  for (std::size_t row = 0; row < rows; ++row) {
     const ShownRow proposed = workflow.Row(ListSide::kNew, row);
-    shown += (proposed.number.size() > old.number.size() ? proposed.number : " " + proposed.number) +
-             "  " + old.name + "  ->  " + proposed.name;
-    if (!proposed.tip.empty()) shown += "   (" + proposed.tip + ")";
-    shown += "\n";
+    const std::size_t numberColumns = platform::DisplayColumns(proposed.number);
+    shown.append(numberWidth > numberColumns ? numberWidth - numberColumns : 0, ' ');
+    shown += proposed.number;
+    shown += "  ";
+    shown += olds[row];
+    const std::size_t columns = platform::DisplayColumns(olds[row]);
+    shown.append(widest > columns ? widest - columns : 0, ' ');
+    shown += "  ->  ";
+    shown += proposed.name;
+    if (const char* words = MarkWords(proposed.forecast)) {
+      shown += "   (";
+      shown += words;
+      shown += ")";
+    }
+    shown += '\n';
   }
   platform::Write(platform::Stream::kOut, shown);
-  if (!workflow.state().status.empty()) Say(workflow.state().status);
+}
+
+// What the marks of the proposal add up to, and what to do about them.
+void SayForecast(const ForecastCounts& counts) {
+  if (counts.willFail > 0) Say("tarvello-cli: " + Files(counts.willFail) + " will fail (marked x)");
+  if (counts.losesText > 0) {
+    Say("tarvello-cli: " + Files(counts.losesText) + " would lose text (marked !): their names have no number");
+  }
+  if (counts.numberedAgain > 0) {
+    Say("tarvello-cli: " + FilesAre(counts.numberedAgain) +
+        " numbered already (marked #): add gives them a second number; \"replace\" gives them a new one");
+  }
+}
+
+// Why a Search listed nothing.
+std::string NoMatch(const RenameWorkflow& workflow, const Options& options) {
+  const StatusLine& status = workflow.state().status;
+  const std::string folder = platform::DisplayUtf8(options.folder, true) + ": ";
+  if (status.kind == StatusLine::Kind::kFolderProblem) return folder + shell::StatusText(status);
+  const std::string& ext = options.extension;
+  if (ext.size() > 3) {
+    return folder + "no file ends in \"" + platform::DisplayUtf8(ext, true) +
+           "\": the filter compares the last three letters of a name (--ext " +
+           platform::DisplayUtf8(ext.substr(ext.size() - 3), true) + ")";
+  }
+  if (ext.empty()) return folder + "no file in the folder";
+  return folder + "no file ends in \"" + platform::DisplayUtf8(ext, true) + "\"";
 }
 
 int Rename(RenameWorkflow& workflow, CommandLineView& view, const Options& options) {
   if (workflow.state().cutShortRunFound) {
-    return NothingDone("the last Run was cut short: \"tarvello-cli undo\" gives its files their "
-                       "names back first");
+    return NothingDone("the last run was cut short: \"tarvello-cli undo\" gives its files their names back first");
   }
   const RenameMethod method = options.command == "add"       ? RenameMethod::kAdd
                               : options.command == "replace" ? RenameMethod::kReplace
                                                              : RenameMethod::kDelete;
   view.TakeArguments(method);
   workflow.Do(Command::kSearch);
-  if (workflow.job().oldCount() == 0) {
-    const std::string& why = workflow.state().status;
-    return NothingDone(options.folder + ": " + (why.empty() ? "no file matches" : why));
-  }
+  if (workflow.job().oldCount() == 0) return NothingDone(NoMatch(workflow, options));
   if (!workflow.Do(Command::kRandom)) return NothingDone("nothing was changed");
   ShowProposal(workflow);
+  SayForecast(workflow.job().forecastCounts());
   const std::size_t count = workflow.job().newCount();
   if (options.dryRun) {
     Say("tarvello-cli: dry run: nothing was renamed");
     return kAllDone;
   }
-  if (!options.yes && !Confirmed("rename " + std::to_string(count) + (count == 1 ? " file?" : " files?"))) {
-    return NothingDone(platform::IsTerminal(platform::Stream::kIn)
-                           ? "not confirmed: nothing was renamed"
-                           : "not confirmed: no terminal to ask on, and no --yes");
-  }
-  if (!workflow.Do(Command::kRun)) {
-    return NothingDone(view.refused() ? "not confirmed: nothing was renamed" : "nothing was renamed");
-  }
+  if (!options.yes && !Confirmed("rename " + Files(count) + "?")) return NothingDone(NotConfirmed("renamed"));
+  if (!workflow.Do(Command::kRun)) return NothingDone(view.refused() ? NotConfirmed("renamed") : "nothing was renamed");
   Finish(workflow);
   const TransactionOutcome& outcome = *workflow.lastOutcome();
-  if (!outcome.order.why.empty()) Say("renamed, but not put in order on the disk: " + outcome.order.why);
+  if (outcome.order.why.any()) {
+    Say("renamed, but not put in order on the disk: " + shell::OrderProblemText(outcome.order.why));
+  }
   const bool waiting = ReportLeftovers(outcome, "all of this run",
                                        ": undo still gives every file its old name back, by the names on the disk");
   const int status = Report(workflow.lastSessionJob(), outcome.rows, "renamed");
@@ -278,18 +446,12 @@ int Rename(RenameWorkflow& workflow, CommandLineView& view, const Options& optio
 
 int Run(const std::vector<std::string>& arguments, const std::string& executablePath) {
   Options options;
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    if (arguments[i] == "--help" || arguments[i] == "-h") {
-      platform::Write(platform::Stream::kOut, kUsage);
-      return kAllDone;
-    }
+  switch (Parse(arguments, &options)) {
+    case Parsed::kHelp: platform::Write(platform::Stream::kOut, kUsage); return kAllDone;
+    case Parsed::kVersion: platform::Write(platform::Stream::kOut, "tarvello-cli " TARVELLO_VERSION "\n"); return kAllDone;
+    case Parsed::kError: return kNothingDone;
+    case Parsed::kCommand: break;
   }
-  const std::string problem = Parse(arguments, &options);
-  if (!problem.empty()) {
-    platform::Write(platform::Stream::kError, "tarvello-cli: " + problem + "\n\n" + kUsage);
-    return kNothingDone;
-  }
-
   CommandLineView view(options);
   NoPause noPause;
   WorkflowServices services;

@@ -1,6 +1,7 @@
 #include "dialog/name_list.h"
 
 #include "rename/workflow.h"
+#include "shell/texts.h"
 
 namespace {
 wxItemAttr AttrOf(RowRole role) {
@@ -18,7 +19,8 @@ CNameList::CNameList(wxWindow* parent, wxWindowID id, const wxPoint& pos, const 
       workflow_(workflow),
       side_(side),
       willFail_(AttrOf(RowRole::kWillFail)),
-      losesText_(AttrOf(RowRole::kLosesText)) {
+      losesText_(AttrOf(RowRole::kLosesText)),
+      numberedAgain_(AttrOf(RowRole::kNumberedAgain)) {
   InsertColumn(0, "no", wxLIST_FORMAT_LEFT, 30);
   InsertColumn(1, "name", wxLIST_FORMAT_LEFT, 300);
   // The rows are drawn in an inner window, which sees the mouse.
@@ -49,12 +51,13 @@ wxItemAttr* CNameList::OnGetItemAttr(long item) const {
   switch (Row(item).role) {
     case RowRole::kWillFail: return &willFail_;
     case RowRole::kLosesText: return &losesText_;
+    case RowRole::kNumberedAgain: return &numberedAgain_;
     case RowRole::kPlain: break;
   }
   return nullptr;
 }
 
-wxString CNameList::RowTip(long item) const { return wxString::FromUTF8(Row(item).tip); }
+wxString CNameList::RowTip(long item) const { return wxString::FromUTF8(shell::TipText(Row(item).forecast)); }
 
 void CNameList::OnMouseMove(wxMouseEvent& event) {
   event.Skip();

@@ -33,6 +33,7 @@ class CNameList : public wxListCtrl {
   ListSide side_;
   mutable wxItemAttr willFail_;
   mutable wxItemAttr losesText_;
+  mutable wxItemAttr numberedAgain_;
   // The row drawn last: its columns are asked for one after the other.
   mutable long shownItem_ = -1;
   mutable ShownRow shown_;

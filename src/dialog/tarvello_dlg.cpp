@@ -5,6 +5,7 @@
 #include "dialog/control_table.h"
 #include "dialog/name_list.h"
 #include "dialog/overlay.h"
+#include "shell/texts.h"
 #include "platform/bytes.h"
 #include "resource.h"
 #include "shell/shell.h"
@@ -260,7 +261,7 @@ wxPoint CTarvelloDlg::KeyboardMenuPosition() {
 
 void CTarvelloDlg::OnContextMenu(wxContextMenuEvent& event) {
   // The window menu offers the workflow's commands: none while it takes none.
-  if (!m_workflow.Can(Command::kAbout)) return;
+  if (!m_workflow.idle()) return;
   // Only the dialog's own background (labels and frames included) opens the
   // window menu; the edit boxes keep their own.
   wxWindow* source = dynamic_cast<wxWindow*>(event.GetEventObject());
@@ -408,15 +409,16 @@ void CTarvelloDlg::StateChanged() {
     // A disabled button keeps no keyboard: it would belong to nobody.
     MoveFocusOnFrom(owner);
   }
-  const wxString status = ToScreen(state.status, true);
+  const wxString status = ToScreen(shell::StatusText(state.status), true);
   wxWindow* const statusLine = FindWindow(IDC_STATUS);
   if (statusLine->GetLabel() != status) {
     statusLine->SetLabel(status);
     CenterStatusText();
   }
-  const wxString overlay = ToScreen(state.overlay, true);
+  const std::string busy = shell::BusyText(state.busy);
+  const wxString overlay = ToScreen(busy, true);
   if (m_overlay->GetLabel() != overlay) m_overlay->SetLabel(overlay);
-  ShowOverlay(!state.overlay.empty());
+  ShowOverlay(!busy.empty());
 }
 
 void CTarvelloDlg::PaintNow() { m_overlay->PaintNow(); }
@@ -497,15 +499,22 @@ void CTarvelloDlg::ShowOverlay(bool show) {
   }
 }
 
-bool CTarvelloDlg::AskYesNo(const std::string& text, const std::string& caption) {
-  wxMessageDialog question(this, ToScreen(text, false), ToScreen(caption, false),
-                           wxYES_NO | wxICON_QUESTION);
-  return question.ShowModal() == wxID_YES;
+bool CTarvelloDlg::Ask(const Question& question) {
+  const shell::QuestionWords words = shell::WordsOf(question);
+  wxMessageDialog box(this, ToScreen(words.text, false), ToScreen(words.caption, false), wxYES_NO | wxICON_QUESTION);
+  return box.ShowModal() == wxID_YES;
 }
 
-void CTarvelloDlg::ShowMessage(const std::string& text) {
-  wxMessageDialog message(this, ToScreen(text, false), shell::kAppTitle, wxOK);
-  message.ShowModal();
+void CTarvelloDlg::Tell(const Message& message) { ShowText(shell::WordsOf(message)); }
+
+void CTarvelloDlg::Report(const SessionReport& report) {
+  const std::string text = shell::ReportText(report);
+  if (!text.empty()) ShowText(text);
+}
+
+void CTarvelloDlg::ShowText(const std::string& text) {
+  wxMessageDialog box(this, ToScreen(text, false), shell::kAppTitle, wxOK);
+  box.ShowModal();
 }
 
 bool CTarvelloDlg::PickFolder(std::string* path) { return m_folderPicker(this, path); }

@@ -61,8 +61,9 @@ class CTarvelloDlg : public wxDialog, public RenameView {
   void RowsChanged() override;
   void StateChanged() override;
   void PaintNow() override;
-  bool AskYesNo(const std::string& text, const std::string& caption) override;
-  void ShowMessage(const std::string& text) override;
+  bool Ask(const Question& question) override;
+  void Tell(const Message& message) override;
+  void Report(const SessionReport& report) override;
   bool PickFolder(std::string* path) override;
 
   RenameWorkflow& workflow() { return m_workflow; }
@@ -83,6 +84,8 @@ class CTarvelloDlg : public wxDialog, public RenameView {
   static bool PickFolderWithDialog(wxWindow* parent, std::string* path);
 
  private:
+  // A message box with an OK button, captioned with the program's title.
+  void ShowText(const std::string& text);
   void CreateControls();
   bool OnInitDialog();
   // Hands a command to the workflow, when it can be done now.

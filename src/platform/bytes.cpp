@@ -109,8 +109,20 @@ std::size_t ValidSequenceLength(const std::string& s, std::size_t i) {
 
 std::string DisplayUtf8(const std::string& bytes, bool visibleControls) {
   std::string out;
-  out.reserve(bytes.size());
+  AppendDisplayUtf8(&out, bytes, visibleControls);
+  return out;
+}
+
+void AppendDisplayUtf8(std::string* to, const std::string& bytes, bool visibleControls) {
+  std::string& out = *to;
+  // Printable ASCII, the most of most names, goes in one piece.
   std::size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned char b = static_cast<unsigned char>(bytes[i]);
+    if (b >= 0x80 || b == 0x7F || (visibleControls && b < 0x20)) break;
+    ++i;
+  }
+  out.append(bytes, 0, i);
   while (i < bytes.size()) {
     const unsigned char b = static_cast<unsigned char>(bytes[i]);
     const std::size_t length = ValidSequenceLength(bytes, i);
@@ -128,7 +140,27 @@ std::string DisplayUtf8(const std::string& bytes, bool visibleControls) {
       i += length;
     }
   }
-  return out;
+}
+
+std::size_t DisplayColumns(const std::string& utf8) {
+  std::size_t columns = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const unsigned char b = static_cast<unsigned char>(utf8[i]);
+    std::size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    if (i + length > utf8.size()) length = utf8.size() - i;
+    char32_t c = length == 1 ? b : b & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += length;
+    const bool combining = (c >= 0x0300 && c <= 0x036F) || (c >= 0x1160 && c <= 0x11FF) || c == 0x200B ||
+                           (c >= 0xFE00 && c <= 0xFE0F);
+    const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                      (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                      (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                      (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
+                      (c >= 0x20000 && c <= 0x3FFFD);
+    columns += combining ? 0 : wide ? 2 : 1;
+  }
+  return columns;
 }
 
 std::string ShortenMiddle(const std::string& utf8, std::size_t maxCharacters) {

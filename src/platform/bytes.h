@@ -34,6 +34,12 @@ void AppendUtf8(std::string* out, char32_t codePoint);
 // control characters (a newline in a file name, say) become their visible
 // symbols from the U+2400 block, so that a cell never looks empty or breaks.
 std::string DisplayUtf8(const std::string& bytes, bool visibleControls);
+// The same, appended to `out`.
+void AppendDisplayUtf8(std::string* out, const std::string& bytes, bool visibleControls);
+
+// How many columns of a terminal valid UTF-8 text takes: two for the wide
+// characters of East Asian scripts (Hangul, CJK), none for combining marks.
+std::size_t DisplayColumns(const std::string& utf8);
 
 // Valid UTF-8 text of at most `maxCharacters` characters: longer text keeps
 // its beginning and its end, the middle replaced by "…" ("LLLL…LLL.mp3").

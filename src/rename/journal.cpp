@@ -256,7 +256,7 @@ namespace {
 
 // The journal's head, up to "ready": false, with the reason, when it is not
 // whole or not one this program could have written.
-bool ReadHead(Reader& in, int version, Journal& j, std::string* problem) {
+bool ReadHead(Reader& in, int version, Journal& j, JournalProblem* problem) {
   std::uint64_t folderSize = 0, rows = 0;
   bool whole = in.Literal("folder ") && in.Number(kMaxNameBytes, &folderSize) && in.Literal("\n") &&
                in.Bytes(folderSize, &j.folder) && in.Literal("\n");
@@ -276,18 +276,18 @@ bool ReadHead(Reader& in, int version, Journal& j, std::string* problem) {
     if (whole) j.rows.push_back(std::move(row));
   }
   if (!whole || !in.Literal("ready\n")) {
-    *problem = "it is cut short or damaged";
+    *problem = JournalProblem::kDamaged;
     return false;
   }
   // The program journals a full path and the bare names of one folder's
   // files: anything else would send an Undo elsewhere.
   if (!platform::IsAbsolutePath(j.folder)) {
-    *problem = "its folder is not a full path";
+    *problem = JournalProblem::kFolderNotFull;
     return false;
   }
   for (const RenameRow& row : j.rows) {
     if (!platform::IsPlainName(row.oldName) || (!row.newName.empty() && !platform::IsPlainName(row.newName))) {
-      *problem = "it names files outside its folder";
+      *problem = JournalProblem::kNamesOutside;
       return false;
     }
   }
@@ -328,12 +328,12 @@ bool ReadRecord(Reader& in, int version, JournalRecord record, Journal& j) {
 
 }  // namespace
 
-bool ParseJournal(const std::string& text, Journal* journal, std::string* problem) {
+bool ParseJournal(const std::string& text, Journal* journal, JournalProblem* problem) {
   Reader in(text);
   Journal j;
   const int version = in.Literal(kMagic3) ? 3 : in.Literal(kMagic2) ? 2 : in.Literal(kMagic1) ? 1 : 0;
   if (version == 0) {
-    *problem = "it is not a journal of this program";
+    *problem = JournalProblem::kNotOurs;
     return false;
   }
   if (!ReadHead(in, version, j, problem)) return false;

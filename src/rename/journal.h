@@ -110,12 +110,21 @@ std::string JournalUndoing(std::size_t rows, const std::vector<std::size_t>& tri
 std::string JournalUndone(std::size_t rows, const std::vector<std::size_t>& givenBack);
 std::string JournalSpent();
 
-// Reads a journal. False, with the reason in words, when the text is not a
+// Why a journal cannot be used.
+enum class JournalProblem : std::uint8_t {
+  kNone,
+  kNotOurs,       // it is not a journal of this program
+  kDamaged,       // it is cut short or damaged
+  kFolderNotFull, // its folder is not a full path
+  kNamesOutside,  // it names files outside its folder
+};
+
+// Reads a journal. False, with the reason, when the text is not a
 // journal whose head is whole (cut short before "ready", or damaged), or
 // not one this program could have written: a folder that is no full path,
 // or a name that would reach outside the folder ("../x", "/etc/x", "C:x").
 // A record that does not read whole ends the journal there (tornTail).
-bool ParseJournal(const std::string& text, Journal* journal, std::string* problem);
+bool ParseJournal(const std::string& text, Journal* journal, JournalProblem* problem);
 
 // The renames that give the files of a journal's Run their old names back:
 // from the last row to the first, each from its new name to its old one.

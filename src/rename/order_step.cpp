@@ -20,10 +20,6 @@ bool IsFatFamily(platform::FileSystem system) {
   return system == platform::FileSystem::kFat || system == platform::FileSystem::kExfat;
 }
 
-std::string FolderWords(const platform::Error& error) {
-  return error.words.empty() ? std::string("failed") : error.words;
-}
-
 }  // namespace
 
 std::string SiblingFolderName(const std::string& folderName, const std::string& token) {
@@ -61,7 +57,7 @@ OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> 
   OrderDecision decision;
   const std::unique_ptr<platform::Folder> folder = open(fullFolder);
   if (!folder->isOpen()) {
-    decision.problem = "the folder cannot be opened (" + FolderWords(folder->openError()) + ")";
+    decision.problem = {OrderProblem::Kind::kFolderNotOpened, folder->openError(), {}};
     return decision;
   }
   std::sort(renamed.begin(), renamed.end());
@@ -82,7 +78,7 @@ OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> 
   });
   const bool inOrder = matched == renamed.size();
   if (listed.failed()) {
-    decision.problem = "the folder cannot be read (" + FolderWords(listed) + ")";
+    decision.problem = {OrderProblem::Kind::kFolderNotRead, listed, {}};
     return decision;
   }
   if (inOrder) return decision;
@@ -169,7 +165,8 @@ bool FlushAndCheck(platform::Folder& holder, const std::string& holderPath,
     if (Holds(*after, name)) TellWhatWaits(holderPath, name, open, result);
   }
   if (!result.stranded.empty()) {
-    result.error = cause.failed() ? cause : platform::OtherError("the temporary folder is still there");
+    result.error = cause;
+    if (!cause.failed()) result.left = WayBackResult::Left::kTemporaryFolder;
   }
   return true;
 }
@@ -258,13 +255,17 @@ void WayBackInPlace(const OrderPlan& plan, const platform::FolderOpener& open, W
   std::vector<std::string> after;
   if (!moved || !FlushAndCheck(*folder, plan.folder, {temporary}, open, result, &after)) return;
   for (const std::string& name : after) {
-    if (IsFillerName(plan.token, name) && !result.error.failed()) {
-      result.error = platform::OtherError("a place holder is still there");
-    }
+    if (IsFillerName(plan.token, name) && !result.error.failed()) result.left = WayBackResult::Left::kPlaceHolder;
   }
 }
 
 }  // namespace
+
+std::size_t WayBackResult::waiting() const {
+  std::size_t count = 0;
+  for (const Stranded& place : stranded) count += place.listed ? place.names.size() : 1;
+  return count == 0 && !complete ? 1 : count;
+}
 
 WayBackResult WayBack(const OrderPlan& plan, const platform::FolderOpener& open) {
   WayBackResult result;
@@ -273,7 +274,8 @@ WayBackResult WayBack(const OrderPlan& plan, const platform::FolderOpener& open)
   } else {
     WayBackSibling(plan, open, result);
   }
-  result.complete = result.stranded.empty() && result.folderAt.empty() && !result.error.failed();
+  result.complete = result.stranded.empty() && result.folderAt.empty() && !result.error.failed() &&
+                    result.left == WayBackResult::Left::kNothing;
   return result;
 }
 
@@ -329,13 +331,13 @@ void OrderSession::StepSibling() {
       flushOnTheWay_ = IsFatFamily(folder_->fileSystem());
       parent_ = Open(parentPath_);
       looks_ = folder_->Looks();
-      MakeOther(*parent_, parentPath_, siblingName_, "beside it");
+      MakeOther(*parent_, parentPath_, siblingName_, OrderProblem::Kind::kNoFolderBeside);
       if (phase_ != Phase::kOut) return;
       // The new folder will be the folder: it has its owner from the start,
       // or the folder is not swapped at all.
       ++operations_;
       const platform::Error owned = other_->CarryOwner(looks_);
-      if (owned.failed()) GiveUp("the folder's owner cannot be kept (" + FolderWords(owned) + ")");
+      if (owned.failed()) GiveUp(OrderProblem::Kind::kOwnerNotKept, owned);
       return;
     }
     case Phase::kOut:
@@ -349,13 +351,13 @@ void OrderSession::StepSibling() {
       ++operations_;
       const platform::Error away = parent_->RenameNoReplace(folderName_, formerName_);
       if (away.failed()) {
-        GiveUp("the folder cannot take another name (" + FolderWords(away) + ")");
+        GiveUp(OrderProblem::Kind::kFolderNotRenamed, away);
         return;
       }
       ++operations_;
       const platform::Error in = parent_->RenameNoReplace(siblingName_, folderName_);
       if (in.failed()) {
-        GiveUp("the new folder cannot take the folder's name (" + FolderWords(in) + ")");
+        GiveUp(OrderProblem::Kind::kNewFolderNotNamed, in);
         return;
       }
       // The finish writes it all to the disk, with what the moves did.
@@ -378,7 +380,7 @@ void OrderSession::StepInPlace() {
     case Phase::kStart:
       folder_ = Open(plan_.folder);
       flushOnTheWay_ = IsFatFamily(folder_->fileSystem());
-      MakeOther(*folder_, plan_.folder, temporaryName_, "in it");
+      MakeOther(*folder_, plan_.folder, temporaryName_, OrderProblem::Kind::kNoFolderInside);
       return;
     case Phase::kOut:
       // An entry that is no renamed file and cannot move (a folder Windows
@@ -436,7 +438,7 @@ void OrderSession::PlaceNext() {
     return;
   }
   if (operations_ > budget_ || entriesRead_ > kMostEntriesRead) {
-    GiveUp("the disk would not take the files in order");
+    GiveUp(OrderProblem::Kind::kOrderRefused);
     return;
   }
   const std::string& name = plan_.moves[next_];
@@ -450,7 +452,7 @@ void OrderSession::PlaceNext() {
     return;
   }
   if (moved.failed()) {
-    GiveUp("\"" + name + "\" cannot be moved back (" + FolderWords(moved) + ")");
+    GiveUp(OrderProblem::Kind::kNotMovedBack, moved, name);
     return;
   }
   std::uint64_t landed = 0;
@@ -466,7 +468,7 @@ void OrderSession::PlaceNext() {
   ++operations_;
   const platform::Error back = folder_->MoveTo(name, *other_, name);
   if (back.failed()) {
-    GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(back) + ")");
+    GiveUp(OrderProblem::Kind::kNotMoved, back, name);
     return;
   }
   FillHoleBeforeLast();
@@ -480,7 +482,7 @@ void OrderSession::FillHoleBeforeLast() {
   std::size_t padding = 0;
   for (;;) {
     if (operations_ > budget_ || entriesRead_ > kMostEntriesRead || fillers_ >= 36 * 36 * 36) {
-      GiveUp("the disk would not take the files in order");
+      GiveUp(OrderProblem::Kind::kOrderRefused);
       return;
     }
     const std::string filler = FillerName(plan_.token, fillers_++, padding);
@@ -488,7 +490,7 @@ void OrderSession::FillHoleBeforeLast() {
     const platform::Error made = folder_->MakeEmptyFile(filler);
     if (made.code == platform::ErrorCode::kExists) continue;
     if (made.failed()) {
-      GiveUp("no place holder can be made (" + FolderWords(made) + ")");
+      GiveUp(OrderProblem::Kind::kNoPlaceHolder, made);
       return;
     }
     std::uint64_t landed = 0;
@@ -504,12 +506,12 @@ void OrderSession::FillHoleBeforeLast() {
 }
 
 void OrderSession::MakeOther(platform::Folder& holder, const std::string& holderPath,
-                             const std::string& name, const std::string& where) {
+                             const std::string& name, OrderProblem::Kind cannot) {
   ++operations_;
   const platform::Error made = holder.MakeFolder(name);
   if (made.failed()) {
     // Nothing has moved: the folder is as it was.
-    problem_ = "no folder can be made " + where + " (" + FolderWords(made) + ")";
+    problem_ = {cannot, made, {}};
     phase_ = Phase::kDone;
     return;
   }
@@ -529,7 +531,7 @@ void OrderSession::MoveNextOut(std::size_t& done, bool othersMayStay, Phase then
   if (moved.code == platform::ErrorCode::kNotFound) gone_[done] = true;
   if (moved.failed() && moved.code != platform::ErrorCode::kNotFound &&
       !(othersMayStay && done >= plan_.ordered)) {
-    GiveUp("\"" + name + "\" cannot be moved (" + FolderWords(moved) + ")");
+    GiveUp(OrderProblem::Kind::kNotMoved, moved, name);
     return;
   }
   ++done;
@@ -548,8 +550,8 @@ void OrderSession::FlushMovesWhenDue(platform::Folder& into, platform::Folder& o
   outOf.Flush();
 }
 
-void OrderSession::GiveUp(const std::string& why) {
-  problem_ = why;
+void OrderSession::GiveUp(OrderProblem::Kind why, const platform::Error& error, const std::string& name) {
+  problem_ = {why, error, name};
   Finish(false);
 }
 
@@ -561,7 +563,7 @@ void OrderSession::Stop() {
     Finish(true);
     return;
   }
-  GiveUp("stopped");
+  GiveUp(OrderProblem::Kind::kStopped);
 }
 
 void OrderSession::Finish(bool check) {
@@ -577,10 +579,8 @@ void OrderSession::Finish(bool check) {
     ++operations_;
     folder->SetLooks(looks_);
   }
-  if (check && wayBack_.complete && !Verify() && problem_.empty()) problem_ = "the disk did not keep the order";
-  if (!wayBack_.complete && problem_.empty()) {
-    problem_ = "not every entry is back in the folder (" + FolderWords(wayBack_.error) + ")";
-  }
+  if (check && wayBack_.complete && !Verify() && !problem_.any()) problem_.kind = OrderProblem::Kind::kOrderNotKept;
+  if (!wayBack_.complete && !problem_.any()) problem_ = {OrderProblem::Kind::kNotAllBack, wayBack_.error, {}};
   phase_ = Phase::kDone;
 }
 

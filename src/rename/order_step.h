@@ -69,6 +69,34 @@ std::string TemporaryFolderName(const std::string& token);
 std::string FillerName(const std::string& token, std::size_t n, std::size_t padding = 0);
 bool IsFillerName(const std::string& token, const std::string& name);
 
+// Why the entries of a folder do not stand in the new order on the disk.
+struct OrderProblem {
+  enum class Kind : std::uint8_t {
+    kNone,
+    kFolderNotOpened,    // the folder cannot be opened (error)
+    kFolderNotRead,      // the folder cannot be read (error)
+    kOwnerNotKept,       // the new folder cannot take the folder's owner (error)
+    kFolderNotRenamed,   // the folder cannot take another name (error)
+    kNewFolderNotNamed,  // the new folder cannot take the folder's name (error)
+    kOrderRefused,       // the disk would not take the files in order
+    kNotMovedBack,       // `name` cannot be moved back (error)
+    kNotMoved,           // `name` cannot be moved (error)
+    kNoPlaceHolder,      // no place holder can be made (error)
+    kNoFolderBeside,     // no folder can be made beside the folder (error)
+    kNoFolderInside,     // no folder can be made in the folder (error)
+    kStopped,            // the user stopped it
+    kOrderNotKept,       // the disk did not keep the order
+    kNotAllBack,         // not every entry is back in the folder (error)
+    kNoJournal,          // without a journal no file is moved
+    kJournalNotWritten,  // its journal cannot be written (error)
+  };
+  Kind kind = Kind::kNone;
+  platform::Error error;
+  std::string name;
+
+  bool any() const { return kind != Kind::kNone; }
+};
+
 // The plan for a folder (its full path, as NormalFolderPath spells it)
 // whose files were renamed to `renamed`, or why there is none ("" and no
 // plan when nothing needs ordering). The entries `stays` tells (the
@@ -77,7 +105,7 @@ bool IsFillerName(const std::string& token, const std::string& name);
 // the temporary names beside it, is ordered in place.
 struct OrderDecision {
   std::unique_ptr<OrderPlan> plan;
-  std::string problem;
+  OrderProblem problem;
 };
 OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> renamed,
                         const std::string& token,
@@ -96,13 +124,19 @@ struct Stranded {
 // at its path, and the temporary folders and place holders gone; or what
 // is left where.
 struct WayBackResult {
+  enum class Left : std::uint8_t { kNothing, kTemporaryFolder, kPlaceHolder };
   bool complete = true;
   platform::Error error;  // the first thing that failed
+  Left left = Left::kNothing;  // what is still there, when nothing failed
   // Where the folder itself is, when a swap cut half way left it under its
   // temporary name and it could not take its name back.
   std::string folderAt;
   std::vector<Stranded> stranded;
   std::size_t operations = 0;
+
+  // How many entries wait outside the folder (at least one when the way
+  // back could not tell).
+  std::size_t waiting() const;
 };
 
 // The one way back of an order step, from any point it may have been cut
@@ -132,8 +166,8 @@ class OrderSession {
   // Progress: moves made of those planned.
   std::size_t movesDone() const;
   std::size_t movesTotal() const;
-  // Why the entries do not stand in order; empty when they do.
-  const std::string& problem() const { return problem_; }
+  // Why the entries do not stand in order; none when they do.
+  const OrderProblem& problem() const { return problem_; }
   // Once done: whether every entry is in the folder, and if not, what waits
   // where.
   const WayBackResult& wayBack() const { return wayBack_; }
@@ -153,7 +187,7 @@ class OrderSession {
   // Makes the folder the entries go into, named `name` inside `holder`,
   // and goes on to move them out; says why when it cannot be made.
   void MakeOther(platform::Folder& holder, const std::string& holderPath, const std::string& name,
-                 const std::string& where);
+                 OrderProblem::Kind cannot);
   // Moves the plan's next entry (the `done`-th) from the folder into the
   // other one, or goes on to `then` when all are out. An entry that is no
   // renamed file may stay where it is, when others may stay.
@@ -168,7 +202,7 @@ class OrderSession {
   // flush, where it covers the volume). The end writes the rest, before the
   // journal says it is over.
   void FlushMovesWhenDue(platform::Folder& into, platform::Folder& outOf);
-  void GiveUp(const std::string& why);
+  void GiveUp(OrderProblem::Kind why, const platform::Error& error = {}, const std::string& name = {});
   // The end, given up or not: the way back (after a swap, its finish), then
   // the check of the order.
   void Finish(bool check);
@@ -196,6 +230,6 @@ class OrderSession {
   platform::Clock* clock_ = nullptr;  // while a step goes on
   std::vector<bool> gone_;
   bool swapped_ = false;
-  std::string problem_;
+  OrderProblem problem_;
   WayBackResult wayBack_;
 };

@@ -155,31 +155,6 @@ RowOutcome OutcomeOf(const platform::Error& error) {
 
 }  // namespace
 
-std::string FailureWords(const RowFailure& failure) {
-  switch (failure.outcome) {
-    case RowOutcome::kNotRun: return "not renamed: stopped";
-    case RowOutcome::kNameTaken: return "the name is taken";
-    case RowOutcome::kFileGone: return "the file is gone";
-    case RowOutcome::kEmptyName: return "the new name is empty";
-    case RowOutcome::kRenamed:
-    case RowOutcome::kSameName: return "";
-    case RowOutcome::kError: break;
-  }
-  return failure.error.words.empty() ? std::string("failed") : failure.error.words;
-}
-
-std::string ForecastWords(RowForecast forecast) {
-  switch (forecast) {
-    case RowForecast::kFine: return "";
-    case RowForecast::kSameName: return "keeps its name: nothing to do";
-    case RowForecast::kTaken: return "will fail: the new name is taken";
-    case RowForecast::kEmptyName: return "will fail: the new name is empty";
-    case RowForecast::kBadName: return "will fail: no file can have this name here";
-    case RowForecast::kLosesText: return "loses part of its name: the first five characters are no number";
-  }
-  return "";
-}
-
 bool ForecastFails(RowForecast forecast) {
   return forecast == RowForecast::kTaken || forecast == RowForecast::kEmptyName ||
          forecast == RowForecast::kBadName;
@@ -374,6 +349,10 @@ std::vector<RowForecast> RenameJob::Forecast(platform::Folder& folder, const std
     if (forecast == RowForecast::kFine && cuts && NumberPrefixLength(r.oldName) == 0) {
       forecast = RowForecast::kLosesText;
     }
+    if (forecast == RowForecast::kFine && proposedMethod_ == RenameMethod::kAdd &&
+        NumberPrefixLength(r.oldName) > 0) {
+      forecast = RowForecast::kNumberedAgain;
+    }
     forecasts[row] = forecast;
   }
   return forecasts;
@@ -392,6 +371,7 @@ ForecastCounts RenameJob::forecastCounts() const {
   for (const RowForecast forecast : forecast_) {
     if (ForecastFails(forecast)) ++counts.willFail;
     if (forecast == RowForecast::kLosesText) ++counts.losesText;
+    if (forecast == RowForecast::kNumberedAgain) ++counts.numberedAgain;
   }
   return counts;
 }
@@ -440,7 +420,7 @@ void RunSession::RunRow() {
       case platform::Presence::kAbsent: outcome = RowOutcome::kFileGone; break;
       case platform::Presence::kUnknown:
         outcome = RowOutcome::kError;
-        error = folder_.isOpen() ? platform::OtherError("the file cannot be checked")
+        error = folder_.isOpen() ? platform::MakeError(platform::ErrorCode::kOther)
                                  : folder_.openError();
         break;
     }

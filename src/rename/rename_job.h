@@ -47,9 +47,6 @@ struct RunResult {
   bool stopped = false;              // ended early at the observer's request
 };
 
-// The words that say why a row was not renamed.
-std::string FailureWords(const RowFailure& failure);
-
 // What a Run is expected to do with a row, against the folder as it is.
 enum class RowForecast : std::uint8_t {
   kFine,
@@ -59,6 +56,8 @@ enum class RowForecast : std::uint8_t {
   kBadName,    // will fail: no file can bear the new name here
   kLosesText,  // Replace or Delete cuts five bytes that are not a number
                // prefix: the file loses part of its real name
+  kNumberedAgain,  // Add puts a second number in front of a number prefix
+                   // (Replace gives it a new one instead)
 };
 
 // The length of the number prefix Add writes at the start of a name, "0042_"
@@ -66,13 +65,12 @@ enum class RowForecast : std::uint8_t {
 // take that prefix off, and five bytes of a name without one.
 std::size_t NumberPrefixLength(const std::string& name);
 
-// The words that say what a forecast means, for a row's tip.
-std::string ForecastWords(RowForecast forecast);
 bool ForecastFails(RowForecast forecast);
 
 struct ForecastCounts {
   std::size_t willFail = 0;
   std::size_t losesText = 0;
+  std::size_t numberedAgain = 0;
 };
 
 // Why a proposal was not made.

@@ -6,12 +6,14 @@ namespace {
 // The marks in the "no" column.
 const char kFailSign[] = "\xC3\x97";  // "×"
 const char kLosesTextSign[] = "!";
+const char kNumberedAgainSign[] = "#";
 }  // namespace
 
 RoleColours ColoursOf(RowRole role) {
   switch (role) {
     case RowRole::kWillFail: return RoleColours{{0x80, 0x00, 0x00}, {0xFF, 0xD6, 0xD6}};
     case RowRole::kLosesText: return RoleColours{{0x5C, 0x40, 0x00}, {0xFF, 0xEB, 0xA8}};
+    case RowRole::kNumberedAgain: return RoleColours{{0x00, 0x33, 0x66}, {0xDD, 0xEE, 0xFF}};
     case RowRole::kPlain: break;
   }
   return RoleColours{{0x00, 0x00, 0x00}, {0xFF, 0xFF, 0xFF}};
@@ -35,7 +37,10 @@ ShownRow ShowRow(const RenameJob& job, ListSide side, std::size_t row) {
   } else if (forecast == RowForecast::kLosesText) {
     shown.role = RowRole::kLosesText;
     shown.number = kLosesTextSign + shown.number;
+  } else if (forecast == RowForecast::kNumberedAgain) {
+    shown.role = RowRole::kNumberedAgain;
+    shown.number = kNumberedAgainSign + shown.number;
   }
-  shown.tip = ForecastWords(forecast);
+  shown.forecast = forecast;
   return shown;
 }

@@ -1,6 +1,6 @@
 // What a row of the Old or the New list shows, worked out in one place for
 // every window: the number text with its mark, the name as drawn, the
-// colours of its role and its tip. A list only paints it, row by row as it
+// colours of its role and what the Run will do with it. A list only paints it, row by row as it
 // draws them.
 #pragma once
 
@@ -17,6 +17,7 @@ enum class RowRole : std::uint8_t {
   kPlain,
   kWillFail,   // marked "×": the Run will fail for it
   kLosesText,  // marked "!": it loses part of its real name
+  kNumberedAgain,  // marked "#": it gets a second number
 };
 
 struct Rgb {
@@ -32,10 +33,10 @@ struct RoleColours {
 RoleColours ColoursOf(RowRole role);
 
 struct ShownRow {
-  std::string number;  // "12", "×12" or "!12" (UTF-8)
+  std::string number;  // "12", "×12", "!12" or "#12" (UTF-8)
   std::string name;    // the name as drawn: valid UTF-8, nothing invisible
   RowRole role = RowRole::kPlain;
-  std::string tip;     // what the Run will do with it, when not the plain thing
+  RowForecast forecast = RowForecast::kFine;  // what the Run will do with it
 };
 
 // The rows a list shows now.

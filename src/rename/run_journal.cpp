@@ -40,7 +40,7 @@ bool RunJournal::Lock() {
 RunJournal::Found RunJournal::Read() {
   contents_ = Journal{};
   readError_ = platform::Error{};
-  problem_.clear();
+  problem_ = JournalProblem::kNone;
   size_ = 0;
   cutPending_ = false;
   std::string text;
@@ -94,7 +94,7 @@ platform::Error RunJournal::Forget() {
 platform::Error RunJournal::Add(JournalRecord record, const std::string& text) {
   if (!kept()) return platform::MakeError(platform::ErrorCode::kNotFound);
   if (found_ != Found::kUsable || !RecordMayFollow(contents_, record)) {
-    return platform::OtherError("the journal's records would be out of order");
+    return platform::MakeError(platform::ErrorCode::kOther);
   }
   // What a failed append left goes first: a record after it would not be
   // read.

@@ -62,7 +62,7 @@ class RunJournal {
   Found found() const { return found_; }
   const Journal& contents() const { return contents_; }
   const platform::Error& readError() const { return readError_; }
-  const std::string& problem() const { return problem_; }
+  JournalProblem problem() const { return problem_; }
   // What was read, and what was written since: whether a Run was cut short
   // before its end was recorded, or in its order step; whether its order
   // step is open (entries may wait outside their folder); whether Undo has
@@ -99,7 +99,7 @@ class RunJournal {
   Found found_ = Found::kNothing;
   Journal contents_;
   platform::Error readError_;
-  std::string problem_;
+  JournalProblem problem_ = JournalProblem::kNone;
   // The bytes of the good records; a failed append may have left more,
   // which goes before the next one.
   std::uint64_t size_ = 0;

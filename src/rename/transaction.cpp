@@ -80,7 +80,7 @@ void Transaction::Enter(Stage next) {
 }
 
 platform::Error Transaction::WriteJournal() {
-  if (kind_ != Kind::kRun || stage_ != Stage::kPlan) return platform::OtherError("not now");
+  if (kind_ != Kind::kRun || stage_ != Stage::kPlan) return platform::MakeError(platform::ErrorCode::kBusy);
   if (setup_.folder.empty()) return platform::MakeError(platform::ErrorCode::kNotFound);
   const platform::Error written = journal_.Begin(setup_.folder, folder_->Id(), *runJob_);
   if (written.failed()) return written;
@@ -90,7 +90,7 @@ platform::Error Transaction::WriteJournal() {
 }
 
 platform::Error Transaction::GoWithoutJournal() {
-  if (kind_ != Kind::kRun || stage_ != Stage::kPlan) return platform::OtherError("not now");
+  if (kind_ != Kind::kRun || stage_ != Stage::kPlan) return platform::MakeError(platform::ErrorCode::kBusy);
   const platform::Error forgotten = journal_.Forget();
   if (forgotten.failed()) return forgotten;
   outcome_.journal.kind = JournalOutcome::Kind::kNone;
@@ -360,9 +360,9 @@ void Transaction::EnterOrdering() {
   }
   order.kind = OrderOutcome::Kind::kNotOrdered;
   if (!journalled_) {
-    order.why = "without a journal no file is moved";
+    order.why.kind = OrderProblem::Kind::kNoJournal;
   } else if (outcome_.journal.kind == JournalOutcome::Kind::kIncomplete) {
-    order.why = "its journal cannot be written (" + outcome_.journal.error.words + ")";
+    order.why = {OrderProblem::Kind::kJournalNotWritten, outcome_.journal.error, {}};
   } else {
     const OwnFiles::In own = setup_.own ? setup_.own->InFolder(*folder_) : OwnFiles::In();
     OrderDecision decision =
@@ -370,10 +370,10 @@ void Transaction::EnterOrdering() {
                   [&own](const std::string& name) { return own.Has(name); }, open_);
     order.why = decision.problem;
     if (!decision.plan) {
-      if (order.why.empty()) order.kind = OrderOutcome::Kind::kInOrder;
+      if (!order.why.any()) order.kind = OrderOutcome::Kind::kInOrder;
     } else if (!Record(journal_.RecordOrder(*decision.plan))) {
       // The whole plan is on the disk before the first move, or nothing moves.
-      order.why = "its journal cannot be written (" + outcome_.journal.error.words + ")";
+      order.why = {OrderProblem::Kind::kJournalNotWritten, outcome_.journal.error, {}};
     } else {
       // What the program holds of the folder goes first: a folder held
       // open cannot be moved.
@@ -403,7 +403,7 @@ void Transaction::EnterDone() {
       return;
     }
     Record(journal_.RecordOrderEnded());
-    order.kind = order.why.empty() ? OrderOutcome::Kind::kInOrder : OrderOutcome::Kind::kNotOrdered;
+    order.kind = order.why.any() ? OrderOutcome::Kind::kNotOrdered : OrderOutcome::Kind::kInOrder;
     return;
   }
   // What was not given back stays in the journal for the next Undo.

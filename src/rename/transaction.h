@@ -45,7 +45,7 @@ struct OrderOutcome {
     kStranded,    // entries wait outside their folder: where (wayBack)
   };
   Kind kind = Kind::kNone;
-  std::string why;
+  OrderProblem why;
   WayBackResult wayBack;
   std::size_t operations = 0;
 };

@@ -4,9 +4,7 @@
 #include "platform/exepath.h"
 #include "platform/file.h"
 #include "platform/path.h"
-#include "rename/run_report.h"
 #include "settings/settings_path.h"
-#include "shell/shell.h"
 
 #include <utility>
 
@@ -22,26 +20,74 @@ constexpr std::int64_t kStepMs = 20;
 // How often the folder under a proposal is looked at.
 constexpr int kPreviewIntervalMs = 500;
 
-// Why a folder lists nothing, in a few words for the status line.
-std::string FolderProblem(const std::string& folder, const platform::Error& error) {
-  if (folder.empty()) return "no folder chosen";
-  if (folder.find_first_of("\r\n") != std::string::npos) return "line break in the path";
-  switch (error.code) {
-    case platform::ErrorCode::kNotFound: return "folder not found";
-    case platform::ErrorCode::kAccess: return "no access";
-    case platform::ErrorCode::kNotFolder: return "not a folder";
-    default: return error.words;
+// Why a folder lists nothing.
+StatusLine FolderProblem(const std::string& folder, const platform::Error& error) {
+  StatusLine status;
+  status.kind = StatusLine::Kind::kFolderProblem;
+  status.error = error;
+  using Problem = StatusLine::FolderProblem;
+  if (folder.empty()) {
+    status.folderProblem = Problem::kNoFolder;
+  } else if (folder.find_first_of("\r\n") != std::string::npos) {
+    status.folderProblem = Problem::kLineBreak;
+  } else {
+    switch (error.code) {
+      case platform::ErrorCode::kNotFound: status.folderProblem = Problem::kNotFound; break;
+      case platform::ErrorCode::kAccess: status.folderProblem = Problem::kNoAccess; break;
+      case platform::ErrorCode::kNotFolder: status.folderProblem = Problem::kNotFolder; break;
+      default: status.folderProblem = Problem::kOther; break;
+    }
   }
+  return status;
 }
+
+StatusLine::Rows CountRows(const RunResult& result) {
+  StatusLine::Rows rows;
+  rows.total = result.outcomes.size();
+  for (const RowOutcome outcome : result.outcomes) {
+    rows.renamed += outcome == RowOutcome::kRenamed || outcome == RowOutcome::kSameName;
+  }
+  rows.failed = result.failures.size();
+  rows.stopped = result.stopped;
+  return rows;
+}
+
+StatusLine OfKind(StatusLine::Kind kind) {
+  StatusLine status;
+  status.kind = kind;
+  return status;
+}
+
+Message Says(Message::Kind kind) {
+  Message message;
+  message.kind = kind;
+  return message;
+}
+
+Busy BusyOf(Busy::Kind kind) {
+  Busy busy;
+  busy.kind = kind;
+  return busy;
+}
+
+// Sets a flag for as long as it lives and then gives it back its old value:
+// a command is under way.
+class ScopedFlag {
+ public:
+  explicit ScopedFlag(bool& flag) : flag_(flag), outer_(flag) { flag_ = true; }
+  ~ScopedFlag() { flag_ = outer_; }
+  ScopedFlag(const ScopedFlag&) = delete;
+  ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+ private:
+  bool& flag_;
+  bool outer_;
+};
 
 template <class T, class Default>
 std::unique_ptr<T> OwnUnless(T* given) {
   return given != nullptr ? nullptr : std::make_unique<Default>();
 }
-
-const char kLockedText[] =
-    "Another Tarvello started from the same place is renaming files right now.\n\n"
-    "Try again when it has finished. Nothing was changed.";
 }  // namespace
 
 RenameWorkflow::RenameWorkflow(RenameView& view, WorkflowServices services)
@@ -99,7 +145,7 @@ bool RenameWorkflow::Can(Command command) const {
 
 bool RenameWorkflow::Do(Command command) {
   if (!Can(command)) return false;
-  const shell::ScopedFlag step(inCommand_);
+  const ScopedFlag step(inCommand_);
   switch (command) {
     case Command::kSearch:
       OnSearch();
@@ -116,7 +162,7 @@ bool RenameWorkflow::Do(Command command) {
     case Command::kExpress: return OnExpress();
     case Command::kUndo: return OnUndo();
     case Command::kAbout:
-      view_.ShowMessage(shell::CreditsText());
+      view_.Tell(Says(Message::Kind::kAbout));
       return true;
     case Command::kStop:
       session_->Stop();
@@ -129,7 +175,7 @@ bool RenameWorkflow::Do(Command command) {
 
 bool RenameWorkflow::SelectFolder(const std::string& folder) {
   if (!Can(Command::kSelectFolder)) return false;
-  const shell::ScopedFlag step(inCommand_);
+  const ScopedFlag step(inCommand_);
   view_.SetFolderText(folder);
   OnSearch();
   return true;
@@ -146,9 +192,9 @@ bool RenameWorkflow::OnTick() {
   }
   if (offerRecovery_) {
     offerRecovery_ = false;
-    if (view_.AskYesNo("The last Run was cut short: the program ended, or the disk went away, "
-                       "before it had finished.\n\nGive its files their old names back now?",
-                       "Undo")) {
+    Question question;
+    question.kind = Question::Kind::kUndoCutShort;
+    if (view_.Ask(question)) {
       return OnUndo(false);
     }
     return true;
@@ -171,10 +217,10 @@ void RenameWorkflow::InitRenameState() {
   view_.SetExtensionText(storedExtension_);
   job_.Clear();
   view_.RowsChanged();
-  SetOverlay("", false);
+  SetBusy(Busy(), false);
   CheckMethod(job_.method());
   EnableActions(false, false);
-  SetStatus("");
+  SetStatus(StatusLine());
 }
 
 void RenameWorkflow::LoadSettings() {
@@ -212,7 +258,7 @@ void RenameWorkflow::EnableActions(bool random, bool run) {
 
 void RenameWorkflow::OnSearch() {
   StopWatching();
-  SetStatus("");
+  SetStatus(StatusLine());
   EnableActions(false, false);
   job_.Clear();
   view_.RowsChanged();
@@ -225,7 +271,7 @@ void RenameWorkflow::OnSearch() {
 
   job_.SetFilter(typedFilter);
 
-  SetOverlay("searching...", true);
+  SetBusy(BusyOf(Busy::Kind::kSearching), true);
   pauser_.Pause(kSearchPauseMs);
 
   // Changes to the folder from here on are noticed: the marks of a proposal
@@ -234,9 +280,9 @@ void RenameWorkflow::OnSearch() {
   const platform::Error scanned = ScanFolder(job_.folder());
   view_.RowsChanged();
 
-  SetOverlay("done", true);
+  SetBusy(BusyOf(Busy::Kind::kSearchDone), true);
   pauser_.Pause(kSearchPauseMs);
-  SetOverlay("", false);
+  SetBusy(Busy(), false);
 
   if (job_.oldCount() > 0) EnableActions(true, false);
   // No message box, but a word on why nothing is listed.
@@ -264,15 +310,16 @@ bool RenameWorkflow::OnRandom() {
 bool RenameWorkflow::GenerateNewNames(RenameMethod method) {
   switch (job_.Propose(method, random_)) {
     case ProposeRefusal::kNoMethod:
-      view_.ShowMessage("method 선택 필요!!");
+      view_.Tell(Says(Message::Kind::kChooseMethod));
       return false;
-    case ProposeRefusal::kTooManyFiles:
+    case ProposeRefusal::kTooManyFiles: {
       // The numbers are drawn from 15 bits and the table holds 32766 of them.
-      view_.ShowMessage("Too many files: Random can number at most " +
-                        std::to_string(RenameJob::kMaxNumberedFiles) + " files at a time, and " +
-                        std::to_string(job_.oldCount()) +
-                        " are listed.\n\nChoose a narrower extension or a smaller folder.");
+      Message message = Says(Message::Kind::kTooManyFiles);
+      message.count = job_.oldCount();
+      message.limit = RenameJob::kMaxNumberedFiles;
+      view_.Tell(message);
       return false;
+    }
     case ProposeRefusal::kNone:
       break;
   }
@@ -289,12 +336,10 @@ bool RenameWorkflow::GenerateNewNames(RenameMethod method) {
 
 void RenameWorkflow::UpdatePreview(platform::Folder& folder) {
   job_.Preview(folder);
-  const ForecastCounts counts = job_.forecastCounts();
-  std::string status;
-  if (counts.willFail > 0) status = std::to_string(counts.willFail) + " will fail";
-  if (counts.losesText > 0) {
-    if (!status.empty()) status += ", ";
-    status += std::to_string(counts.losesText) + " lose text";
+  StatusLine status;
+  status.forecast = job_.forecastCounts();
+  if (status.forecast.willFail > 0 || status.forecast.losesText > 0 || status.forecast.numberedAgain > 0) {
+    status.kind = StatusLine::Kind::kForecast;
   }
   SetStatus(status);
 }
@@ -316,16 +361,17 @@ bool RenameWorkflow::OnRun() { return RenameAll(true); }
 
 bool RenameWorkflow::RenameAll(bool confirm) {
   if (job_.newCount() == 0) {
-    view_.ShowMessage("random 실행 필요!!");
+    view_.Tell(Says(Message::Kind::kRandomFirst));
     return false;
   }
-  if (confirm && !view_.AskYesNo("파일 이름을 바꾸시겠습니까?", "확인")) return false;
+  Question question;
+  question.kind = Question::Kind::kRun;
+  question.count = job_.newCount();
+  question.folder = job_.folder();
+  if (confirm && !view_.Ask(question)) return false;
 
   // Two copies of the program never write one journal at once.
-  if (!journal_.Lock()) {
-    view_.ShowMessage(kLockedText);
-    return false;
-  }
+  if (!journal_.Lock()) return Refuse(Says(Message::Kind::kAnotherCopyAtWork));
   // The journal as it is now, under the lock. Files an order step of the
   // last Run left outside their folder go back before this Run may
   // replace its journal.
@@ -333,8 +379,9 @@ bool RenameWorkflow::RenameAll(bool confirm) {
   const WayBackResult back = FinishOpenOrder(journal_, openFolder_);
   if (!back.complete) {
     journal_.Unlock();
-    view_.ShowMessage("The last Run is not over: " + WaitingReport(back) + "\n\nNothing was changed.");
-    return false;
+    Message message = Says(Message::Kind::kLastRunNotOver);
+    message.wayBack = &back;
+    return Refuse(message);
   }
   // The folder of the last Search, as the system spells it; every rename
   // happens inside it, and the journal and the order step go by it.
@@ -366,17 +413,24 @@ bool RenameWorkflow::JournalRun(Transaction& run, bool fullPathKnown) {
   platform::Error written = platform::MakeError(platform::ErrorCode::kNotFound);
   if (journal_.kept() && fullPathKnown) written = run.WriteJournal();
   if (!written.failed()) return true;
-  const std::string why = !journal_.kept() ? "the program cannot tell where it lies, so it keeps no journal"
-                          : !fullPathKnown ? "the folder's full path cannot be told"
-                                           : "its journal cannot be written (" + written.words + ")";
-  if (!view_.AskYesNo("This Run cannot be undone: " + why + ".\n\nRename the files anyway?", "확인")) return false;
+  Question question;
+  question.kind = Question::Kind::kRunWithoutJournal;
+  question.noJournal = !journal_.kept() ? Question::NoJournal::kNoPlace
+                       : !fullPathKnown ? Question::NoJournal::kNoFullPath
+                                        : Question::NoJournal::kNotWritten;
+  question.error = written;
+  question.journal = journal_.path();
+  question.count = job_.newCount();
+  question.folder = job_.folder();
+  if (!view_.Ask(question)) return false;
   // The journal of an earlier Run must never be taken for this one.
   state_.cutShortRunFound = false;
   const platform::Error forgotten = run.GoWithoutJournal();
   if (forgotten.failed()) {
-    view_.ShowMessage("The journal of an earlier Run can neither be replaced nor removed (" + forgotten.words +
-                      "): Undo would take back that Run instead of this one.\n\nNothing was changed.");
-    return false;
+    Message message = Says(Message::Kind::kEarlierJournalStays);
+    message.error = forgotten;
+    message.folder = journal_.path();
+    return Refuse(message);
   }
   if (journal_.kept()) SetUndoAvailable(false);
   return true;
@@ -384,13 +438,15 @@ bool RenameWorkflow::JournalRun(Transaction& run, bool fullPathKnown) {
 
 bool RenameWorkflow::OnExpress() {
   if (ReadMethod() != RenameMethod::kReplace) return false;
-  if (!view_.AskYesNo("sure?\n\n[Search] - [Random] - [Run]", "Replace")) return false;
+  Question question;
+  question.kind = Question::Kind::kExpress;
+  if (!view_.Ask(question)) return false;
   OnSearch();
   if (job_.oldCount() == 0 || !OnRandom()) return false;
   // Express re-shuffles a numbered folder. A proposal that would cut real
   // names stays on screen, marked, for the user to look at and Run.
   if (job_.CutsText()) {
-    SetStatus("Express stopped: names without numbers");
+    SetStatus(OfKind(StatusLine::Kind::kExpressStopped));
     return false;
   }
   return RenameAll(false);
@@ -400,49 +456,49 @@ bool RenameWorkflow::OnUndo(bool ask) {
   offerRecovery_ = false;
   // Two copies of the program never write one journal at once; the
   // journal is read under the lock.
-  if (!journal_.Lock()) {
-    view_.ShowMessage(kLockedText);
-    return false;
-  }
-  const auto refuse = [&](const std::string& message, bool nothingToUndo) {
+  if (!journal_.Lock()) return Refuse(Says(Message::Kind::kAnotherCopyAtWork));
+  const auto refuse = [&](Message message) {
     journal_.Unlock();
-    if (nothingToUndo) SetUndoAvailable(false);
-    view_.ShowMessage(message);
-    return false;
+    if (message.kind == Message::Kind::kNothingToUndo) SetUndoAvailable(false);
+    return Refuse(message);
   };
+  Message message;
   switch (journal_.Read()) {
-    case RunJournal::Found::kNothing: return refuse("There is no Run to undo.", true);
+    case RunJournal::Found::kNothing: return refuse(Says(Message::Kind::kNothingToUndo));
     case RunJournal::Found::kUnreadable:
-      return refuse("The journal of the last Run cannot be read (" + journal_.readError().words +
-                        ").\n\nNothing was changed.",
-                    false);
+      message = Says(Message::Kind::kJournalUnreadable);
+      message.error = journal_.readError();
+      message.folder = journal_.path();
+      return refuse(message);
     case RunJournal::Found::kUnusable:
-      return refuse("The journal of the last Run cannot be used: " + journal_.problem() +
-                        ".\n\nNothing was changed.",
-                    false);
+      message = Says(Message::Kind::kJournalUnusable);
+      message.journalProblem = journal_.problem();
+      message.folder = journal_.path();
+      return refuse(message);
     case RunJournal::Found::kUsable: break;
   }
-  if (journal_.contents().spent) return refuse("There is no Run to undo.", true);
-  const std::string& folder = journal_.contents().folder;
+  if (journal_.contents().spent) return refuse(Says(Message::Kind::kNothingToUndo));
+  message.folder = journal_.contents().folder;
   std::unique_ptr<Transaction> undo = Transaction::ForUndo(journal_, openFolder_);
   switch (undo->PlanUndo()) {
     case Transaction::UndoRefusal::kNone: break;
     case Transaction::UndoRefusal::kFilesWaiting:
-      return refuse(WaitingReport(undo->outcome().order.wayBack) + "\n\nNothing else was changed.", false);
+      message.kind = Message::Kind::kUndoFilesWaiting;
+      message.wayBack = &undo->outcome().order.wayBack;
+      return refuse(message);
     case Transaction::UndoRefusal::kFolderNotOpened:
-      return refuse("The folder of the last Run cannot be opened (" + undo->folder().openError().words +
-                        "):\n" + folder + "\n\nNothing was changed.",
-                    false);
+      message.kind = Message::Kind::kUndoFolderNotOpened;
+      message.error = undo->folder().openError();
+      return refuse(message);
     case Transaction::UndoRefusal::kOtherFolder:
-      return refuse("The folder of the last Run is not the one that is there now:\n" + folder +
-                        "\n\nNothing was changed.",
-                    false);
+      message.kind = Message::Kind::kUndoOtherFolder;
+      return refuse(message);
   }
-  const std::size_t count = undo->undoPlan().renames.size();
-  if (ask && count > 0 && !view_.AskYesNo("Undo the last Run?\n\n" + std::to_string(count) +
-                                 (count == 1 ? " file in\n" : " files in\n") + folder +
-                                 "\nget back the names they had.",
-                             "Undo")) {
+  Question question;
+  question.kind = Question::Kind::kUndo;
+  question.count = undo->undoPlan().renames.size();
+  question.folder = journal_.contents().folder;
+  if (ask && question.count > 0 && !view_.Ask(question)) {
     journal_.Unlock();
     return false;
   }
@@ -468,9 +524,10 @@ void RenameWorkflow::BeginSession(std::unique_ptr<Transaction> session) {
 
 void RenameWorkflow::ShowProgress() {
   lastShownMs_ = clock_.NowMs();
-  SetOverlay(std::string(session_->stage() == Stage::kOrdering ? "ordering... " : "renaming... ") +
-                 std::to_string(session_->stepsDone()) + " / " + std::to_string(session_->stepsTotal()),
-             false);
+  Busy busy = BusyOf(session_->stage() == Stage::kOrdering ? Busy::Kind::kOrdering : Busy::Kind::kRenaming);
+  busy.done = session_->stepsDone();
+  busy.total = session_->stepsTotal();
+  SetBusy(busy, false);
 }
 
 void RenameWorkflow::StepSession(std::int64_t untilMs) {
@@ -490,7 +547,7 @@ void RenameWorkflow::EndSession() {
   lastUndo_.reset();
   if (state_.sessionRunning) {
     state_.sessionRunning = false;
-    SetOverlay("", false);
+    SetBusy(Busy(), false);
   }
   if (session->kind() == Transaction::Kind::kRun) {
     EndRun(*session);
@@ -499,75 +556,66 @@ void RenameWorkflow::EndSession() {
   }
 }
 
-namespace {
-
-// What the user hears of a journal that could not record everything.
-std::string JournalWords(const JournalOutcome& journal, const char* what) {
-  if (journal.kind != JournalOutcome::Kind::kIncomplete) return std::string();
-  return std::string("The journal could not record ") + what + " (" +
-         (journal.error.words.empty() ? std::string("failed") : journal.error.words) + ").";
-}
-
-void AddParagraph(std::string* text, const std::string& paragraph) {
-  if (paragraph.empty()) return;
-  if (!text->empty()) *text += "\n\n";
-  *text += paragraph;
-}
-
-}  // namespace
-
 void RenameWorkflow::EndRun(const Transaction& run) {
   const TransactionOutcome& outcome = run.outcome();
-  const RunResult& result = outcome.rows;
   const OrderOutcome& order = outcome.order;
   const bool unordered = order.kind == OrderOutcome::Kind::kNotOrdered || order.kind == OrderOutcome::Kind::kStranded;
-  const std::string unorderedText = unordered ? "renamed, but not put in order on the disk: " + order.why : "";
-  SetStatus(result.failures.empty() && unordered ? unorderedText : RunStatusText(result, "COMPLETE!!"));
+  StatusLine status = OfKind(StatusLine::Kind::kRunEnded);
+  status.rows = CountRows(outcome.rows);
+  if (status.rows.complete() && unordered) {
+    status.kind = StatusLine::Kind::kNotOrdered;
+    status.order = order.why;
+  }
+  SetStatus(status);
   EnableActions(false, false);
   settings_.SetSection(kSection);
   settings_.WriteInt("Method", StoredMethod(job_.method()));
   if (outcome.journal.kind != JournalOutcome::Kind::kNone) SetUndoAvailable(journal_.Undoable());
-  std::string report = RunFailureReport(job_, result);
-  AddParagraph(&report, unorderedText);
-  AddParagraph(&report, WaitingReport(order.wayBack));
-  const std::string journal = JournalWords(outcome.journal, "all of this Run");
-  if (!journal.empty()) {
-    AddParagraph(&report, journal + " Undo can still give every renamed file its old name back: where "
-                                    "the journal cannot tell, it goes by the names on the disk.");
-  }
-  if (!report.empty()) view_.ShowReport(report);
+  SessionReport report;
+  report.job = &job_;
+  report.outcome = &outcome;
+  view_.Report(report);
 }
 
 void RenameWorkflow::EndUndo(const Transaction& undo) {
   const TransactionOutcome& outcome = undo.outcome();
-  const RunResult& result = outcome.rows;
   const bool waiting = outcome.order.kind == OrderOutcome::Kind::kStranded;
   const bool left = journal_.Undoable();
-  SetStatus(waiting && result.failures.empty() && !result.stopped
-                ? std::to_string(WaitingCount(outcome.order.wayBack)) + " still wait outside the folder"
-                : RunStatusText(result, "UNDONE"));
+  StatusLine status = OfKind(StatusLine::Kind::kUndoEnded);
+  status.rows = CountRows(outcome.rows);
+  if (waiting && status.rows.complete()) {
+    status.kind = StatusLine::Kind::kStillWaiting;
+    status.waiting = outcome.order.wayBack.waiting();
+  }
+  SetStatus(status);
   EnableActions(false, false);
   SetUndoAvailable(left);
-  std::string report = RunFailureReport(undo.job(), result);
-  if (left && !report.empty()) report += "\n\nUndo again to give the rest their names back.";
-  AddParagraph(&report, WaitingReport(outcome.order.wayBack));
-  AddParagraph(&report, JournalWords(outcome.journal, "what this Undo gave back"));
   lastUndo_ = std::make_unique<RenameJob>(undo.job());
-  if (!report.empty()) view_.ShowReport(report);
+  SessionReport report;
+  report.undo = true;
+  report.job = lastUndo_.get();
+  report.outcome = &outcome;
+  report.undoLeft = left;
+  view_.Report(report);
 }
 
 // ---------------------------------------------------------------------------
 // Helpers
 
-void RenameWorkflow::SetStatus(const std::string& text) {
-  state_.status = text;
+void RenameWorkflow::SetStatus(const StatusLine& status) {
+  state_.status = status;
   view_.StateChanged();
 }
 
-void RenameWorkflow::SetOverlay(const std::string& text, bool paintNow) {
-  state_.overlay = text;
+void RenameWorkflow::SetBusy(const Busy& busy, bool paintNow) {
+  state_.busy = busy;
   view_.StateChanged();
   if (paintNow) view_.PaintNow();
+}
+
+bool RenameWorkflow::Refuse(const Message& message) {
+  view_.Tell(message);
+  return false;
 }
 
 void RenameWorkflow::StopWatching() {

@@ -32,9 +32,48 @@ enum class Command {
   kRun,           // rename, after a question
   kExpress,       // Search, Random and Run behind one question (Replace only)
   kUndo,          // give the files of the last Run their old names back
-  kAbout,         // the credits
+  kAbout,         // the credits (possible whenever the workflow is idle)
   kStop,          // end a long Run or Undo between two renames (Esc)
   kTick,          // the front's timer: a long Run's next step, the preview's look
+};
+
+// What the status line says.
+struct StatusLine {
+  enum class Kind : std::uint8_t {
+    kNone,
+    kFolderProblem,   // Search lists nothing: folderProblem (and error) say why
+    kForecast,        // a proposal: forecast.willFail rows will fail, forecast.losesText lose text
+    kExpressStopped,  // Express stopped: names without numbers
+    kRunEnded,        // rows: complete, stopped, or some failed
+    kUndoEnded,       // rows: the same, for an Undo
+    kNotOrdered,      // every row renamed, but not in order on the disk: order says why
+    kStillWaiting,    // an Undo gave every name back, but `waiting` entries wait outside
+  };
+  enum class FolderProblem : std::uint8_t { kNoFolder, kLineBreak, kNotFound, kNoAccess, kNotFolder, kOther };
+  // What a Run or an Undo did with its rows.
+  struct Rows {
+    std::size_t total = 0;
+    std::size_t renamed = 0;  // renamed, or kept the name they were to have
+    std::size_t failed = 0;
+    bool stopped = false;
+    bool complete() const { return failed == 0 && !stopped; }
+  };
+  Kind kind = Kind::kNone;
+  FolderProblem folderProblem = FolderProblem::kNoFolder;
+  platform::Error error;
+  ForecastCounts forecast;
+  Rows rows;
+  OrderProblem order;
+  std::size_t waiting = 0;
+};
+
+// What stands over the lists: the busy kind of a Search, or a long Run's
+// or Undo's progress.
+struct Busy {
+  enum class Kind : std::uint8_t { kNone, kSearching, kSearchDone, kRenaming, kOrdering };
+  Kind kind = Kind::kNone;
+  std::size_t done = 0;
+  std::size_t total = 0;
 };
 
 // What a front draws: one snapshot of the workflow's state.
@@ -42,10 +81,8 @@ struct WorkflowState {
   bool randomEnabled = false;
   bool runEnabled = false;
   bool undoPossible = false;
-  std::string status;
-  // The busy text over the lists ("searching...", "done") or a long Run's
-  // progress ("renaming... 12 / 300"); empty: nothing over the lists.
-  std::string overlay;
+  StatusLine status;
+  Busy busy;
   // A long Run or Undo goes on: the front takes no input but Stop.
   bool sessionRunning = false;
   // The journal of a Run that was cut short (a crash, a pulled disk) was
@@ -87,6 +124,8 @@ class RenameWorkflow {
   // command is under way (a question of its may be open), and only Stop and
   // Tick while a long Run or Undo goes on.
   bool Can(Command command) const;
+  // No command is under way, nor a long Run or Undo.
+  bool idle() const { return !inCommand_ && !session_; }
   // Carries the command out when it can; true when it was done (a question
   // answered No, a refusal, or a Tick with nothing to do give false).
   bool Do(Command command);
@@ -110,9 +149,9 @@ class RenameWorkflow {
   // The rows of the last Run (the job's) or Undo (its renames back).
   const RenameJob& lastSessionJob() const { return lastUndo_ ? *lastUndo_ : job_; }
   // Why the last Run's files do not stand in the new order on the disk;
-  // empty when they do or when no order step was wanted. And how many
+  // none when they do or when no order step was wanted. And how many
   // directory operations its order step took.
-  std::string lastOrderProblem() const { return lastOutcome_ ? lastOutcome_->order.why : std::string(); }
+  OrderProblem lastOrderProblem() const { return lastOutcome_ ? lastOutcome_->order.why : OrderProblem(); }
   std::size_t lastOrderOperations() const { return lastOutcome_ ? lastOutcome_->order.operations : 0; }
 
   const CIniSettings& settings() const { return settings_; }
@@ -141,10 +180,13 @@ class RenameWorkflow {
   // Without `ask`, the files go back without a question (the user was
   // asked already).
   bool OnUndo(bool ask = true);
+  // Refuses a command with a message; Undo's refusals also say whether
+  // there is nothing to undo at all.
+  bool Refuse(const Message& message);
   bool OnTick();
 
-  void SetStatus(const std::string& text);
-  void SetOverlay(const std::string& text, bool paintNow);
+  void SetStatus(const StatusLine& status);
+  void SetBusy(const Busy& busy, bool paintNow);
   std::unique_ptr<platform::Folder> OpenFolder(const std::string& path);
   void UpdatePreview(platform::Folder& folder);
   // True when the searched folder may have changed since it was last looked

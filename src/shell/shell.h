@@ -21,20 +21,6 @@ constexpr char kUndoMenuText[] = "&Undo last Run\tCtrl+Z";
 // The text the "About" button shows: six lines, no line feed after the last.
 std::string CreditsText();
 
-// Sets a flag for as long as it lives and then gives it back its old value:
-// the workflow marks a command as under way with it.
-class ScopedFlag {
- public:
-  explicit ScopedFlag(bool& flag) : flag_(flag), outer_(flag) { flag_ = true; }
-  ~ScopedFlag() { flag_ = outer_; }
-  ScopedFlag(const ScopedFlag&) = delete;
-  ScopedFlag& operator=(const ScopedFlag&) = delete;
-
- private:
-  bool& flag_;
-  bool outer_;
-};
-
 struct Point {
   int x;
   int y;

@@ -1,6 +1,7 @@
 #include "win32/list_view.h"
 
 #include "rename/workflow.h"
+#include "shell/texts.h"
 #include "win32/text.h"
 
 #include <algorithm>
@@ -73,7 +74,7 @@ LRESULT CNameListView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
 
 void CNameListView::OnGetInfoTip(NMLVGETINFOTIPW* tip) {
   if (tip->cchTextMax <= 0) return;
-  const std::wstring words = win32::ToScreen(Row(tip->iItem).tip, false);
+  const std::wstring words = win32::ToScreen(shell::TipText(Row(tip->iItem).forecast), false);
   if (words.empty()) return;
   const std::size_t room = static_cast<std::size_t>(tip->cchTextMax) - 1;
   const std::size_t length = std::min(words.size(), room);

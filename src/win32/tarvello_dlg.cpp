@@ -2,6 +2,7 @@
 
 #include "resource.h"
 #include "shell/shell.h"
+#include "shell/texts.h"
 #include "win32/about_dlg.h"
 #include "win32/text.h"
 
@@ -202,7 +203,7 @@ void CTarvelloDlg::OnCommand(int id) {
       return;
     }
     // Nothing is saved at closing.
-    if (workflow_.Can(Command::kAbout)) EndDialog(hwnd_, id);
+    if (workflow_.idle()) EndDialog(hwnd_, id);
     return;
   }
   for (const ButtonCommand& button : kButtonCommands) {
@@ -259,7 +260,7 @@ LRESULT CTarvelloDlg::OnNotify(const NMHDR* header) {
 
 void CTarvelloDlg::OnContextMenu(HWND source, LPARAM position) {
   // The window menu offers the workflow's commands: none while it takes none.
-  if (!workflow_.Can(Command::kAbout)) return;
+  if (!workflow_.idle()) return;
   if (position == -1) {
     // From the keyboard (Shift+F10, the Menu key): below the control with
     // the focus, as menus opened from the keyboard open. The edit boxes
@@ -362,9 +363,10 @@ void CTarvelloDlg::StateChanged() {
     // A disabled button keeps no keyboard: it would belong to nobody.
     MoveFocusOnFrom(focus);
   }
-  SetDlgItemTextW(hwnd_, IDC_STATUS, win32::ToScreen(state.status, true).c_str());
-  if (!state.overlay.empty()) {
-    SetDlgItemTextW(hwnd_, IDC_OVERLAY, win32::ToScreen(state.overlay, true).c_str());
+  SetDlgItemTextW(hwnd_, IDC_STATUS, win32::ToScreen(shell::StatusText(state.status), true).c_str());
+  const std::string busy = shell::BusyText(state.busy);
+  if (!busy.empty()) {
+    SetDlgItemTextW(hwnd_, IDC_OVERLAY, win32::ToScreen(busy, true).c_str());
     ShowOverlay(true);
   } else {
     ShowOverlay(false);
@@ -439,12 +441,20 @@ void CTarvelloDlg::ShowOverlay(bool show) {
   }
 }
 
-bool CTarvelloDlg::AskYesNo(const std::string& text, const std::string& caption) {
-  return MessageBoxW(hwnd_, win32::ToScreen(text, false).c_str(),
-                     win32::ToScreen(caption, false).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+bool CTarvelloDlg::Ask(const Question& question) {
+  const shell::QuestionWords words = shell::WordsOf(question);
+  return MessageBoxW(hwnd_, win32::ToScreen(words.text, false).c_str(),
+                     win32::ToScreen(words.caption, false).c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-void CTarvelloDlg::ShowMessage(const std::string& text) {
+void CTarvelloDlg::Tell(const Message& message) { ShowText(shell::WordsOf(message)); }
+
+void CTarvelloDlg::Report(const SessionReport& report) {
+  const std::string text = shell::ReportText(report);
+  if (!text.empty()) ShowText(text);
+}
+
+void CTarvelloDlg::ShowText(const std::string& text) {
   MessageBoxW(hwnd_, win32::ToScreen(text, false).c_str(),
               win32::ToScreen(shell::kAppTitle, false).c_str(), MB_OK);
 }

@@ -38,11 +38,14 @@ class CTarvelloDlg : public RenameView {
   void RowsChanged() override;
   void StateChanged() override;
   void PaintNow() override;
-  bool AskYesNo(const std::string& text, const std::string& caption) override;
-  void ShowMessage(const std::string& text) override;
+  bool Ask(const Question& question) override;
+  void Tell(const Message& message) override;
+  void Report(const SessionReport& report) override;
   bool PickFolder(std::string* path) override;
 
  private:
+  // A message box with an OK button, captioned with the program's title.
+  void ShowText(const std::string& text);
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK KeyFilter(int code, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);

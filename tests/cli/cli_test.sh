@@ -28,10 +28,19 @@ before=$(names m)
 
 run add m --dry-run
 [ $status -eq 0 ] || fail "--dry-run exit $status"
-grep -q ' a\.mp3  ->  000[1-5]_a\.mp3$' out || fail "no proposal: $(cat out)"
+grep -q ' a\.mp3 *->  000[1-5]_a\.mp3$' out || fail "no proposal: $(cat out)"
+# The columns line up: every arrow at one place, the Korean name included.
+arrows=$(sed 's/->.*//' out | while IFS= read -r l; do printf '%s\n' "$l" | LC_ALL=C.UTF-8 wc -L; done | sort -u)
+[ "$(echo "$arrows" | wc -l)" -eq 1 ] || fail "columns: $(cat out)"
+grep -q '^#[0-9]  0007_d\.mp3 .*(numbered already)$' out && grep -q 'replace' err ||
+  fail "a numbered name is not marked: $(cat out err)"
 [ "$(grep -c -- '->' out)" -eq 5 ] || fail "not five rows: $(cat out)"
 [ "$(names m)" = "$before" ] || fail "--dry-run changed: $(names m)"
-ok "the proposal is shown and --dry-run changes nothing"
+run add m -n --order always -e MP3
+[ $status -eq 0 ] && [ "$(grep -c -- '->' out)" -eq 5 ] || fail "-n --order always -e: $status $(cat err)"
+run --version
+[ $status -eq 0 ] && grep -q '^tarvello-cli [0-9]' out || fail "--version: $status $(cat out)"
+ok "the proposal is shown in columns, a numbered name marked, and --dry-run changes nothing"
 
 # Two starts in a row, well within one second, shuffle differently.
 mkdir shuffled && (cd shuffled && seq -f '%g.mp3' 1 30 | xargs touch)
@@ -54,6 +63,12 @@ for args in "" "frobnicate m" "add" "add m n" "add m --bogus" "add $work/none --
   [ $status -eq 2 ] || fail "'$args': exit $status"
   [ -s err ] || fail "'$args': no reason given"
 done
+run add m --bogus
+[ "$(wc -l < err)" -eq 1 ] && grep -q 'try --help' err || fail "a usage error in more than one line: $(cat err)"
+printf 'x' > m/인트로.flac
+run add m --ext flac
+grep -q 'last three letters.*--ext lac' err || fail "--ext flac: $(cat err)"
+rm m/인트로.flac
 [ "$(names m)" = "$before" ] || fail "a refused command changed: $(names m)"
 run --help
 [ $status -eq 0 ] && grep -q '^usage: tarvello-cli' out || fail "--help: $status"
@@ -170,7 +185,7 @@ if [ ${#runner[@]} -eq 0 ]; then
     status=$?
     # Past the limit before the first rename the Run asks, and --yes goes on
     # without a journal: the end of this trial.
-    grep -q 'This Run cannot be undone' "$work/err" && break
+    grep -q 'cannot be undone' "$work/err" && break
     grep -q 'the journal could not record' "$work/err" && said=$((said + 1))
     [ $status -le 1 ] || fail "a file size limit with $i files: exit $status: $(cat "$work/err")"
     run undo --yes
@@ -224,5 +239,21 @@ for delay in $(seq 0.05 0.05 4); do
   fi
 done
 [ $cut -ge 1 ] || fail "no kill landed in a Run"
+if [ ${#runner[@]} -eq 0 ] && strace -f -o /dev/null true 2>/dev/null; then
+  # Ctrl+C: one summary line, not one line per file it did not reach.
+  # Each rename slowed down to take its time, as on a stick.
+  strace -f -o /dev/null -e trace=renameat2 -e inject=renameat2:delay_enter=200 "$work/tarvello-cli" \
+    add big --yes </dev/null >/dev/null 2>"$work/err" &
+  tracer=$!
+  sleep 1.5
+  pkill -INT -P $tracer
+  wait $tracer
+  status=$?
+  [ $status -eq 1 ] && [ "$(wc -l < "$work/err")" -eq 1 ] && grep -q '(stopped: [0-9]* not reached)$' "$work/err" ||
+    fail "Ctrl+C: $status, $(head "$work/err")"
+  run undo --yes
+  [ "$(names big)" = "$bigBefore" ] || fail "undo after Ctrl+C"
+  ok "Ctrl+C says what it stopped in one summary line"
+fi
 ok "a Run killed part way is undone completely ($cut of $tries kills landed in a Run)"
 echo "all command-line checks passed"

@@ -59,7 +59,7 @@ bool Same(const Journal& a, const Journal& b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   Journal journal;
-  std::string problem;
+  JournalProblem problem = JournalProblem::kNone;
   if (ParseJournal(text, &journal, &problem)) {
     Journal again;
     CHECK(ParseJournal(Written(journal), &again, &problem));
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CHECK(ParseJournal(text.substr(0, journal.goodSize), &again, &problem));
     CHECK(!again.tornTail && again.goodSize == journal.goodSize);
   } else {
-    CHECK(!problem.empty());
+    CHECK(problem != JournalProblem::kNone);
   }
 
   // The same bytes taken as rows: written, then read back.

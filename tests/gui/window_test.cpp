@@ -78,20 +78,6 @@ TEST_F(Window, StartsAsTheTemplateSays) {
   EXPECT_EQ(static_cast<wxTextCtrl*>(Control(IDC_EXTENSION))->GetValue(), "mp3");
   EXPECT_EQ(IniText(), "<none>");
 
-  // Both lists: report views, one row selectable at a time, two columns.
-  for (CNameList* list : {dlg().oldList(), dlg().newList()}) {
-    EXPECT_TRUE(list->HasFlag(wxLC_REPORT) && list->HasFlag(wxLC_VIRTUAL));
-    EXPECT_TRUE(list->HasFlag(wxLC_SINGLE_SEL) && list->HasFlag(wxLC_HRULES));
-    ASSERT_EQ(list->GetColumnCount(), 2);
-    wxListItem column;
-    column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
-    list->GetColumn(0, column);
-    EXPECT_EQ(column.GetText(), "no");
-    EXPECT_EQ(column.GetWidth(), 30);
-    list->GetColumn(1, column);
-    EXPECT_EQ(column.GetText(), "name");
-    EXPECT_EQ(column.GetWidth(), 300);
-  }
   // The window icon in both sizes.
   const wxIconBundle& icons = dlg().GetIcons();
   EXPECT_TRUE(icons.GetIcon(wxSize(32, 32), wxIconBundle::FALLBACK_NONE).IsOk());

@@ -9,17 +9,18 @@ void MemoryView::StateChanged() {
   runEnabled = state.runEnabled;
   status = state.status;
   undoEnabled = state.undoPossible;
-  if (state.overlay != overlay_) {
-    if (state.overlay.empty()) {
+  const std::string overlay = shell::BusyText(state.busy);
+  if (overlay != overlay_) {
+    if (overlay.empty()) {
       busyLog.push_back("hide");
     } else if (state.sessionRunning) {
-      progress.push_back(state.overlay);
+      progress.push_back(overlay);
     } else {
-      busyLog.push_back("show:" + state.overlay);
+      busyLog.push_back("show:" + overlay);
     }
-    overlay_ = state.overlay;
+    overlay_ = overlay;
   }
-  busyShown = !state.overlay.empty();
+  busyShown = !overlay.empty();
 }
 
 bool MemoryView::Do(Command command) {

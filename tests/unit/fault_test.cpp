@@ -6,7 +6,6 @@
 #include "platform/bytes.h"
 #include "platform/wtf8.h"
 #include "rename/journal.h"
-#include "rename/run_report.h"
 #include "platform/case_fold.h"
 #include "headless_program.h"
 #include "test_folders.h"
@@ -275,15 +274,15 @@ void RunTrial(unsigned seed, bool fallback, const TrialVolume& volume = kSystemV
 
   // 3. The report names exactly the failed rows, in row order. (A Run that
   //    puts the files in order on a disk that does not keep it says so.)
-  const std::string& status = view.status;
+  const StatusLine& status = view.status;
   const std::string unordered = "renamed, but not put in order on the disk: ";
   if (failed.empty()) {
-    if (status.rfind(unordered, 0) == 0 && order == OrderPolicy::kAlways) return;
-    EXPECT_EQ(status, "COMPLETE!!");
+    if (status.kind == StatusLine::Kind::kNotOrdered && order == OrderPolicy::kAlways) return;
+    EXPECT_TRUE(Complete(status));
     EXPECT_TRUE(view.messages.empty());
     return;
   }
-  EXPECT_EQ(status, std::to_string(failed.size()) + " of " + std::to_string(rows) + " failed");
+  EXPECT_TRUE(Failed(status, failed.size(), rows));
   ASSERT_EQ(view.messages.size(), 1u);
   std::string report = view.messages[0];
   const std::size_t orderWords = report.find("\n\n" + unordered);
@@ -299,7 +298,7 @@ void RunTrial(unsigned seed, bool fallback, const TrialVolume& volume = kSystemV
     const int row = failed[i];
     const std::string& oldName = oldNames[static_cast<std::size_t>(row)];
     const std::string& newName = newNames[static_cast<std::size_t>(row)];
-    const std::string line = ReportedName(oldName) + "  ->  " + ReportedName(newName) + ": ";
+    const std::string line = shell::ReportedName(oldName) + "  ->  " + shell::ReportedName(newName) + ": ";
     ASSERT_EQ(report.compare(pos, line.size(), line), 0) << "expected line: " << line << "\n"
                                                          << report;
     const std::size_t end = report.find('\n', pos);
@@ -398,7 +397,7 @@ TEST(NoLoss, FaultsThatNeedAnOrdinaryUser) {
   program.Do(Command::kRun);
   chmod(music.c_str(), 0755);
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"a.mp3", "b.mp3"}));
-  EXPECT_EQ(program.view.status, "2 of 2 failed");
+  EXPECT_TRUE(Failed(program.view.status, 2, 2));
   ASSERT_EQ(program.view.messages.size(), 1u);
   EXPECT_NE(program.view.messages[0].find(": no permission"), std::string::npos);
 }
@@ -449,13 +448,13 @@ TEST(NoLossOnExfat, TheProgramStartedInOtherLettersIsNeverMoved) {
   ASSERT_TRUE(program.Do(Command::kRandom));
   program.Do(Command::kRun);
   Journal journal;
-  std::string problem;
-  ASSERT_TRUE(ParseJournal(ReadFile(stick + "/tarvello-cli.journal"), &journal, &problem)) << problem;
+  JournalProblem problem = JournalProblem::kNone;
+  ASSERT_TRUE(ParseJournal(ReadFile(stick + "/tarvello-cli.journal"), &journal, &problem));
   ASSERT_TRUE(journal.order != nullptr);
   for (const std::string& moved : journal.order->moves) EXPECT_EQ(moved.find("tarvello"), std::string::npos);
   EXPECT_EQ(ReadFile(stick + "/tarvello-cli"), "the program");
   program.Do(Command::kUndo);
-  EXPECT_EQ(program.view.status, "UNDONE");
+  EXPECT_TRUE(Undone(program.view.status));
   for (const auto& [name, content] : tracks) EXPECT_EQ(ReadFile(stick + "/" + name), content);
 }
 
@@ -495,7 +494,7 @@ TEST(NoLossOnNtfs, CaseInsensitiveTargetsAreTakenAndNothingIsLost) {
     EXPECT_EQ(found["0042_song.mp3"], "0042_song.mp3");  // could not take it
     EXPECT_EQ(found["0007_c.mp3"], "c.mp3");
     EXPECT_EQ(found["a.mp3"], "a.mp3");                  // its Delete name is empty
-    EXPECT_EQ(view.status, "3 of 4 failed");
+    EXPECT_TRUE(Failed(view.status, 3, 4));
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_NE(view.messages[0].find("0042_song.mp3  ->  song.mp3: the name is taken"),
               std::string::npos);
@@ -505,7 +504,7 @@ TEST(NoLossOnNtfs, CaseInsensitiveTargetsAreTakenAndNothingIsLost) {
     program.Do(Command::kSearch);
     ASSERT_TRUE(program.Do(Command::kRandom));
     program.Do(Command::kRun);
-    EXPECT_EQ(view.status, "COMPLETE!!");
+    EXPECT_TRUE(Complete(view.status));
     std::set<std::string> contents;
     for (const std::string& name : ListNames(music)) {
       contents.insert(ReadFile(music + "/" + name));

@@ -123,7 +123,7 @@ TEST(PosixFolder, TheOrderStepKeepsTheFoldersOwner) {
   ordered.Do(Command::kSearch);
   ASSERT_TRUE(ordered.Do(Command::kRandom));
   ordered.Do(Command::kRun);
-  ASSERT_NE(ordered.workflow.lastOrderOperations(), 0u) << ordered.view.status;
+  ASSERT_NE(ordered.workflow.lastOrderOperations(), 0u) << shell::StatusText(ordered.view.status);
   struct stat st;
   ASSERT_EQ(stat(program.music.c_str(), &st), 0);
   EXPECT_EQ(st.st_uid, 65534u);

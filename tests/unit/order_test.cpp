@@ -123,8 +123,9 @@ TEST(OrderStep, EveryRuleLeavesTheRenamedFilesInNameOrderOnTheDisk) {
           ASSERT_TRUE(program.Do(Command::kRandom));
           const int flushed = volume->flushes;
           program.Do(Command::kRun);
-          ASSERT_EQ(program.view.status, "COMPLETE!!");
-          EXPECT_TRUE(program.workflow.lastOrderProblem().empty()) << program.workflow.lastOrderProblem();
+          ASSERT_TRUE(Complete(program.view.status));
+          EXPECT_FALSE(program.workflow.lastOrderProblem().any())
+              << shell::OrderProblemText(program.workflow.lastOrderProblem());
           const std::vector<std::string> listing = volume->Listing(folder);
           EXPECT_TRUE(InOrder(listing) || method == RenameMethod::kDelete);
           // About two operations a file for a sibling, a small multiple in place.
@@ -178,7 +179,7 @@ TEST(OrderStep, ARunKilledAtAnyPointIsUndoneWithEveryFileInItsFolder) {
       for (int i = 0; i < ticks && doomed->workflow.state().sessionRunning; ++i) {
         doomed->workflow.Do(Command::kTick);
       }
-      killedOrdering += doomed->workflow.state().overlay.rfind("ordering", 0) == 0;
+      killedOrdering += doomed->workflow.state().busy.kind == Busy::Kind::kOrdering;
       // The program dies here, whatever it was doing.
     }
     volume->onOperation = nullptr;
@@ -207,14 +208,16 @@ TEST(OrderStep, WhatCannotBeOrderedIsSaidAndLeftAsItWas) {
     Propose(program, folder);
     program.view.stopAfter = held ? -1 : 2;
     program.Do(Command::kRun);
-    const std::string said = program.view.status;
+    const StatusLine& said = program.view.status;
     const std::size_t count = program.job().newCount();
     if (held) {
-      EXPECT_EQ(said, "renamed, but not put in order on the disk: \"cover.jpg\" cannot be moved (the file is in use)");
-      ASSERT_EQ(program.view.messages.size(), 1u);
-      EXPECT_EQ(program.view.messages[0], said);
+      ASSERT_EQ(said.kind, StatusLine::Kind::kNotOrdered);
+      EXPECT_EQ(said.order.kind, OrderProblem::Kind::kNotMoved);
+      EXPECT_EQ(said.order.name, "cover.jpg");
+      EXPECT_EQ(said.order.error.code, platform::ErrorCode::kBusy);
+      EXPECT_EQ(program.view.messages.size(), 1u);
     } else {
-      EXPECT_EQ(said, "stopped: 0 of " + std::to_string(count) + " renamed");
+      EXPECT_TRUE(Stopped(said, 0, count));
       EXPECT_EQ(volume->Files(), files);
     }
     std::size_t numbered = 0;
@@ -239,7 +242,7 @@ TEST(OrderStep, ASlowRunWritesTheStickToTheDiskEveryTwentySeconds) {
     const std::int64_t start = program.clock.now;
     const int flushed = volume->flushes;
     program.Do(Command::kRun);
-    ASSERT_EQ(program.view.status, "COMPLETE!!");
+    ASSERT_TRUE(Complete(program.view.status));
     const std::int64_t seconds = (program.clock.now - start) / 1000;
     EXPECT_GE(volume->flushes - flushed, seconds / 20);
     EXPECT_LE(volume->flushes - flushed, seconds / 20 + 3);
@@ -266,8 +269,8 @@ TEST(OrderStep, TheFolderAsTypedOrWithALongNameIsOrderedItself) {
     program.Do(Command::kSearch);
     ASSERT_TRUE(program.Do(Command::kRandom));
     program.Do(Command::kRun);
-    EXPECT_EQ(program.view.status, "COMPLETE!!");
-    EXPECT_EQ(program.workflow.lastOrderProblem(), "");
+    EXPECT_TRUE(Complete(program.view.status));
+    EXPECT_FALSE(program.workflow.lastOrderProblem().any());
     EXPECT_TRUE(InOrder(volume->Listing(folder)));
     NothingLeftBehind(*volume, folder);
     program.Do(Command::kUndo);
@@ -311,12 +314,13 @@ TEST(OrderStep, AFileWhoseNameCameBackWaitsWhereItIsSaidAndUndoFinishesLater) {
     EXPECT_EQ(report.find("\n" + track) != std::string::npos, atRoot) << report;
 
     program.Do(Command::kUndo);
-    EXPECT_EQ(program.view.status, (atRoot ? "2" : "1") + std::string(" still wait outside the folder"));
+    EXPECT_EQ(program.view.status.kind, StatusLine::Kind::kStillWaiting);
+    EXPECT_EQ(program.view.status.waiting, atRoot ? 2u : 1u);
     EXPECT_TRUE(program.view.undoEnabled);
     volume->RemoveFile(platform::JoinPath(folder, "cover.jpg"));
     volume->RemoveFile(platform::JoinPath(folder, track));
     program.Do(Command::kUndo);
-    EXPECT_EQ(program.view.status, "UNDONE");
+    EXPECT_TRUE(Undone(program.view.status));
     EXPECT_FALSE(program.view.undoEnabled);
     EXPECT_EQ(volume->Files(), files);
     NothingLeftBehind(*volume, folder);
@@ -370,7 +374,7 @@ TEST(OrderStep, AFaultAtAnyOperationStrandsNothingUntoldAndNothingForGood) {
           plan.Clear();
           if (at == 0) {
             operations = plan.count;
-            ASSERT_EQ(run.view.status, "COMPLETE!!");
+            ASSERT_TRUE(Complete(run.view.status));
           }
           ++trials;
           const TransactionOutcome* outcome = run.workflow.lastOutcome();

@@ -29,7 +29,7 @@ TEST_F(StartUp, FirstStartShowsDefaultsAndCreatesNoFile) {
   EXPECT_FALSE(view.randomEnabled);
   EXPECT_FALSE(view.runEnabled);
   EXPECT_FALSE(view.busyShown);
-  EXPECT_EQ(view.status, "");
+  EXPECT_EQ(view.status.kind, StatusLine::Kind::kNone);
   EXPECT_EQ(job().oldCount(), 0u);
   EXPECT_EQ(job().newCount(), 0u);
   EXPECT_FALSE(Exists(ini));
@@ -66,12 +66,6 @@ TEST_F(StartUp, StoredValuesFillTheBoxesAsTheyStand) {
   EXPECT_EQ(view.folder, "");
 }
 
-TEST_F(StartUp, TheStoredNumbersOfTheMethodsAreTheSettingsFiles) {
-  EXPECT_EQ(MethodFromStored(2), RenameMethod::kDelete);
-  EXPECT_EQ(StoredMethod(RenameMethod::kNone), -1);
-  EXPECT_EQ(MethodFromStored(3), RenameMethod::kNone);
-}
-
 TEST(StartUpWithoutItsOwnPath, UsesNoSettingsFileAtAll) {
   // A program that cannot tell where it lies reads the defaults and writes
   // nothing: never a settings file in whatever folder it was started from.
@@ -94,8 +88,9 @@ TEST(StartUpWithoutItsOwnPath, UsesNoSettingsFileAtAll) {
   // Without a journal the user is asked first.
   program.Do(Command::kRun);
   ASSERT_EQ(view.questions.size(), 2u);
-  EXPECT_EQ(view.questions[1].text.rfind("This Run cannot be undone: the program cannot tell where it lies", 0), 0u);
-  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_EQ(view.questions[1].kind, Question::Kind::kRunWithoutJournal);
+  EXPECT_EQ(view.questions[1].noJournal, Question::NoJournal::kNoPlace);
+  EXPECT_TRUE(Complete(view.status));
   EXPECT_EQ(testing_support::ListNames(work.path()), (std::vector<std::string>{".ini", "music"}));
   EXPECT_EQ(testing_support::ReadFile(work / ".ini"), "[Config]\nFile=ogg\n");
 }

@@ -46,14 +46,14 @@ TEST_F(Traps, ExpressStopsBeforeCuttingRealNames) {
   // marked, and the status line says why.
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"0001_a.mp3", "Blue in Green.mp3", "ab노래.mp3"}));
   EXPECT_EQ(Ini().find("Method"), std::string::npos);
-  EXPECT_EQ(view.status, "Express stopped: names without numbers");
+  EXPECT_EQ(view.status.kind, StatusLine::Kind::kExpressStopped);
   EXPECT_EQ(job().newCount(), 3u);
   EXPECT_EQ(job().forecastCounts().losesText, 2u);
   EXPECT_TRUE(view.runEnabled);
   EXPECT_EQ(view.questions.size(), 1u);
   // The user may still Run it.
   Do(Command::kRun);
-  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_TRUE(Complete(view.status));
   EXPECT_EQ(ListNames(music).size(), 3u);
 }
 
@@ -68,13 +68,13 @@ TEST_F(Traps, ACutThroughACharacterIsMarkedAndReportedWhereNamesAreUtf16) {
   // Windows cannot name a file so: the row is marked and fails, whole.
   EXPECT_EQ(job().forecast(0), RowForecast::kBadName);
   Do(Command::kRun);
-  EXPECT_EQ(view.status, "1 of 1 failed");
+  EXPECT_TRUE(Failed(view.status, 1, 1));
   EXPECT_EQ(ListNames(music), std::vector<std::string>{"노래.mp3"});
 #else
   // On Linux names are bytes: it loses text, and Run does as it was told.
   EXPECT_EQ(job().forecast(0), RowForecast::kLosesText);
   Do(Command::kRun);
-  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_TRUE(Complete(view.status));
   EXPECT_EQ(ListNames(music), std::vector<std::string>{"\x98.mp3"});
 #endif
 }
@@ -154,20 +154,22 @@ TEST_F(Traps, TheReportShortensLongNamesInTheMiddle) {
 
 TEST_F(Traps, AFolderThatListsNothingSaysWhyInTheStatusLine) {
   WriteFile(root / "file", "x");
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"", "no folder chosen"},
-      {root / "missing", "folder not found"},
-      {music + "\n", "line break in the path"},
-      {root / "file", "not a folder"},
+  using Problem = StatusLine::FolderProblem;
+  const std::vector<std::pair<std::string, Problem>> cases = {
+      {"", Problem::kNoFolder},
+      {root / "missing", Problem::kNotFound},
+      {music + "\n", Problem::kLineBreak},
+      {root / "file", Problem::kNotFolder},
   };
-  for (const auto& [folder, status] : cases) {
+  for (const auto& [folder, problem] : cases) {
     Search(folder);
-    EXPECT_EQ(view.status, status) << folder;
+    EXPECT_EQ(view.status.kind, StatusLine::Kind::kFolderProblem) << folder;
+    EXPECT_EQ(view.status.folderProblem, problem) << folder;
     EXPECT_TRUE(view.messages.empty());
   }
   // An empty folder that can be read says nothing.
   Search(music);
-  EXPECT_EQ(view.status, "");
+  EXPECT_EQ(view.status.kind, StatusLine::Kind::kNone);
 }
 
 #ifndef _WIN32
@@ -177,6 +179,6 @@ TEST_F(Traps, AFolderWithoutAccessSaysSo) {
   ASSERT_EQ(chmod((root / "locked").c_str(), 0), 0);
   Search(root / "locked");
   chmod((root / "locked").c_str(), 0755);
-  EXPECT_EQ(view.status, "no access");
+  EXPECT_EQ(view.status.folderProblem, StatusLine::FolderProblem::kNoAccess);
 }
 #endif

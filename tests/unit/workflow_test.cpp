@@ -128,14 +128,14 @@ TEST_F(Workflow, ASecondSearchStartsAfresh) {
   view.checked = RenameMethod::kAdd;
   ASSERT_TRUE(Do(Command::kRandom));
   Do(Command::kRun);
-  ASSERT_EQ(view.status, "COMPLETE!!");
+  ASSERT_TRUE(Complete(view.status));
 
   Files({"c.mp3"});
   Search();
   EXPECT_EQ(job().oldCount(), 3u);
   EXPECT_TRUE(NewNames().empty());
   EXPECT_EQ(job().newCount(), 0u);
-  EXPECT_EQ(view.status, "");
+  EXPECT_EQ(view.status.kind, StatusLine::Kind::kNone);
   EXPECT_FALSE(view.runEnabled);
 }
 
@@ -237,7 +237,7 @@ TEST_F(Workflow, RandomWithoutAMethodChangesNothing) {
   const std::vector<std::string> proposal = NewNames();
   view.checked = RenameMethod::kNone;
   EXPECT_FALSE(Do(Command::kRandom));
-  EXPECT_EQ(view.messages, std::vector<std::string>{"method 선택 필요!!"});
+  EXPECT_EQ(view.told, std::vector<Message::Kind>{Message::Kind::kChooseMethod});
   EXPECT_EQ(NewNames(), proposal);
   EXPECT_TRUE(view.runEnabled);
   EXPECT_EQ(job().method(), RenameMethod::kNone);
@@ -253,14 +253,13 @@ TEST_F(Workflow, RunRenamesEveryFileAndRemembersTheMethod) {
   Do(Command::kRun);
 
   ASSERT_EQ(view.questions.size(), 1u);
-  EXPECT_EQ(view.questions[0].text, "파일 이름을 바꾸시겠습니까?");
-  EXPECT_EQ(view.questions[0].caption, "확인");
+  EXPECT_EQ(view.questions[0].kind, Question::Kind::kRun);
   const std::vector<std::string> names = Sorted(NewNames());
   EXPECT_TRUE((names == std::vector<std::string>{"0001_a.mp3", "0002_b.mp3"} ||
                names == std::vector<std::string>{"0001_b.mp3", "0002_a.mp3"}));
   EXPECT_EQ(ListNames(music), names);
   for (const auto& [name, content] : Contents()) EXPECT_EQ(name.substr(5), content);
-  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_TRUE(Complete(view.status));
   EXPECT_FALSE(view.randomEnabled);
   EXPECT_FALSE(view.runEnabled);
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=mp3\nMethod=0\n");
@@ -279,7 +278,7 @@ TEST_F(Workflow, RunAnsweredNoChangesNothing) {
   Do(Command::kRun);
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"a.mp3", "b.mp3"}));
   EXPECT_EQ(Ini(), ini);
-  EXPECT_EQ(view.status, "");
+  EXPECT_EQ(view.status.kind, StatusLine::Kind::kNone);
   EXPECT_TRUE(view.randomEnabled);
   EXPECT_TRUE(view.runEnabled);
 }
@@ -318,7 +317,7 @@ TEST_F(Workflow, ASwapFailsBothWaysAndIsReported) {
 
   EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"0001_x.mp3", "0001_x.mp3"},
                                                             {"0002_x.mp3", "0002_x.mp3"}}));
-  EXPECT_EQ(view.status, "2 of 2 failed");
+  EXPECT_TRUE(Failed(view.status, 2, 2));
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0],
             "2 of 2 files could not be renamed:\n\n" + old[0] + "  ->  " + old[1] +
@@ -336,7 +335,7 @@ TEST_F(Workflow, AFileThatKeepsItsNumberIsNotAFailure) {
   view.checked = RenameMethod::kReplace;
   RandomUntil([&](const std::vector<std::string>& proposed) { return proposed[0] == old[0]; });
   Do(Command::kRun);
-  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_TRUE(Complete(view.status));
   EXPECT_TRUE(view.messages.empty());
   // Three files, three contents, each under its proposed name or its old one.
   const auto after = Contents();
@@ -355,7 +354,7 @@ TEST_F(Workflow, AFileThatKeptItsNumberButVanishedIsReportedGone) {
   // Another program deletes that file before Run.
   RemovePath(music + "/" + old[0]);
   Do(Command::kRun);
-  EXPECT_NE(view.status, "COMPLETE!!");
+  EXPECT_TRUE(Failed(view.status, 1, 3));
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].find(old[0] + "  ->  " + old[0] + ": the file is gone"),
             std::string::npos)
@@ -374,7 +373,7 @@ TEST_F(Workflow, AnExistingFileIsNeverReplaced) {
   EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"0001_song.mp3", "0001_song.mp3"},
                                                             {"song.mp3", "song.mp3"},
                                                             {"a.mp3", "a.mp3"}}));
-  EXPECT_EQ(view.status, "2 of 2 failed");
+  EXPECT_TRUE(Failed(view.status, 2, 2));
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].find("0001_song.mp3  ->  song.mp3: the name is taken"),
             std::string::npos);
@@ -389,7 +388,7 @@ TEST_F(Workflow, AHardLinkToTheSameFileIsATakenName) {
   HardLink(music + "/a.mp3", music + "/0001_a.mp3");
   Do(Command::kRun);
   EXPECT_EQ(ListNames(music), (std::vector<std::string>{"0001_a.mp3", "a.mp3"}));
-  EXPECT_NE(view.status, "COMPLETE!!");
+  EXPECT_TRUE(Failed(view.status, 1, 1));
 }
 
 TEST_F(Workflow, NamesStayByteExactFromListingToRename) {
@@ -405,7 +404,7 @@ TEST_F(Workflow, NamesStayByteExactFromListingToRename) {
   view.checked = RenameMethod::kAdd;
   ASSERT_TRUE(Do(Command::kRandom));
   Do(Command::kRun);
-  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_TRUE(Complete(view.status));
   for (const auto& [name, content] : Contents()) {
     EXPECT_EQ(name.substr(5), content);
     EXPECT_EQ(name[4], '_');
@@ -423,7 +422,7 @@ TEST_F(Workflow, TheFailureReportIsCutToAReadableLength) {
   // Every target is taken: each file's Delete name already exists.
   for (const std::string& target : NewNames()) WriteFile(music + "/" + target, "taken");
   Do(Command::kRun);
-  EXPECT_EQ(view.status, "20 of 20 failed");
+  EXPECT_TRUE(Failed(view.status, 20, 20));
   ASSERT_EQ(view.messages.size(), 1u);
   // Some rows are named, one a line, and the rest counted.
   const std::string& report = view.messages[0];
@@ -465,9 +464,8 @@ TEST_F(Workflow, ExpressOnlyForReplaceAndBehindOneQuestion) {
 
   Do(Command::kExpress);
   ASSERT_EQ(view.questions.size(), 2u);
-  EXPECT_EQ(view.questions[1].text, "sure?\n\n[Search] - [Random] - [Run]");
-  EXPECT_EQ(view.questions[1].caption, "Replace");
-  EXPECT_EQ(view.status, "COMPLETE!!");
+  EXPECT_EQ(view.questions[1].kind, Question::Kind::kExpress);
+  EXPECT_TRUE(Complete(view.status));
   std::set<std::string> prefixes;
   for (const auto& [name, content] : Contents()) {
     prefixes.insert(name.substr(0, 5));
@@ -498,7 +496,7 @@ TEST_F(Workflow, MoreFilesThanNumbersAreRefusedWithNothingChanged) {
   Do(Command::kExpress);
   EXPECT_EQ(job().oldCount(), tooMany);
   ASSERT_EQ(view.messages.size(), 1u);
-  EXPECT_NE(view.messages[0].find("at most 32766 files"), std::string::npos);
+  EXPECT_EQ(view.told.back(), Message::Kind::kTooManyFiles);
   EXPECT_TRUE(NewNames().empty());
   EXPECT_FALSE(view.runEnabled);
   EXPECT_EQ(Ini(), "[Config]\nFolder=" + music + "\nFile=mp3\n");
@@ -507,7 +505,7 @@ TEST_F(Workflow, MoreFilesThanNumbersAreRefusedWithNothingChanged) {
   view.checked = RenameMethod::kAdd;
   EXPECT_FALSE(Do(Command::kRandom));
   ASSERT_EQ(view.messages.size(), 1u);
-  EXPECT_NE(view.messages[0].find("at most 32766 files"), std::string::npos);
+  EXPECT_EQ(view.told.back(), Message::Kind::kTooManyFiles);
   EXPECT_TRUE(NewNames().empty());
   // Delete draws no numbers, so it is not limited.
   view.checked = RenameMethod::kDelete;
@@ -534,35 +532,48 @@ TEST_F(Workflow, AFileNeverMovesTwiceWhenAListedFileVanishes) {
   RemovePath(music + "/dup.mp3");
   Do(Command::kRun);
   EXPECT_EQ(Contents(), (std::map<std::string, std::string>{{"dup.mp3", "0001_dup.mp3"}}));
-  EXPECT_EQ(view.status, "1 of 2 failed");
+  EXPECT_TRUE(Failed(view.status, 1, 2));
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].find("dup.mp3  ->  p3: the file is gone"), std::string::npos);
 }
 
 TEST_F(Workflow, EachCommandIsPossibleExactlyWhenTheWindowOffersIt) {
-  // Search, Select, Random, Run, Express, Undo, About, Stop, Tick.
+  using Commands = std::set<Command>;
   const auto possible = [&] {
-    std::string can;
+    Commands can;
     for (const Command command : {Command::kSearch, Command::kSelectFolder, Command::kRandom,
                                   Command::kRun, Command::kExpress, Command::kUndo, Command::kAbout,
                                   Command::kStop, Command::kTick}) {
-      can += workflow.Can(command) ? '1' : '0';
+      if (workflow.Can(command)) can.insert(command);
     }
     return can;
   };
-  EXPECT_EQ(possible(), "110010101");
+  // Idle, these are always possible.
+  const Commands always = {Command::kSearch, Command::kSelectFolder, Command::kExpress, Command::kAbout,
+                           Command::kTick};
+  const auto with = [&](Commands more) {
+    more.insert(always.begin(), always.end());
+    return more;
+  };
+  EXPECT_EQ(possible(), always);
+  EXPECT_TRUE(workflow.idle());
   Files({"a.mp3"});
   Search();
-  EXPECT_EQ(possible(), "111010101");
+  EXPECT_EQ(possible(), with({Command::kRandom}));
   view.checked = RenameMethod::kAdd;
   ASSERT_TRUE(Do(Command::kRandom));
-  EXPECT_EQ(possible(), "111110101");
+  EXPECT_EQ(possible(), with({Command::kRandom, Command::kRun}));
   // While a question is open nothing else can start: no command, no tick.
-  std::string whileAsked;
-  view.whileAsked = [&] { whileAsked = possible(); };
+  std::optional<Commands> whileAsked;
+  bool idleWhileAsked = true;
+  view.whileAsked = [&] {
+    whileAsked = possible();
+    idleWhileAsked = workflow.idle();
+  };
   Do(Command::kRun);
-  EXPECT_EQ(whileAsked, "000000000");
-  EXPECT_EQ(possible(), "110011101");
+  EXPECT_EQ(whileAsked, Commands());
+  EXPECT_FALSE(idleWhileAsked);
+  EXPECT_EQ(possible(), with({Command::kUndo}));
   EXPECT_FALSE(Do(Command::kRun));
   EXPECT_EQ(workflow.TickIntervalMs(), 500);
 
@@ -579,7 +590,7 @@ TEST_F(Workflow, EachCommandIsPossibleExactlyWhenTheWindowOffersIt) {
   EXPECT_EQ(OldNames(), std::vector<std::string>{"x.mp3"});
   EXPECT_EQ(view.pickerCalls, 2);
   // About shows the credits.
-  view.messages.clear();
+  view.told.clear();
   EXPECT_TRUE(Do(Command::kAbout));
-  EXPECT_EQ(view.messages, std::vector<std::string>{shell::CreditsText()});
+  EXPECT_EQ(view.told, std::vector<Message::Kind>{Message::Kind::kAbout});
 }
