@@ -6,6 +6,7 @@
 #include "dialog/name_list.h"
 #include "dialog/overlay.h"
 #include "shell/texts.h"
+#include "shell/window_rules.h"
 #include "platform/bytes.h"
 #include "resource.h"
 #include "shell/shell.h"
@@ -42,18 +43,6 @@ class CMethodRadio : public wxRadioButton {
 constexpr int kMenuClose = wxID_CLOSE;
 // The window menu's Undo item.
 constexpr int kMenuUndo = wxID_UNDO;
-
-// The buttons and their commands.
-struct ButtonCommand {
-  int id;
-  Command command;
-};
-constexpr std::array<ButtonCommand, 6> kButtonCommands = {{{IDC_ABOUT, Command::kAbout},
-                                                           {IDC_SELECT, Command::kSelectFolder},
-                                                           {IDC_SEARCH, Command::kSearch},
-                                                           {IDC_RANDOM, Command::kRandom},
-                                                           {IDC_RUN, Command::kRun},
-                                                           {IDC_EXPRESS, Command::kExpress}}};
 
 
 }  // namespace
@@ -175,18 +164,16 @@ void CTarvelloDlg::Do(Command command) {
 }
 
 void CTarvelloDlg::OnButton(wxCommandEvent& event) {
-  for (const ButtonCommand& button : kButtonCommands) {
-    if (button.id == event.GetId()) {
-      Do(button.command);
-      return;
-    }
+  if (const std::optional<Command> command = shell::CommandOfButton(event.GetId())) {
+    Do(*command);
+    return;
   }
   event.Skip();
 }
 
 bool CTarvelloDlg::PickFolderWithDialog(wxWindow* parent, std::string* path) {
   // No folder is pre-selected: the picker opens where the toolkit starts it.
-  wxDirDialog dialog(parent, "Please select folder", wxEmptyString,
+  wxDirDialog dialog(parent, shell::kFolderPickerTitle, wxEmptyString,
                      wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return false;
   const wxCharBuffer bytes = dialog.GetPath().fn_str();
@@ -278,20 +265,14 @@ void CTarvelloDlg::OnContextMenu(wxContextMenuEvent& event) {
 void CTarvelloDlg::OnCharHook(wxKeyEvent& event) {
   const int key = event.GetKeyCode();
   const int modifiers = event.GetModifiers();
-  if (m_workflow.state().sessionRunning) {
-    // A long Run takes no input but Esc, which stops it.
-    if (key == WXK_ESCAPE) Do(Command::kStop);
-    return;
-  }
-  if (key == 'Z' && modifiers == wxMOD_CONTROL &&
-      dynamic_cast<wxTextCtrl*>(FindFocus()) == nullptr) {
-    // Outside the edit boxes, which undo their own typing.
-    Do(Command::kUndo);
-    return;
-  }
-  if (key == WXK_ESCAPE && modifiers == wxMOD_NONE) {
-    EndDialogWith(wxID_CANCEL);
-    return;
+  const shell::Key which = key == WXK_ESCAPE ? shell::Key::kEscape : key == 'Z' ? shell::Key::kZ : shell::Key::kOther;
+  switch (shell::ActionOfKey(which, modifiers == wxMOD_CONTROL, modifiers == wxMOD_NONE,
+                             dynamic_cast<wxTextCtrl*>(FindFocus()) != nullptr, m_workflow.state())) {
+    case shell::KeyAction::kSwallow: return;
+    case shell::KeyAction::kStop: Do(Command::kStop); return;
+    case shell::KeyAction::kUndo: Do(Command::kUndo); return;
+    case shell::KeyAction::kClose: EndDialogWith(wxID_CANCEL); return;
+    case shell::KeyAction::kDefault: break;
   }
   if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && modifiers == wxMOD_NONE) {
     // Enter presses the focused push button; anywhere else it ends the
@@ -492,8 +473,10 @@ void CTarvelloDlg::ShowOverlay(bool show) {
   m_overlay->Show(show);
   // Labels are drawn on the dialog itself, over any sibling window; the
   // ones the overlay lies on (the arrow between the lists) give way to it.
+  const auto rectOf = [](const wxRect& r) { return shell::Rect{r.x, r.y, r.width, r.height}; };
   for (wxWindow* child : GetChildren()) {
-    if (dynamic_cast<wxStaticText*>(child) && child->GetRect().Intersects(m_overlay->GetRect())) {
+    if (dynamic_cast<wxStaticText*>(child) &&
+        shell::GivesWayToOverlay(rectOf(child->GetRect()), rectOf(m_overlay->GetRect()))) {
       child->Show(!show);
     }
   }

@@ -30,6 +30,9 @@ enum class Presence { kPresent, kAbsent, kUnknown };
 // The kinds of volume whose rules the program follows: the FAT family and
 // NTFS, as USB sticks and players have them, and everything else.
 enum class FileSystem { kOther, kFat, kExfat, kNtfs };
+// FAT and exFAT: the sticks' file systems, which keep no journal of their
+// own and whose players play in the order of the directory entries.
+inline bool IsFatFamily(FileSystem system) { return system == FileSystem::kFat || system == FileSystem::kExfat; }
 
 // A folder's times and attributes, as far as the system tells them.
 struct FolderLooks {

@@ -349,16 +349,12 @@ Error Folder::Flush() {
   // back: flushing the folder alone can leave the old entry deleted and
   // the new one empty on the disk. On the FAT family the whole volume
   // goes to the disk (it is one stick, and what the program changed).
-  const int done = fileSystem_ == FileSystem::kFat || fileSystem_ == FileSystem::kExfat
-                       ? syncfs(handle_->fd)
-                       : fsync(handle_->fd);
+  const int done = IsFatFamily(fileSystem_) ? syncfs(handle_->fd) : fsync(handle_->fd);
   if (done == 0) return Error{};
   return ErrorFromErrno(errno);
 }
 
-bool Folder::FlushCoversVolume() {
-  return fileSystem_ == FileSystem::kFat || fileSystem_ == FileSystem::kExfat;
-}
+bool Folder::FlushCoversVolume() { return IsFatFamily(fileSystem_); }
 
 bool Folder::IsVolumeRoot() {
   if (!isOpen()) return false;

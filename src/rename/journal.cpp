@@ -222,7 +222,7 @@ bool ReadOrder(Reader& in, const std::string& folder, const std::vector<RenameRo
   std::string method;
   std::uint64_t moves = 0, ordered = 0;
   bool whole = in.Literal("order ") && in.Marks(1, direct ? "sid" : "si", &method) && in.Literal(" ") &&
-               in.Marks(4, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ", &plan->token) && in.Literal(" ") &&
+               in.Marks(kTokenLength, kTokenAlphabet, &plan->token) && in.Literal(" ") &&
                in.Number(kMaxRows, &moves) && in.Literal(" ") && in.Number(kMaxRows, &ordered) &&
                in.Literal("\n") && ordered <= moves;
   const bool byRow = method == "d";

@@ -7,7 +7,7 @@
 
 namespace {
 
-const char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+const char* const kDigits = kTokenAlphabet;
 // An in-place ordering gives up after this many operations per file, and
 // after reading this many entries in all: on a volume that will not keep
 // the order it would otherwise run away.
@@ -15,10 +15,6 @@ constexpr std::size_t kOperationsPerFile = 8;
 constexpr std::size_t kMostEntriesRead = 4000000;
 // The longest place holder's name stays within 255 characters.
 constexpr std::size_t kLongestPadding = 240;
-
-bool IsFatFamily(platform::FileSystem system) {
-  return system == platform::FileSystem::kFat || system == platform::FileSystem::kExfat;
-}
 
 }  // namespace
 
@@ -328,7 +324,7 @@ void OrderSession::StepSibling() {
   switch (phase_) {
     case Phase::kStart: {
       folder_ = Open(plan_.folder);
-      flushOnTheWay_ = IsFatFamily(folder_->fileSystem());
+      flushOnTheWay_ = platform::IsFatFamily(folder_->fileSystem());
       parent_ = Open(parentPath_);
       looks_ = folder_->Looks();
       MakeOther(*parent_, parentPath_, siblingName_, OrderProblem::Kind::kNoFolderBeside);
@@ -379,7 +375,7 @@ void OrderSession::StepInPlace() {
   switch (phase_) {
     case Phase::kStart:
       folder_ = Open(plan_.folder);
-      flushOnTheWay_ = IsFatFamily(folder_->fileSystem());
+      flushOnTheWay_ = platform::IsFatFamily(folder_->fileSystem());
       MakeOther(*folder_, plan_.folder, temporaryName_, OrderProblem::Kind::kNoFolderInside);
       return;
     case Phase::kOut:

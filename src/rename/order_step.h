@@ -60,6 +60,11 @@ struct OrderPlan {
   const std::string& source(std::size_t n) const { return sources.empty() ? moves[n] : sources[n]; }
 };
 
+// The token of an order step's temporary names: kTokenLength letters and
+// digits of this alphabet (36 of them).
+constexpr char kTokenAlphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr std::size_t kTokenLength = 4;
+
 // The names the order step makes, from the folder's name and the token.
 std::string SiblingFolderName(const std::string& folderName, const std::string& token);
 std::string FormerFolderName(const std::string& folderName, const std::string& token);

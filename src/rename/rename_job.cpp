@@ -30,6 +30,23 @@ constexpr std::uint32_t kNoGroup = static_cast<std::uint32_t>(-1);
 
 }  // namespace
 
+namespace {
+
+// The digits a name starts with, up to six, and their value.
+struct LeadingNumber {
+  std::size_t digits = 0;
+  std::size_t number = 0;
+};
+LeadingNumber ReadLeadingNumber(const std::string& name) {
+  LeadingNumber lead;
+  while (lead.digits < name.size() && lead.digits < 6 && name[lead.digits] >= '0' && name[lead.digits] <= '9') {
+    lead.number = lead.number * 10 + static_cast<std::size_t>(name[lead.digits++] - '0');
+  }
+  return lead;
+}
+
+}  // namespace
+
 // The proposed names, each distinct one numbered as a group, and for every
 // row the group of its old name when some row proposes that name too. On a
 // volume that ignores letter case, names are one when their folded forms
@@ -78,14 +95,12 @@ struct NameGroups {
   // when no row proposes it.
   std::uint32_t GroupOf(const std::vector<RenameRow>& rows, const std::string& name) const {
     if (numbered) {
-      std::size_t digits = 0;
-      std::uint32_t number = 0;
-      while (digits < name.size() && digits < 6 && name[digits] >= '0' && name[digits] <= '9') {
-        number = number * 10 + static_cast<std::uint32_t>(name[digits++] - '0');
-      }
-      if (digits < 4 || digits >= name.size() || name[digits] != '_' || number >= rowOfNumber.size()) {
+      const LeadingNumber lead = ReadLeadingNumber(name);
+      if (lead.digits < 4 || lead.digits >= name.size() || name[lead.digits] != '_' ||
+          lead.number >= rowOfNumber.size()) {
         return kNoGroup;
       }
+      const std::size_t number = lead.number;
       const std::uint32_t row = rowOfNumber[number];
       return row != kNoGroup && Same(rows[row].newName, name) ? row : kNoGroup;
     }
@@ -164,8 +179,7 @@ void RenameJob::SetFilter(const std::string& filter) { filter_ = platform::Upper
 
 const NameGroups& RenameJob::Groups(bool folded) const {
   // Worked out anew when the proposal or the volume's rule changed.
-  const bool numbered =
-      proposedMethod_ == RenameMethod::kAdd || proposedMethod_ == RenameMethod::kReplace;
+  const bool numbered = MethodNumbers(proposedMethod_);
   if (!groups_ || groups_->folded != folded) groups_ = GroupNames(rows_, newCount(), folded, numbered);
   return *groups_;
 }
@@ -233,14 +247,10 @@ void RenameJob::LoadProposal(std::vector<RenameRow> rows) {
 std::size_t NumberPrefixLength(const std::string& name) {
   // Four digits for the numbers Add writes up to 9999 ("0042_"), five for
   // those from 10000 up to the most it draws ("12345_").
-  std::size_t digits = 0;
-  std::size_t number = 0;
-  while (digits < name.size() && digits < 6 && name[digits] >= '0' && name[digits] <= '9') {
-    number = number * 10 + static_cast<std::size_t>(name[digits++] - '0');
-  }
-  if (digits >= name.size() || name[digits] != '_') return 0;
-  if (digits == 4) return 5;
-  if (digits == 5 && name[0] != '0' && number <= RenameJob::kMaxNumberedFiles) return 6;
+  const LeadingNumber lead = ReadLeadingNumber(name);
+  if (lead.digits >= name.size() || name[lead.digits] != '_') return 0;
+  if (lead.digits == 4) return 5;
+  if (lead.digits == 5 && name[0] != '0' && lead.number <= RenameJob::kMaxNumberedFiles) return 6;
   return 0;
 }
 
@@ -257,11 +267,8 @@ std::string_view WithoutPrefix(const std::string& name) {
 }  // namespace
 
 ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& random) {
-  if (method != RenameMethod::kAdd && method != RenameMethod::kReplace &&
-      method != RenameMethod::kDelete) {
-    return ProposeRefusal::kNoMethod;
-  }
-  const bool numbered = method != RenameMethod::kDelete;
+  if (!MethodNumbers(method) && !MethodCuts(method)) return ProposeRefusal::kNoMethod;
+  const bool numbered = MethodNumbers(method);
   const std::size_t count = rows_.size();
   if (numbered && count > kMaxNumberedFiles) return ProposeRefusal::kTooManyFiles;
 
@@ -281,7 +288,7 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
       } while (usedNumbers_[static_cast<std::size_t>(number)] != 0);
       usedNumbers_[static_cast<std::size_t>(number)] = 1;
       row.newName = platform::FormatNumbered(
-          number, method == RenameMethod::kAdd ? std::string_view(row.oldName) : WithoutPrefix(row.oldName));
+          number, MethodCuts(method) ? WithoutPrefix(row.oldName) : std::string_view(row.oldName));
     } else {
       row.newName = std::string(WithoutPrefix(row.oldName));
     }
@@ -323,7 +330,8 @@ std::vector<RowForecast> RenameJob::Forecast(platform::Folder& folder, const std
     listed = !folder.ListAllNames(present).failed();
   }
   if (!listed) std::fill(state.begin(), state.end(), State::kUnknown);
-  const bool cuts = proposedMethod_ == RenameMethod::kReplace || proposedMethod_ == RenameMethod::kDelete;
+  const bool cuts = MethodCuts(proposedMethod_);
+  const bool addsOnly = MethodNumbers(proposedMethod_) && !cuts;
   for (std::size_t row = 0; row < total; ++row) {
     const RenameRow& r = rows_[row];
     RowForecast forecast = RowForecast::kFine;
@@ -349,8 +357,7 @@ std::vector<RowForecast> RenameJob::Forecast(platform::Folder& folder, const std
     if (forecast == RowForecast::kFine && cuts && NumberPrefixLength(r.oldName) == 0) {
       forecast = RowForecast::kLosesText;
     }
-    if (forecast == RowForecast::kFine && proposedMethod_ == RenameMethod::kAdd &&
-        NumberPrefixLength(r.oldName) > 0) {
+    if (forecast == RowForecast::kFine && addsOnly && NumberPrefixLength(r.oldName) > 0) {
       forecast = RowForecast::kNumberedAgain;
     }
     forecasts[row] = forecast;
@@ -359,7 +366,7 @@ std::vector<RowForecast> RenameJob::Forecast(platform::Folder& folder, const std
 }
 
 bool RenameJob::CutsText() const {
-  if (proposedMethod_ != RenameMethod::kReplace && proposedMethod_ != RenameMethod::kDelete) return false;
+  if (!MethodCuts(proposedMethod_)) return false;
   for (std::size_t row = 0; row < newCount(); ++row) {
     if (NumberPrefixLength(rows_[row].oldName) == 0) return true;
   }
@@ -396,7 +403,7 @@ RunSession::RunSession(const RenameJob& job, platform::Folder& folder)
   // A stick keeps what was renamed a few seconds ago, whole, should it be
   // pulled (see Folder::Flush); other disks write back on their own.
   const platform::FileSystem system = folder.fileSystem();
-  flushOnTheWay_ = system == platform::FileSystem::kFat || system == platform::FileSystem::kExfat;
+  flushOnTheWay_ = platform::IsFatFamily(system);
 }
 
 RunSession::~RunSession() = default;

@@ -1,9 +1,9 @@
 #include "rename/rename_method.h"
 
 const std::array<MethodInfo, 3> kMethods = {{
-    {RenameMethod::kAdd, 0, "Add"},
-    {RenameMethod::kReplace, 1, "Replace"},
-    {RenameMethod::kDelete, 2, "Delete"},
+    {RenameMethod::kAdd, 0, "Add", true, false},
+    {RenameMethod::kReplace, 1, "Replace", true, true},
+    {RenameMethod::kDelete, 2, "Delete", false, true},
 }};
 
 RenameMethod MethodFromStored(int stored) {
@@ -18,4 +18,23 @@ int StoredMethod(RenameMethod method) {
     if (info.method == method) return info.stored;
   }
   return -1;
+}
+
+namespace {
+const MethodInfo* InfoOf(RenameMethod method) {
+  for (const MethodInfo& info : kMethods) {
+    if (info.method == method) return &info;
+  }
+  return nullptr;
+}
+}  // namespace
+
+bool MethodNumbers(RenameMethod method) {
+  const MethodInfo* info = InfoOf(method);
+  return info != nullptr && info->numbers;
+}
+
+bool MethodCuts(RenameMethod method) {
+  const MethodInfo* info = InfoOf(method);
+  return info != nullptr && info->cuts;
 }

@@ -14,6 +14,8 @@ struct MethodInfo {
   RenameMethod method;
   int stored;         // the number kept in the settings file
   const char* label;  // the radio button's caption
+  bool numbers;       // writes a number prefix
+  bool cuts;          // takes the number prefix (or five bytes) off
 };
 
 // Add, Replace, Delete: the order of the radio buttons.
@@ -24,3 +26,7 @@ extern const std::array<MethodInfo, 3> kMethods;
 RenameMethod MethodFromStored(int stored);
 // The number stored for a method; -1 for kNone.
 int StoredMethod(RenameMethod method);
+// Whether a method writes a number prefix, and whether it cuts one off;
+// neither for kNone.
+bool MethodNumbers(RenameMethod method);
+bool MethodCuts(RenameMethod method);

@@ -10,12 +10,8 @@ namespace {
 // The temporary names' token: four letters or digits.
 std::string DrawToken(platform::RandomSource& random) {
   std::string token;
-  for (int i = 0; i < 4; ++i) token += "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[random.Next15() % 36];
+  for (std::size_t i = 0; i < kTokenLength; ++i) token += kTokenAlphabet[random.Next15() % 36];
   return token;
-}
-
-bool IsFatFamily(platform::FileSystem system) {
-  return system == platform::FileSystem::kFat || system == platform::FileSystem::kExfat;
 }
 
 // The stages each stage may move on to.
@@ -202,7 +198,7 @@ void Transaction::RecordRenames() {
 
 bool Transaction::OrderWanted(platform::Folder& folder) const {
   return setup_.order != OrderPolicy::kNever &&
-         (setup_.order == OrderPolicy::kAlways || IsFatFamily(folder.fileSystem()));
+         (setup_.order == OrderPolicy::kAlways || platform::IsFatFamily(folder.fileSystem()));
 }
 
 bool Transaction::DirectPossible(std::string* token) {

@@ -3,6 +3,7 @@
 #include "resource.h"
 #include "shell/shell.h"
 #include "shell/texts.h"
+#include "shell/window_rules.h"
 #include "win32/about_dlg.h"
 #include "win32/text.h"
 
@@ -15,19 +16,6 @@ namespace {
 
 // The method radio buttons, in the order of kMethods.
 constexpr std::array<int, 3> kMethodRadioIds = {IDC_ADD, IDC_REPLACE, IDC_DELETE};
-
-// The buttons and their commands.
-struct ButtonCommand {
-  int id;
-  Command command;
-};
-constexpr std::array<ButtonCommand, 7> kButtonCommands = {{{IDC_ABOUT, Command::kAbout},
-                                                           {IDC_SELECT, Command::kSelectFolder},
-                                                           {IDC_SEARCH, Command::kSearch},
-                                                           {IDC_RANDOM, Command::kRandom},
-                                                           {IDC_RUN, Command::kRun},
-                                                           {IDC_EXPRESS, Command::kExpress},
-                                                           {IDM_UNDO, Command::kUndo}}};
 
 // The timer that ticks the workflow: now and then for the preview, as
 // often as the system allows while a long Run goes on.
@@ -76,10 +64,10 @@ LRESULT CALLBACK CTarvelloDlg::KeyFilter(int code, WPARAM wParam, LPARAM lParam)
   if (code == MSGF_DIALOGBOX && g_running != nullptr && g_running->hwnd_ != nullptr) {
     const MSG* msg = reinterpret_cast<const MSG*>(lParam);
     const HWND dialog = g_running->hwnd_;
-    if (msg->message == WM_KEYDOWN && msg->wParam == 'Z' && GetKeyState(VK_CONTROL) < 0 &&
-        GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0 &&
-        GetAncestor(msg->hwnd, GA_ROOT) == dialog && !IsClass(msg->hwnd, L"Edit")) {
-      // Outside the edit boxes, which undo their own typing.
+    const bool controlOnly = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0;
+    if (msg->message == WM_KEYDOWN && msg->wParam == 'Z' && GetAncestor(msg->hwnd, GA_ROOT) == dialog &&
+        shell::ActionOfKey(shell::Key::kZ, controlOnly, false, IsClass(msg->hwnd, L"Edit"),
+                           g_running->workflow_.state()) == shell::KeyAction::kUndo) {
       PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDM_UNDO, 0), 0);
       return TRUE;
     }
@@ -197,17 +185,21 @@ void CTarvelloDlg::SyncTimer() {
 
 void CTarvelloDlg::OnCommand(int id) {
   if (id == IDOK || id == IDCANCEL) {
-    if (workflow_.state().sessionRunning) {
-      // A long Run takes no input but Esc, which stops it.
-      if (id == IDCANCEL) Do(Command::kStop);
-      return;
+    // Esc (and the Close box) come as IDCANCEL, Enter as IDOK.
+    const shell::Key key = id == IDCANCEL ? shell::Key::kEscape : shell::Key::kOther;
+    switch (shell::ActionOfKey(key, false, true, false, workflow_.state())) {
+      case shell::KeyAction::kStop: Do(Command::kStop); return;
+      case shell::KeyAction::kSwallow: return;
+      default: break;
     }
     // Nothing is saved at closing.
     if (workflow_.idle()) EndDialog(hwnd_, id);
     return;
   }
-  for (const ButtonCommand& button : kButtonCommands) {
-    if (button.id == id) Do(button.command);
+  if (id == IDM_UNDO) {
+    Do(Command::kUndo);
+  } else if (const std::optional<Command> command = shell::CommandOfButton(id)) {
+    Do(*command);
   }
 }
 
@@ -306,7 +298,8 @@ bool CTarvelloDlg::PickFolder(std::string* path) {
   BROWSEINFOW browse{};
   browse.hwndOwner = hwnd_;
   browse.pszDisplayName = displayName;
-  browse.lpszTitle = L"Please select folder";
+  const std::wstring title = win32::ToScreen(shell::kFolderPickerTitle, false);
+  browse.lpszTitle = title.c_str();
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
   if (chosen == nullptr) return false;  // cancelled: nothing changes
@@ -423,13 +416,14 @@ void CTarvelloDlg::ShowOverlay(bool show) {
     if (show) RedrawWindow(overlay, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     return;
   }
-  RECT overlayRect;
-  GetWindowRect(overlay, &overlayRect);
+  const auto rectOf = [](HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return shell::Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
   // Labels under the overlay (the arrow between the lists) give way to it.
   for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    RECT rect, overlap;
-    if (child != overlay && IsClass(child, L"Static") && GetWindowRect(child, &rect) &&
-        IntersectRect(&overlap, &rect, &overlayRect)) {
+    if (child != overlay && IsClass(child, L"Static") && shell::GivesWayToOverlay(rectOf(child), rectOf(overlay))) {
       ShowWindow(child, show ? SW_HIDE : SW_SHOWNA);
     }
   }
