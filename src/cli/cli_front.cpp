@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 
 #ifndef TARVELLO_VERSION
@@ -354,27 +355,35 @@ const char* MarkWords(RowForecast forecast) {
 // mark, the old name, the new name, and what a mark means.
 void ShowProposal(const RenameWorkflow& workflow) {
   const std::size_t rows = workflow.job().newCount();
-  std::vector<std::string> olds(rows);
-  std::size_t widest = 0;
+  std::vector<std::size_t> oldColumns(rows);
+  std::size_t widest = 0, bytes = 0;
+  std::string old;
   for (std::size_t row = 0; row < rows; ++row) {
-    platform::AppendDisplayUtf8(&olds[row], workflow.job().row(row).oldName, true);
-    widest = std::max(widest, platform::DisplayColumns(olds[row]));
+    old.clear();
+    platform::AppendDisplayUtf8(&old, workflow.job().row(row).oldName, true);
+    oldColumns[row] = platform::DisplayColumns(old);
+    widest = std::max(widest, oldColumns[row]);
+    bytes += 2 * old.size();
   }
   widest = std::min(widest, kWidestColumn);
   const std::size_t numberWidth = std::to_string(rows).size() + 1;
   std::string shown;
+  shown.reserve(bytes + rows * (widest / 2 + 32));
+  char number[24];
   for (std::size_t row = 0; row < rows; ++row) {
-    const ShownRow proposed = workflow.Row(ListSide::kNew, row);
-    const std::size_t numberColumns = platform::DisplayColumns(proposed.number);
+    const RowForecast forecast = workflow.job().forecast(row);
+    const char* mark = RowMark(RoleOf(forecast));
+    const std::size_t digits = static_cast<std::size_t>(std::to_chars(number, number + sizeof number, row + 1).ptr - number);
+    const std::size_t numberColumns = digits + (*mark != '\0' ? 1 : 0);
     shown.append(numberWidth > numberColumns ? numberWidth - numberColumns : 0, ' ');
-    shown += proposed.number;
+    shown += mark;
+    shown.append(number, digits);
     shown += "  ";
-    shown += olds[row];
-    const std::size_t columns = platform::DisplayColumns(olds[row]);
-    shown.append(widest > columns ? widest - columns : 0, ' ');
+    platform::AppendDisplayUtf8(&shown, workflow.job().row(row).oldName, true);
+    shown.append(widest > oldColumns[row] ? widest - oldColumns[row] : 0, ' ');
     shown += "  ->  ";
-    shown += proposed.name;
-    if (const char* words = MarkWords(proposed.forecast)) {
+    platform::AppendDisplayUtf8(&shown, workflow.job().row(row).newName, true);
+    if (const char* words = MarkWords(forecast)) {
       shown += "   (";
       shown += words;
       shown += ")";

@@ -1,6 +1,8 @@
 #include "platform/bytes.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -115,8 +117,19 @@ std::string DisplayUtf8(const std::string& bytes, bool visibleControls) {
 
 void AppendDisplayUtf8(std::string* to, const std::string& bytes, bool visibleControls) {
   std::string& out = *to;
-  // Printable ASCII, the most of most names, goes in one piece.
+  // Printable ASCII, the most of most names, goes in one piece; eight
+  // bytes at a time are looked at while none of them is special.
   std::size_t i = 0;
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+  while (i + 8 <= bytes.size()) {
+    std::uint64_t x;
+    std::memcpy(&x, bytes.data() + i, 8);
+    const std::uint64_t control = visibleControls ? (x - 0x20 * kOnes) & ~x & kHighs : 0;
+    const std::uint64_t y = x ^ (0x7F * kOnes);
+    const std::uint64_t del = (y - kOnes) & ~y & kHighs;
+    if (((x & kHighs) | control | del) != 0) break;
+    i += 8;
+  }
   while (i < bytes.size()) {
     const unsigned char b = static_cast<unsigned char>(bytes[i]);
     if (b >= 0x80 || b == 0x7F || (visibleControls && b < 0x20)) break;
@@ -144,13 +157,20 @@ void AppendDisplayUtf8(std::string* to, const std::string& bytes, bool visibleCo
 
 std::size_t DisplayColumns(const std::string& utf8) {
   std::size_t columns = 0;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const unsigned char b = static_cast<unsigned char>(utf8[i]);
-    std::size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    if (i + length > utf8.size()) length = utf8.size() - i;
-    char32_t c = length == 1 ? b : b & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    i += length;
+  const unsigned char* at = reinterpret_cast<const unsigned char*>(utf8.data());
+  const unsigned char* const end = at + utf8.size();
+  while (at < end) {
+    if (*at < 0x80) {
+      ++columns;
+      ++at;
+      continue;
+    }
+    const unsigned char b = *at;
+    std::size_t length = b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    if (length > static_cast<std::size_t>(end - at)) length = static_cast<std::size_t>(end - at);
+    char32_t c = b & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (at[k] & 0x3F);
+    at += length;
     const bool combining = (c >= 0x0300 && c <= 0x036F) || (c >= 0x1160 && c <= 0x11FF) || c == 0x200B ||
                            (c >= 0xFE00 && c <= 0xFE0F);
     const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||

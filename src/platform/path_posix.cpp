@@ -22,8 +22,8 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 }
 
 bool IsPlainName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         std::memchr(name.data(), '/', name.size()) == nullptr &&
+  const bool dots = name.size() <= 2 && name.find_first_not_of('.') == std::string::npos;
+  return !dots && std::memchr(name.data(), '/', name.size()) == nullptr &&
          std::memchr(name.data(), '\0', name.size()) == nullptr;
 }
 

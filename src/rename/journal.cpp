@@ -2,8 +2,10 @@
 
 #include "platform/path.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <string_view>
 
 namespace {
 
@@ -20,8 +22,9 @@ class Reader {
  public:
   explicit Reader(const std::string& text) : text_(text) {}
   std::size_t position() const { return pos_; }
-  bool Peek(const std::string& word) const { return text_.compare(pos_, word.size(), word) == 0; }
-  bool Literal(const std::string& word) {
+  std::size_t left() const { return text_.size() - pos_; }
+  bool Peek(std::string_view word) const { return text_.compare(pos_, word.size(), word) == 0; }
+  bool Literal(std::string_view word) {
     if (text_.compare(pos_, word.size(), word) != 0) return false;
     pos_ += word.size();
     return true;
@@ -267,6 +270,8 @@ bool ReadHead(Reader& in, int version, Journal& j, JournalProblem* problem) {
     j.folderId = id;
   }
   whole = whole && in.Literal("rows ") && in.Number(kMaxRows, &rows) && in.Literal("\n");
+  // Each row takes at least six bytes ("0 0\n\n" and a name).
+  if (whole) j.rows.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(rows, in.left() / 6)));
   for (std::uint64_t i = 0; whole && i < rows; ++i) {
     std::uint64_t oldSize = 0, newSize = 0;
     RenameRow row;

@@ -2,12 +2,6 @@
 
 #include "platform/bytes.h"
 
-namespace {
-// The marks in the "no" column.
-const char kFailSign[] = "\xC3\x97";  // "×"
-const char kLosesTextSign[] = "!";
-const char kNumberedAgainSign[] = "#";
-}  // namespace
 
 RoleColours ColoursOf(RowRole role) {
   switch (role) {
@@ -31,16 +25,25 @@ ShownRow ShowRow(const RenameJob& job, ListSide side, std::size_t row) {
   shown.name = platform::DisplayUtf8(side == ListSide::kOld ? names.oldName : names.newName, true);
   if (side == ListSide::kOld) return shown;
   const RowForecast forecast = job.forecast(row);
-  if (ForecastFails(forecast)) {
-    shown.role = RowRole::kWillFail;
-    shown.number = kFailSign + shown.number;
-  } else if (forecast == RowForecast::kLosesText) {
-    shown.role = RowRole::kLosesText;
-    shown.number = kLosesTextSign + shown.number;
-  } else if (forecast == RowForecast::kNumberedAgain) {
-    shown.role = RowRole::kNumberedAgain;
-    shown.number = kNumberedAgainSign + shown.number;
-  }
+  shown.role = RoleOf(forecast);
+  shown.number = RowMark(shown.role) + shown.number;
   shown.forecast = forecast;
   return shown;
+}
+
+RowRole RoleOf(RowForecast forecast) {
+  if (ForecastFails(forecast)) return RowRole::kWillFail;
+  if (forecast == RowForecast::kLosesText) return RowRole::kLosesText;
+  if (forecast == RowForecast::kNumberedAgain) return RowRole::kNumberedAgain;
+  return RowRole::kPlain;
+}
+
+const char* RowMark(RowRole role) {
+  switch (role) {
+    case RowRole::kWillFail: return "\xC3\x97";  // "×"
+    case RowRole::kLosesText: return "!";
+    case RowRole::kNumberedAgain: return "#";
+    case RowRole::kPlain: break;
+  }
+  return "";
 }

@@ -31,6 +31,10 @@ struct RoleColours {
 
 // The colours of a marked row; a plain row keeps the list's own.
 RoleColours ColoursOf(RowRole role);
+// A row's role by what the Run will do with it, and the mark before its
+// number ("" for a plain row).
+RowRole RoleOf(RowForecast forecast);
+const char* RowMark(RowRole role);
 
 struct ShownRow {
   std::string number;  // "12", "×12", "!12" or "#12" (UTF-8)

@@ -38,17 +38,22 @@ bool RunJournal::Lock() {
 }
 
 RunJournal::Found RunJournal::Read() {
-  contents_ = Journal{};
   readError_ = platform::Error{};
+  std::string text;
+  if (kept()) readError_ = files_.Read(path_, &text);
+  // Read again, as it was read last and written since by nobody: what was
+  // made of it then holds (a long journal is not read twice for nothing).
+  if (kept() && !readError_.failed() && readBack_ && text == *readBack_) return found_;
+  readBack_.reset();
+  contents_ = Journal{};
   problem_ = JournalProblem::kNone;
   size_ = 0;
   cutPending_ = false;
-  std::string text;
-  if (!kept()) return found_ = Found::kNothing;
-  readError_ = files_.Read(path_, &text);
-  if (readError_.code == platform::ErrorCode::kNotFound) return found_ = Found::kNothing;
+  if (!kept() || readError_.code == platform::ErrorCode::kNotFound) return found_ = Found::kNothing;
   if (readError_.failed()) return found_ = Found::kUnreadable;
-  if (!ParseJournal(text, &contents_, &problem_)) return found_ = Found::kUnusable;
+  const bool parsed = ParseJournal(text, &contents_, &problem_);
+  readBack_ = std::move(text);
+  if (!parsed) return found_ = Found::kUnusable;
   size_ = contents_.goodSize;
   cutPending_ = contents_.tornTail;
   return found_ = Found::kUsable;
@@ -67,6 +72,7 @@ bool RunJournal::Undoable() const { return found_ == Found::kUsable && !contents
 platform::Error RunJournal::Begin(const std::string& fullFolder, const std::optional<platform::FileId>& id,
                                   const RenameJob& job) {
   if (!kept()) return platform::MakeError(platform::ErrorCode::kNotFound);
+  readBack_.reset();
   const std::string text = JournalStart(fullFolder, id, job);
   const platform::Error written = files_.Replace(path_, text);
   if (written.failed()) return written;
@@ -82,6 +88,7 @@ platform::Error RunJournal::Begin(const std::string& fullFolder, const std::opti
 
 platform::Error RunJournal::Forget() {
   if (!kept()) return platform::Error{};
+  readBack_.reset();
   const platform::Error removed = files_.Remove(path_);
   found_ = Found::kNothing;
   contents_ = Journal{};
@@ -96,6 +103,7 @@ platform::Error RunJournal::Add(JournalRecord record, const std::string& text) {
   if (found_ != Found::kUsable || !RecordMayFollow(contents_, record)) {
     return platform::MakeError(platform::ErrorCode::kOther);
   }
+  readBack_.reset();
   // What a failed append left goes first: a record after it would not be
   // read.
   if (cutPending_) {
@@ -148,6 +156,7 @@ platform::Error RunJournal::RecordUndone(const std::vector<std::size_t>& rows) {
 
 platform::Error RunJournal::Spend() {
   if (!kept()) return platform::Error{};
+  readBack_.reset();
   const platform::Error removed = files_.Remove(path_);
   if (!removed.failed() || removed.code == platform::ErrorCode::kNotFound) {
     found_ = Found::kNothing;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,10 @@ class RunJournal {
   explicit RunJournal(JournalFiles& files = JournalFiles::System()) : files_(files) {}
 
   // Where the journal lies; empty: the program keeps none.
-  void SetPath(std::string path) { path_ = std::move(path); }
+  void SetPath(std::string path) {
+    path_ = std::move(path);
+    readBack_.reset();
+  }
   const std::string& path() const { return path_; }
   bool kept() const { return !path_.empty(); }
 
@@ -98,6 +102,9 @@ class RunJournal {
   std::unique_ptr<platform::ExclusiveLock> lock_;
   Found found_ = Found::kNothing;
   Journal contents_;
+  // The text contents_ was read from, while the program has not written
+  // the journal since.
+  std::optional<std::string> readBack_;
   platform::Error readError_;
   JournalProblem problem_ = JournalProblem::kNone;
   // The bytes of the good records; a failed append may have left more,

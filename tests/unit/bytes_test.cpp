@@ -56,4 +56,15 @@ TEST(Bytes, DisplayTextKeepsValidUtf8AndMarksTheRest) {
   // Control characters become visible symbols in a cell but stay in a message.
   EXPECT_EQ(DisplayUtf8("a\nb", true), "a\xE2\x90\x8A" "b");
   EXPECT_EQ(DisplayUtf8("a\nb", false), "a\nb");
+  // Plain names go through many bytes at a time: a special byte is found at
+  // any place of a name of any length.
+  const std::string plain = "0042_track number 12 of the album.mp3";
+  for (std::size_t at = 0; at <= plain.size(); ++at) {
+    const std::string before = plain.substr(0, at), after = plain.substr(at);
+    EXPECT_EQ(DisplayUtf8(before + '\t' + after, true), before + "\xE2\x90\x89" + after) << at;
+    EXPECT_EQ(DisplayUtf8(before + '\x7F' + after, true), before + "\xE2\x90\xA1" + after) << at;
+    EXPECT_EQ(DisplayUtf8(before + '\xFF' + after, false), before + "\xEF\xBF\xBD" + after) << at;
+    EXPECT_EQ(DisplayUtf8(before + '\t' + after, false), before + '\t' + after) << at;
+  }
+  EXPECT_EQ(platform::DisplayColumns(plain + "노래"), plain.size() + 4);
 }
