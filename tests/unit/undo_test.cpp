@@ -320,6 +320,12 @@ TEST_F(AroundRun, AJournalThatCannotBeUsedChangesNothing) {
   EXPECT_EQ(ReadFile(journal), whole);
   view.messages.clear();
 
+  // Written anew since it was last read (by another copy): read again.
+  WriteFile(journal, whole + JournalSpent());
+  Do(Command::kUndo);
+  EXPECT_EQ(view.told.back(), Message::Kind::kNothingToUndo);
+  EXPECT_FALSE(view.undoEnabled);
+
   // No journal at all.
   RemovePath(journal);
   Do(Command::kUndo);
