@@ -304,12 +304,12 @@ std::size_t OrderSession::movesTotal() const {
 
 bool OrderSession::Step(platform::Clock& clock, std::int64_t untilMs) {
   clock_ = &clock;
-  while (phase_ != Phase::kDone) {
+  while (!done_) {
     Advance();
     if (clock.NowMs() >= untilMs) break;
   }
   clock_ = nullptr;
-  return phase_ != Phase::kDone;
+  return !done_;
 }
 
 void OrderSession::Advance() {
@@ -321,14 +321,14 @@ void OrderSession::Advance() {
 }
 
 void OrderSession::StepSibling() {
-  switch (phase_) {
-    case Phase::kStart: {
+  switch (sibling_) {
+    case SiblingPhase::kMakeSibling: {
       folder_ = Open(plan_.folder);
       flushOnTheWay_ = platform::IsFatFamily(folder_->fileSystem());
       parent_ = Open(parentPath_);
       looks_ = folder_->Looks();
-      MakeOther(*parent_, parentPath_, siblingName_, OrderProblem::Kind::kNoFolderBeside);
-      if (phase_ != Phase::kOut) return;
+      if (!MakeOther(*parent_, parentPath_, siblingName_, OrderProblem::Kind::kNoFolderBeside)) return;
+      sibling_ = SiblingPhase::kMoveOut;
       // The new folder will be the folder: it has its owner from the start,
       // or the folder is not swapped at all.
       ++operations_;
@@ -336,10 +336,10 @@ void OrderSession::StepSibling() {
       if (owned.failed()) GiveUp(OrderProblem::Kind::kOwnerNotKept, owned);
       return;
     }
-    case Phase::kOut:
-      MoveNextOut(next_, false, Phase::kSwap);
+    case SiblingPhase::kMoveOut:
+      if (MoveNextOut(next_, false)) sibling_ = SiblingPhase::kSwap;
       return;
-    case Phase::kSwap: {
+    case SiblingPhase::kSwap: {
       // What the program holds of the folders goes first: a folder held
       // open cannot take another name.
       folder_.reset();
@@ -358,40 +358,34 @@ void OrderSession::StepSibling() {
       }
       // The finish writes it all to the disk, with what the moves did.
       swapped_ = true;
-      phase_ = Phase::kFinish;
+      sibling_ = SiblingPhase::kFinish;
       return;
     }
-    case Phase::kFinish:
+    case SiblingPhase::kFinish:
       Finish(true);
-      return;
-    case Phase::kIn:
-    case Phase::kDone:
-      phase_ = Phase::kDone;
       return;
   }
 }
 
 void OrderSession::StepInPlace() {
-  switch (phase_) {
-    case Phase::kStart:
+  switch (inPlace_) {
+    case InPlacePhase::kMakeTemporary:
       folder_ = Open(plan_.folder);
       flushOnTheWay_ = platform::IsFatFamily(folder_->fileSystem());
-      MakeOther(*folder_, plan_.folder, temporaryName_, OrderProblem::Kind::kNoFolderInside);
+      if (MakeOther(*folder_, plan_.folder, temporaryName_, OrderProblem::Kind::kNoFolderInside)) {
+        inPlace_ = InPlacePhase::kMoveOut;
+      }
       return;
-    case Phase::kOut:
+    case InPlacePhase::kMoveOut:
       // An entry that is no renamed file and cannot move (a folder Windows
       // holds) stays where it is, with the place holders' help.
-      MoveNextOut(outDone_, true, Phase::kIn);
+      if (MoveNextOut(outDone_, true)) inPlace_ = InPlacePhase::kMoveBack;
       return;
-    case Phase::kIn:
-      PlaceNext();
+    case InPlacePhase::kMoveBack:
+      if (PlaceNext()) inPlace_ = InPlacePhase::kFinish;
       return;
-    case Phase::kFinish:
+    case InPlacePhase::kFinish:
       Finish(true);
-      return;
-    case Phase::kSwap:
-    case Phase::kDone:
-      phase_ = Phase::kDone;
       return;
   }
 }
@@ -428,14 +422,11 @@ bool OrderSession::StandsAfterLast(const std::string& wanted, std::uint64_t* lan
   return false;
 }
 
-void OrderSession::PlaceNext() {
-  if (next_ == plan_.moves.size()) {
-    phase_ = Phase::kFinish;
-    return;
-  }
+bool OrderSession::PlaceNext() {
+  if (next_ == plan_.moves.size()) return true;
   if (operations_ > budget_ || entriesRead_ > kMostEntriesRead) {
     GiveUp(OrderProblem::Kind::kOrderRefused);
-    return;
+    return false;
   }
   const std::string& name = plan_.moves[next_];
   ++operations_;
@@ -445,11 +436,11 @@ void OrderSession::PlaceNext() {
   if (moved.code == platform::ErrorCode::kNotFound || (!moved.failed() && next_ >= plan_.ordered)) {
     ++next_;
     FlushMovesWhenDue(*folder_, *other_);
-    return;
+    return false;
   }
   if (moved.failed()) {
     GiveUp(OrderProblem::Kind::kNotMovedBack, moved, name);
-    return;
+    return false;
   }
   std::uint64_t landed = 0;
   if (StandsAfterLast(name, &landed)) {
@@ -457,7 +448,7 @@ void OrderSession::PlaceNext() {
     lastPlaced_ = name;
     ++next_;
     FlushMovesWhenDue(*folder_, *other_);
-    return;
+    return false;
   }
   // It fell into a hole further up: out again, and the holes before the
   // last file filled, before it comes back.
@@ -465,9 +456,10 @@ void OrderSession::PlaceNext() {
   const platform::Error back = folder_->MoveTo(name, *other_, name);
   if (back.failed()) {
     GiveUp(OrderProblem::Kind::kNotMoved, back, name);
-    return;
+    return false;
   }
   FillHoleBeforeLast();
+  return false;
 }
 
 void OrderSession::FillHoleBeforeLast() {
@@ -501,25 +493,22 @@ void OrderSession::FillHoleBeforeLast() {
   }
 }
 
-void OrderSession::MakeOther(platform::Folder& holder, const std::string& holderPath,
+bool OrderSession::MakeOther(platform::Folder& holder, const std::string& holderPath,
                              const std::string& name, OrderProblem::Kind cannot) {
   ++operations_;
   const platform::Error made = holder.MakeFolder(name);
   if (made.failed()) {
     // Nothing has moved: the folder is as it was.
     problem_ = {cannot, made, {}};
-    phase_ = Phase::kDone;
-    return;
+    done_ = true;
+    return false;
   }
   other_ = Open(platform::JoinPath(holderPath, name));
-  phase_ = Phase::kOut;
+  return true;
 }
 
-void OrderSession::MoveNextOut(std::size_t& done, bool othersMayStay, Phase then) {
-  if (done == plan_.moves.size()) {
-    phase_ = then;
-    return;
-  }
+bool OrderSession::MoveNextOut(std::size_t& done, bool othersMayStay) {
+  if (done == plan_.moves.size()) return true;
   const std::string& name = plan_.source(done);
   ++operations_;
   const platform::Error moved = folder_->MoveTo(name, *other_, plan_.moves[done]);
@@ -528,10 +517,11 @@ void OrderSession::MoveNextOut(std::size_t& done, bool othersMayStay, Phase then
   if (moved.failed() && moved.code != platform::ErrorCode::kNotFound &&
       !(othersMayStay && done >= plan_.ordered)) {
     GiveUp(OrderProblem::Kind::kNotMoved, moved, name);
-    return;
+    return false;
   }
   ++done;
   FlushMovesWhenDue(*other_, *folder_);
+  return false;
 }
 
 void OrderSession::FlushMovesWhenDue(platform::Folder& into, platform::Folder& outOf) {
@@ -552,7 +542,7 @@ void OrderSession::GiveUp(OrderProblem::Kind why, const platform::Error& error, 
 }
 
 void OrderSession::Stop() {
-  if (phase_ == Phase::kDone) return;
+  if (done_) return;
   // Once the folders have swapped names everything is in place: the rest
   // is quick.
   if (swapped_) {
@@ -577,7 +567,7 @@ void OrderSession::Finish(bool check) {
   }
   if (check && wayBack_.complete && !Verify() && !problem_.any()) problem_.kind = OrderProblem::Kind::kOrderNotKept;
   if (!wayBack_.complete && !problem_.any()) problem_ = {OrderProblem::Kind::kNotAllBack, wayBack_.error, {}};
-  phase_ = Phase::kDone;
+  done_ = true;
 }
 
 bool OrderSession::Verify() {

@@ -167,7 +167,7 @@ class OrderSession {
   bool Step(platform::Clock& clock, std::int64_t untilMs);
   // Gives up between two moves: every entry goes back where it was.
   void Stop();
-  bool done() const { return phase_ == Phase::kDone; }
+  bool done() const { return done_; }
   // Progress: moves made of those planned.
   std::size_t movesDone() const;
   std::size_t movesTotal() const;
@@ -185,21 +185,26 @@ class OrderSession {
   const std::vector<bool>& gone() const { return gone_; }
 
  private:
-  enum class Phase : std::uint8_t { kStart, kOut, kIn, kSwap, kFinish, kDone };
+  // Into the sibling: make it, move every entry out into it, swap the
+  // folders' names, finish. In place: make the temporary folder inside,
+  // move every entry out into it, move them back one by one in order,
+  // finish.
+  enum class SiblingPhase : std::uint8_t { kMakeSibling, kMoveOut, kSwap, kFinish };
+  enum class InPlacePhase : std::uint8_t { kMakeTemporary, kMoveOut, kMoveBack, kFinish };
   void Advance();
   void StepSibling();
   void StepInPlace();
-  // Makes the folder the entries go into, named `name` inside `holder`,
-  // and goes on to move them out; says why when it cannot be made.
-  void MakeOther(platform::Folder& holder, const std::string& holderPath, const std::string& name,
+  // Makes the folder the entries go into, named `name` inside `holder`;
+  // false, with why, and done, when it cannot be made.
+  bool MakeOther(platform::Folder& holder, const std::string& holderPath, const std::string& name,
                  OrderProblem::Kind cannot);
   // Moves the plan's next entry (the `done`-th) from the folder into the
-  // other one, or goes on to `then` when all are out. An entry that is no
-  // renamed file may stay where it is, when others may stay.
-  void MoveNextOut(std::size_t& done, bool othersMayStay, Phase then);
+  // other one; true when all are out already. An entry that is no renamed
+  // file may stay where it is, when others may stay.
+  bool MoveNextOut(std::size_t& done, bool othersMayStay);
   // In place: moves the next entry back, checks where it landed, and fills
-  // the hole it fell into.
-  void PlaceNext();
+  // the hole it fell into; true when all are back already.
+  bool PlaceNext();
   bool StandsAfterLast(const std::string& name, std::uint64_t* landed);
   void FillHoleBeforeLast();
   // Writes the moves so far to the disk on the way, as the FlushSchedule
@@ -216,7 +221,9 @@ class OrderSession {
 
   const OrderPlan& plan_;
   platform::FolderOpener open_;
-  Phase phase_ = Phase::kStart;
+  SiblingPhase sibling_ = SiblingPhase::kMakeSibling;
+  InPlacePhase inPlace_ = InPlacePhase::kMakeTemporary;
+  bool done_ = false;
   std::string parentPath_, folderName_, siblingName_, formerName_, temporaryName_;
   std::unique_ptr<platform::Folder> folder_, parent_, other_;
   platform::FolderLooks looks_;
