@@ -21,14 +21,14 @@
 
 namespace platform {
 
-struct Folder::Handle {
+struct SystemFolder::Handle {
   int fd = -1;
   ~Handle() {
     if (fd >= 0) close(fd);
   }
 };
 
-Folder::Folder(const std::string& path) : path_(path), handle_(std::make_unique<Handle>()) {
+SystemFolder::SystemFolder(const std::string& path) : path_(path), handle_(std::make_unique<Handle>()) {
   // No path names no folder: not the root, not the working folder.
   if (path.empty()) {
     openError_ = MakeError(ErrorCode::kNotFound);
@@ -53,11 +53,7 @@ Folder::Folder(const std::string& path) : path_(path), handle_(std::make_unique<
   }
 }
 
-Folder::Folder(const std::string& path, NotOpened, FileSystem fileSystem, Error openError)
-    : path_(path), openError_(std::move(openError)), handle_(std::make_unique<Handle>()),
-      fileSystem_(fileSystem) {}
-
-Folder::~Folder() = default;
+SystemFolder::~SystemFolder() = default;
 
 namespace {
 
@@ -122,7 +118,7 @@ Error ForEachEntry(int folderFd, const std::function<void(const struct dirent*)>
 
 }  // namespace
 
-Error Folder::List(const std::function<void(std::string name)>& onFile,
+Error SystemFolder::List(const std::function<void(std::string name)>& onFile,
                    const std::function<void(std::string name)>& onFolder) {
   if (!isOpen()) return openError_;
   const int fd = handle_->fd;
@@ -135,7 +131,7 @@ Error Folder::List(const std::function<void(std::string name)>& onFile,
   });
 }
 
-Error Folder::ListAllNames(const std::function<void(const std::string& name)>& onName) {
+Error SystemFolder::ListAllNames(const std::function<void(const std::string& name)>& onName) {
   if (!isOpen()) return openError_;
   std::string name;  // one buffer for every name
   return ForEachEntry(handle_->fd, [&](const struct dirent* entry) {
@@ -144,7 +140,7 @@ Error Folder::ListAllNames(const std::function<void(const std::string& name)>& o
   });
 }
 
-Error Folder::AtomicRenameNoReplace(const std::string& from, const std::string& to) {
+Error SystemFolder::AtomicRenameNoReplace(const std::string& from, const std::string& to) {
 #ifdef SYS_renameat2
   if (syscall(SYS_renameat2, handle_->fd, from.c_str(), handle_->fd, to.c_str(),
               RENAME_NOREPLACE) == 0) {
@@ -162,7 +158,7 @@ Error Folder::AtomicRenameNoReplace(const std::string& from, const std::string& 
 #endif
 }
 
-Error Folder::RenameNoReplace(const std::string& from, const std::string& to) {
+Error SystemFolder::RenameNoReplace(const std::string& from, const std::string& to) {
   if (!isOpen()) return openError_;
   // A stick's names follow Windows' rules, which the driver does not keep.
   if (fileSystem_ != FileSystem::kOther || IgnoresCase()) {
@@ -186,14 +182,14 @@ Error Folder::RenameNoReplace(const std::string& from, const std::string& to) {
   return ErrorFromErrno(errno);
 }
 
-Presence Folder::Has(const std::string& name) {
+Presence SystemFolder::Has(const std::string& name) {
   if (!isOpen()) return Presence::kUnknown;
   struct stat st;
   if (fstatat(handle_->fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return Presence::kPresent;
   return errno == ENOENT ? Presence::kAbsent : Presence::kUnknown;
 }
 
-bool Folder::CanHoldName(const std::string& name) {
+bool SystemFolder::CanHoldName(const std::string& name) {
   if (name.empty() || name == "." || name == ".." ||
       std::memchr(name.data(), '/', name.size()) != nullptr ||
       std::memchr(name.data(), '\0', name.size()) != nullptr) {
@@ -236,7 +232,7 @@ bool AlwaysKeepsCase(unsigned long type) {
 
 }  // namespace
 
-bool Folder::IgnoresCase() {
+bool SystemFolder::IgnoresCase() {
   if (ignoresCase_) return *ignoresCase_;
   ignoresCase_ = false;
   if (!isOpen()) return false;
@@ -271,13 +267,13 @@ bool Folder::IgnoresCase() {
   return *ignoresCase_;
 }
 
-std::optional<FileId> Folder::Id() const {
+std::optional<FileId> SystemFolder::Id() const {
   struct stat st;
   if (!isOpen() || fstat(handle_->fd, &st) != 0) return std::nullopt;
   return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-Error Folder::ListEntries(const std::function<void(const FolderEntry& entry)>& onEntry,
+Error SystemFolder::ListEntries(const std::function<void(const FolderEntry& entry)>& onEntry,
                           std::uint64_t after) {
   if (!isOpen()) return openError_;
   const int fd = handle_->fd;
@@ -290,42 +286,44 @@ Error Folder::ListEntries(const std::function<void(const FolderEntry& entry)>& o
   }, after);
 }
 
-Error Folder::MoveTo(const std::string& name, Folder& target, const std::string& newName) {
+Error SystemFolder::MoveTo(const std::string& name, Folder& target, const std::string& newName) {
   if (!isOpen()) return openError_;
-  if (!target.isOpen()) return target.openError_;
+  auto* const into = dynamic_cast<SystemFolder*>(&target);
+  if (into == nullptr) return MakeError(ErrorCode::kUnsupported);
+  if (!into->isOpen()) return into->openError_;
   if (fileSystem_ != FileSystem::kOther || IgnoresCase()) {
     Error bad = WindowsNameError(newName);
     if (bad.failed()) return bad;
   }
 #ifdef SYS_renameat2
-  if (syscall(SYS_renameat2, handle_->fd, name.c_str(), target.handle_->fd, newName.c_str(),
+  if (syscall(SYS_renameat2, handle_->fd, name.c_str(), into->handle_->fd, newName.c_str(),
               RENAME_NOREPLACE) == 0) {
     return Error{};
   }
   if (!FlagUnsupported(errno)) return ErrorFromErrno(errno);
 #endif
   struct stat st;
-  if (fstatat(target.handle_->fd, newName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+  if (fstatat(into->handle_->fd, newName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
     return MakeError(ErrorCode::kExists);
   }
   if (errno != ENOENT) return ErrorFromErrno(errno);
-  if (renameat(handle_->fd, name.c_str(), target.handle_->fd, newName.c_str()) == 0) return Error{};
+  if (renameat(handle_->fd, name.c_str(), into->handle_->fd, newName.c_str()) == 0) return Error{};
   return ErrorFromErrno(errno);
 }
 
-Error Folder::MakeFolder(const std::string& name) {
+Error SystemFolder::MakeFolder(const std::string& name) {
   if (!isOpen()) return openError_;
   if (mkdirat(handle_->fd, name.c_str(), 0777) == 0) return Error{};
   return ErrorFromErrno(errno);
 }
 
-Error Folder::RemoveEmptyFolder(const std::string& name) {
+Error SystemFolder::RemoveEmptyFolder(const std::string& name) {
   if (!isOpen()) return openError_;
   if (unlinkat(handle_->fd, name.c_str(), AT_REMOVEDIR) == 0) return Error{};
   return ErrorFromErrno(errno);
 }
 
-Error Folder::MakeEmptyFile(const std::string& name) {
+Error SystemFolder::MakeEmptyFile(const std::string& name) {
   if (!isOpen()) return openError_;
   const int fd = openat(handle_->fd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) return ErrorFromErrno(errno);
@@ -333,7 +331,7 @@ Error Folder::MakeEmptyFile(const std::string& name) {
   return Error{};
 }
 
-Error Folder::RemoveEmptyFile(const std::string& name) {
+Error SystemFolder::RemoveEmptyFile(const std::string& name) {
   if (!isOpen()) return openError_;
   struct stat st;
   if (fstatat(handle_->fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrorFromErrno(errno);
@@ -342,7 +340,7 @@ Error Folder::RemoveEmptyFile(const std::string& name) {
   return ErrorFromErrno(errno);
 }
 
-Error Folder::Flush() {
+Error SystemFolder::Flush() {
   if (!isOpen()) return openError_;
   // Linux's vfat writes a renamed or moved file's new entry without its
   // first cluster and size, which follow when the file itself is written
@@ -354,16 +352,16 @@ Error Folder::Flush() {
   return ErrorFromErrno(errno);
 }
 
-bool Folder::FlushCoversVolume() { return IsFatFamily(fileSystem_); }
+bool SystemFolder::FlushCoversVolume() { return IsFatFamily(fileSystem_); }
 
-bool Folder::IsVolumeRoot() {
+bool SystemFolder::IsVolumeRoot() {
   if (!isOpen()) return false;
   struct stat self, parent;
   if (fstat(handle_->fd, &self) != 0 || fstatat(handle_->fd, "..", &parent, 0) != 0) return false;
   return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
 }
 
-FolderLooks Folder::Looks() {
+FolderLooks SystemFolder::Looks() {
   FolderLooks looks;
   struct stat st;
   if (!isOpen() || fstat(handle_->fd, &st) != 0) return looks;
@@ -385,7 +383,7 @@ FolderLooks Folder::Looks() {
   return looks;
 }
 
-Error Folder::SetLooks(const FolderLooks& looks) {
+Error SystemFolder::SetLooks(const FolderLooks& looks) {
   if (!isOpen()) return openError_;
   if (!looks.known) return Error{};
   if (looks.hasAttributes) {
@@ -402,7 +400,7 @@ Error Folder::SetLooks(const FolderLooks& looks) {
   return Error{};
 }
 
-Error Folder::CarryOwner(const FolderLooks& looks) {
+Error SystemFolder::CarryOwner(const FolderLooks& looks) {
   if (!isOpen()) return openError_;
   struct stat st;
   if (!looks.hasOwner) return Error{};
@@ -421,7 +419,7 @@ std::optional<FileId> IdOfPath(const std::string& path) {
 }
 
 std::unique_ptr<Folder> OpenSystemFolder(const std::string& path) {
-  return std::make_unique<Folder>(path);
+  return std::make_unique<SystemFolder>(path);
 }
 
 }  // namespace platform

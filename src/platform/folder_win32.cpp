@@ -45,7 +45,7 @@ bool IsDots(const wchar_t* name) {
 
 }  // namespace
 
-struct Folder::Handle {
+struct SystemFolder::Handle {
   std::wstring path;  // the folder's long path, ending in a backslash
   HANDLE folder = INVALID_HANDLE_VALUE;
   ~Handle() {
@@ -61,7 +61,7 @@ struct Folder::Handle {
   }
 };
 
-Folder::Folder(const std::string& path) : path_(path), handle_(std::make_unique<Handle>()) {
+SystemFolder::SystemFolder(const std::string& path) : path_(path), handle_(std::make_unique<Handle>()) {
   // No path names no folder: not the root, not the working folder.
   std::wstring wide;
   if (path.empty() || !LongWidePath(path + "\\", &wide)) {
@@ -100,11 +100,7 @@ Folder::Folder(const std::string& path) : path_(path), handle_(std::make_unique<
   }
 }
 
-Folder::Folder(const std::string& path, NotOpened, FileSystem fileSystem, Error openError)
-    : path_(path), openError_(std::move(openError)), handle_(std::make_unique<Handle>()),
-      fileSystem_(fileSystem) {}
-
-Folder::~Folder() = default;
+SystemFolder::~SystemFolder() = default;
 
 namespace {
 
@@ -127,7 +123,7 @@ Error ForEachEntry(const std::wstring& folder,
 
 }  // namespace
 
-Error Folder::List(const std::function<void(std::string name)>& onFile,
+Error SystemFolder::List(const std::function<void(std::string name)>& onFile,
                    const std::function<void(std::string name)>& onFolder) {
   if (!isOpen()) return openError_;
   return ForEachEntry(handle_->path, [&](const WIN32_FIND_DATAW& data) {
@@ -142,7 +138,7 @@ Error Folder::List(const std::function<void(std::string name)>& onFile,
   });
 }
 
-Error Folder::ListAllNames(const std::function<void(const std::string& name)>& onName) {
+Error SystemFolder::ListAllNames(const std::function<void(const std::string& name)>& onName) {
   if (!isOpen()) return openError_;
   return ForEachEntry(handle_->path, [&](const WIN32_FIND_DATAW& data) {
     onName(Wtf8FromWide(data.cFileName, wcslen(data.cFileName)));
@@ -167,7 +163,7 @@ Error MoveWithoutReplacing(const std::wstring& source, const std::wstring& targe
 
 }  // namespace
 
-Error Folder::AtomicRenameNoReplace(const std::string& from, const std::string& to) {
+Error SystemFolder::AtomicRenameNoReplace(const std::string& from, const std::string& to) {
   std::wstring source, target;
   if (!handle_->PathOf(from, &source)) return MakeError(ErrorCode::kNotFound);
   // The long paths would let "nul.mp3" or "song." through, which no other
@@ -183,7 +179,7 @@ Error Folder::AtomicRenameNoReplace(const std::string& from, const std::string& 
   return MoveWithoutReplacing(source, target, target.size() - handle_->path.size());
 }
 
-Error Folder::RenameNoReplace(const std::string& from, const std::string& to) {
+Error SystemFolder::RenameNoReplace(const std::string& from, const std::string& to) {
   if (!isOpen()) return openError_;
   Error atomic = AtomicRenameNoReplace(from, to);
   if (atomic.code != ErrorCode::kUnsupported) return atomic;
@@ -200,7 +196,7 @@ Error Folder::RenameNoReplace(const std::string& from, const std::string& to) {
   return MoveWithoutReplacing(source, target, target.size() - handle_->path.size());
 }
 
-Presence Folder::Has(const std::string& name) {
+Presence SystemFolder::Has(const std::string& name) {
   if (!isOpen()) return Presence::kUnknown;
   std::wstring full;
   if (!handle_->PathOf(name, &full)) return Presence::kAbsent;  // no such name can be there
@@ -210,16 +206,16 @@ Presence Folder::Has(const std::string& name) {
                                                                          : Presence::kUnknown;
 }
 
-bool Folder::CanHoldName(const std::string& name) { return WindowsCanHoldName(name); }
+bool SystemFolder::CanHoldName(const std::string& name) { return WindowsCanHoldName(name); }
 
-bool Folder::IgnoresCase() { return true; }
+bool SystemFolder::IgnoresCase() { return true; }
 
-std::optional<FileId> Folder::Id() const {
+std::optional<FileId> SystemFolder::Id() const {
   if (!isOpen() || handle_->folder == INVALID_HANDLE_VALUE) return std::nullopt;
   return IdOfHandle(handle_->folder);
 }
 
-Error Folder::ListEntries(const std::function<void(const FolderEntry& entry)>& onEntry,
+Error SystemFolder::ListEntries(const std::function<void(const FolderEntry& entry)>& onEntry,
                           std::uint64_t after) {
   if (!isOpen()) return openError_;
   // The system tells no position of its own: an entry's place in the
@@ -236,21 +232,23 @@ Error Folder::ListEntries(const std::function<void(const FolderEntry& entry)>& o
   });
 }
 
-Error Folder::MoveTo(const std::string& name, Folder& target, const std::string& newName) {
+Error SystemFolder::MoveTo(const std::string& name, Folder& target, const std::string& newName) {
   if (!isOpen()) return openError_;
-  if (!target.isOpen()) return target.openError_;
+  auto* const into = dynamic_cast<SystemFolder*>(&target);
+  if (into == nullptr) return MakeError(ErrorCode::kUnsupported);
+  if (!into->isOpen()) return into->openError_;
   Error bad = WindowsNameError(newName);
   if (bad.failed()) return bad;
   std::wstring source, destination;
   if (!handle_->PathOf(name, &source)) return MakeError(ErrorCode::kNotFound);
-  if (!target.handle_->PathOf(newName, &destination)) return CutCharacterError();
+  if (!into->handle_->PathOf(newName, &destination)) return CutCharacterError();
   if (GetFileAttributesW(destination.c_str()) != INVALID_FILE_ATTRIBUTES) {
     return MakeError(ErrorCode::kExists);
   }
-  return MoveWithoutReplacing(source, destination, destination.size() - target.handle_->path.size());
+  return MoveWithoutReplacing(source, destination, destination.size() - into->handle_->path.size());
 }
 
-Error Folder::MakeFolder(const std::string& name) {
+Error SystemFolder::MakeFolder(const std::string& name) {
   if (!isOpen()) return openError_;
   std::wstring full;
   if (!handle_->PathOf(name, &full)) return CutCharacterError();
@@ -258,7 +256,7 @@ Error Folder::MakeFolder(const std::string& name) {
   return ErrorFromWin32(GetLastError());
 }
 
-Error Folder::RemoveEmptyFolder(const std::string& name) {
+Error SystemFolder::RemoveEmptyFolder(const std::string& name) {
   if (!isOpen()) return openError_;
   std::wstring full;
   if (!handle_->PathOf(name, &full)) return MakeError(ErrorCode::kNotFound);
@@ -266,7 +264,7 @@ Error Folder::RemoveEmptyFolder(const std::string& name) {
   return ErrorFromWin32(GetLastError());
 }
 
-Error Folder::MakeEmptyFile(const std::string& name) {
+Error SystemFolder::MakeEmptyFile(const std::string& name) {
   if (!isOpen()) return openError_;
   std::wstring full;
   if (!handle_->PathOf(name, &full)) return CutCharacterError();
@@ -277,7 +275,7 @@ Error Folder::MakeEmptyFile(const std::string& name) {
   return Error{};
 }
 
-Error Folder::RemoveEmptyFile(const std::string& name) {
+Error SystemFolder::RemoveEmptyFile(const std::string& name) {
   if (!isOpen()) return openError_;
   std::wstring full;
   if (!handle_->PathOf(name, &full)) return MakeError(ErrorCode::kNotFound);
@@ -293,15 +291,15 @@ Error Folder::RemoveEmptyFile(const std::string& name) {
   return ErrorFromWin32(GetLastError());
 }
 
-Error Folder::Flush() {
+Error SystemFolder::Flush() {
   // Windows writes a folder's entries through its own cache; a folder
   // cannot be opened for the flush without write access to it.
   return isOpen() ? Error{} : openError_;
 }
 
-bool Folder::FlushCoversVolume() { return false; }
+bool SystemFolder::FlushCoversVolume() { return false; }
 
-bool Folder::IsVolumeRoot() {
+bool SystemFolder::IsVolumeRoot() {
   if (!isOpen()) return false;
   wchar_t root[MAX_PATH + 1] = {};
   if (!GetVolumePathNameW(handle_->path.c_str(), root, MAX_PATH)) return false;
@@ -321,7 +319,7 @@ FILETIME Get(const std::int64_t* in) {
 }
 }  // namespace
 
-FolderLooks Folder::Looks() {
+FolderLooks SystemFolder::Looks() {
   FolderLooks looks;
   BY_HANDLE_FILE_INFORMATION info;
   if (!isOpen() || handle_->folder == INVALID_HANDLE_VALUE ||
@@ -338,7 +336,7 @@ FolderLooks Folder::Looks() {
   return looks;
 }
 
-Error Folder::SetLooks(const FolderLooks& looks) {
+Error SystemFolder::SetLooks(const FolderLooks& looks) {
   if (!isOpen()) return openError_;
   if (!looks.known) return Error{};
   const HANDLE target = CreateFileW(handle_->path.c_str(), FILE_WRITE_ATTRIBUTES,
@@ -357,7 +355,7 @@ Error Folder::SetLooks(const FolderLooks& looks) {
 
 // A folder made by the program is the user's, as the folder was: there is
 // no owner of the POSIX kind to carry.
-Error Folder::CarryOwner(const FolderLooks&) { return isOpen() ? Error{} : openError_; }
+Error SystemFolder::CarryOwner(const FolderLooks&) { return isOpen() ? Error{} : openError_; }
 
 std::optional<FileId> IdOfPath(const std::string& path) {
   std::wstring wide;
@@ -370,7 +368,7 @@ std::optional<FileId> IdOfPath(const std::string& path) {
 }
 
 std::unique_ptr<Folder> OpenSystemFolder(const std::string& path) {
-  return std::make_unique<Folder>(path);
+  return std::make_unique<SystemFolder>(path);
 }
 
 }  // namespace platform

@@ -21,12 +21,12 @@ using testing_support::WriteFile;
 namespace {
 
 // A slow disk: every rename waits a while first.
-class WaitingFolder : public platform::Folder {
+class WaitingFolder : public platform::SystemFolder {
  public:
-  using platform::Folder::Folder;
+  using platform::SystemFolder::SystemFolder;
   platform::Error RenameNoReplace(const std::string& from, const std::string& to) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
-    return platform::Folder::RenameNoReplace(from, to);
+    return platform::SystemFolder::RenameNoReplace(from, to);
   }
 };
 

@@ -34,10 +34,11 @@ namespace {
 class FaultyFolder : public platform::Folder {
  public:
   FaultyFolder(std::unique_ptr<platform::Folder> inner, FaultPlan& plan, platform::Error openError)
-      : platform::Folder(inner->path(), NotOpened{}, inner->fileSystem(),
-                         openError.failed() ? openError : inner->openError()),
-        inner_(std::move(inner)),
-        plan_(plan) {}
+      : openError_(openError.failed() ? openError : inner->openError()), inner_(std::move(inner)), plan_(plan) {}
+
+  const platform::Error& openError() const override { return openError_; }
+  const std::string& path() const override { return inner_->path(); }
+  platform::FileSystem fileSystem() const override { return inner_->fileSystem(); }
 
   platform::Error List(const std::function<void(std::string name)>& onFile,
                        const std::function<void(std::string name)>& onFolder) override {
@@ -100,6 +101,7 @@ class FaultyFolder : public platform::Folder {
     platform::Error failed = plan_.Next();
     return failed.failed() ? failed : operation();
   }
+  platform::Error openError_;
   std::unique_ptr<platform::Folder> inner_;
   FaultPlan& plan_;
 };

@@ -14,7 +14,7 @@ platform::FolderOpener SystemOrFallbackFolders(bool fallback) {
 platform::Error OrderedFolder::List(const std::function<void(std::string name)>& onFile,
                                    const std::function<void(std::string name)>& onFolder) {
   std::vector<std::string> files;
-  const platform::Error error = platform::Folder::List(
+  const platform::Error error = platform::SystemFolder::List(
       [&](std::string name) { files.push_back(std::move(name)); },
       [&](std::string name) {
         if (onFolder) onFolder(std::move(name));

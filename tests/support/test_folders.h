@@ -10,9 +10,9 @@ namespace testing_support {
 
 // A folder whose file system, as far as renaming goes, has no atomic
 // no-replace rename: every rename takes the check-then-rename road.
-class FallbackFolder : public platform::Folder {
+class FallbackFolder : public platform::SystemFolder {
  public:
-  using platform::Folder::Folder;
+  using platform::SystemFolder::SystemFolder;
 
  protected:
   platform::Error AtomicRenameNoReplace(const std::string&, const std::string&) override {
@@ -22,13 +22,13 @@ class FallbackFolder : public platform::Folder {
 
 // A folder on a slow disk: every rename takes `delayMs` of the clock's time
 // (a fake clock: the test does not sleep).
-class SlowFolder : public platform::Folder {
+class SlowFolder : public platform::SystemFolder {
  public:
   SlowFolder(const std::string& path, FakeClock& clock, int delayMs)
-      : platform::Folder(path), clock_(clock), delayMs_(delayMs) {}
+      : platform::SystemFolder(path), clock_(clock), delayMs_(delayMs) {}
   platform::Error RenameNoReplace(const std::string& from, const std::string& to) override {
     clock_.now += delayMs_;
-    return platform::Folder::RenameNoReplace(from, to);
+    return platform::SystemFolder::RenameNoReplace(from, to);
   }
 
  private:
@@ -39,10 +39,10 @@ class SlowFolder : public platform::Folder {
 // A folder that lists the files a test gives, in the order given: the test
 // decides which rows there are and which comes first. Its other entries
 // are told as folders: names that are there, but no rows.
-class OrderedFolder : public platform::Folder {
+class OrderedFolder : public platform::SystemFolder {
  public:
   OrderedFolder(const std::string& path, std::vector<std::string> order)
-      : platform::Folder(path), order_(std::move(order)) {}
+      : platform::SystemFolder(path), order_(std::move(order)) {}
   platform::Error List(const std::function<void(std::string name)>& onFile,
                        const std::function<void(std::string name)>& onFolder) override;
 

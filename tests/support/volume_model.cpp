@@ -31,12 +31,16 @@ bool IsUpperShortName(const std::string& name) {
 class ModelFolder : public platform::Folder {
  public:
   ModelFolder(std::shared_ptr<VolumeModel> model, const std::string& path, int dir)
-      : platform::Folder(path, NotOpened{},
-                         model->rule() == VolumeModel::Rule::kLinuxExfat ? platform::FileSystem::kExfat
-                                                                         : platform::FileSystem::kFat,
-                         dir < 0 ? platform::MakeError(platform::ErrorCode::kNotFound) : platform::Error{}),
+      : path_(path),
+        openError_(dir < 0 ? platform::MakeError(platform::ErrorCode::kNotFound) : platform::Error{}),
+        fileSystem_(model->rule() == VolumeModel::Rule::kLinuxExfat ? platform::FileSystem::kExfat
+                                                                    : platform::FileSystem::kFat),
         model_(std::move(model)),
         dir_(dir) {}
+
+  const platform::Error& openError() const override { return openError_; }
+  const std::string& path() const override { return path_; }
+  platform::FileSystem fileSystem() const override { return fileSystem_; }
 
   int dir() const { return dir_; }
 
@@ -181,10 +185,16 @@ class ModelFolder : public platform::Folder {
     return platform::Error{};
   }
 
+  // The model keeps no owners: any folder takes any.
+  platform::Error CarryOwner(const platform::FolderLooks&) override { return openError_; }
+
  private:
   void Operation() {
     if (model_->onOperation) model_->onOperation();
   }
+  std::string path_;
+  platform::Error openError_;
+  platform::FileSystem fileSystem_;
   std::shared_ptr<VolumeModel> model_;
   int dir_;
 };

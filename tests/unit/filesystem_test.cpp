@@ -62,7 +62,7 @@ TEST(PosixFolder, ListsFilesAndLinksButNoFoldersInFileSystemOrder) {
     }
   }
   closedir(raw);
-  platform::Folder folder(dir.path());
+  platform::SystemFolder folder(dir.path());
   ErrorCode error = ErrorCode::kOther;
   EXPECT_EQ(Listed(folder, &error), expected);
   EXPECT_EQ(error, ErrorCode::kNone);

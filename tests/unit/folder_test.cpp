@@ -67,10 +67,10 @@ INSTANTIATE_TEST_SUITE_P(OneStepAndLookFirst, AnyFolder, ::testing::Values(false
 TEST(Folder, WhatCannotBeOpenedSaysWhy) {
   TempDir dir;
   WriteFile(dir / "file", "x");
-  EXPECT_EQ(platform::Folder(dir / "missing").openError().code, ErrorCode::kNotFound);
-  EXPECT_EQ(platform::Folder(dir / "file").openError().code, ErrorCode::kNotFolder);
-  EXPECT_EQ(platform::Folder("").openError().code, ErrorCode::kNotFound);
-  platform::Folder missing(dir / "missing");
+  EXPECT_EQ(platform::SystemFolder(dir / "missing").openError().code, ErrorCode::kNotFound);
+  EXPECT_EQ(platform::SystemFolder(dir / "file").openError().code, ErrorCode::kNotFolder);
+  EXPECT_EQ(platform::SystemFolder("").openError().code, ErrorCode::kNotFound);
+  platform::SystemFolder missing(dir / "missing");
   EXPECT_TRUE(missing.List([](std::string) { ADD_FAILURE(); }).failed());
   EXPECT_EQ(missing.RenameNoReplace("a", "b").code, ErrorCode::kNotFound);
 }
@@ -78,7 +78,7 @@ TEST(Folder, WhatCannotBeOpenedSaysWhy) {
 TEST(Folder, KnowsItselfWhateverThePathsSpelling) {
   TempDir dir;
   MakeDir(dir / "music");
-  platform::Folder folder(dir / "music");
+  platform::SystemFolder folder(dir / "music");
   ASSERT_TRUE(folder.Id().has_value());
   EXPECT_EQ(folder.Id(), platform::IdOfPath(dir / "music"));
   EXPECT_EQ(folder.Id(), platform::IdOfPath(dir / "music" + TempDir::kSeparator + "." ));
@@ -91,7 +91,7 @@ TEST(WindowsFolder, LetterCaseNeverLetsANameBeTakenTwice) {
   TempDir dir;
   WriteFile(dir / "SONG.mp3", "SONG");
   WriteFile(dir / "0042_song.mp3", "song");
-  platform::Folder folder(dir.path());
+  platform::SystemFolder folder(dir.path());
   EXPECT_EQ(folder.Has("song.mp3"), platform::Presence::kPresent);
   EXPECT_EQ(folder.RenameNoReplace("0042_song.mp3", "song.mp3").code, ErrorCode::kExists);
   EXPECT_EQ(ReadFile(dir / "SONG.mp3"), "SONG");
@@ -101,7 +101,7 @@ TEST(WindowsFolder, LetterCaseNeverLetsANameBeTakenTwice) {
 TEST(WindowsFolder, ANameCutThroughACharacterIsRefusedNotMangled) {
   TempDir dir;
   WriteFile(dir / "노래.mp3", "k");
-  platform::Folder folder(dir.path());
+  platform::SystemFolder folder(dir.path());
   // Delete's five-byte cut of "노래.mp3" leaves half a character.
   const platform::Error error = folder.RenameNoReplace("노래.mp3", "\x98.mp3");
   EXPECT_EQ(error.code, ErrorCode::kOther);

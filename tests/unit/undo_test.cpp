@@ -487,11 +487,11 @@ TEST_F(AroundRun, AStartTidiesWhatAKillLeftAndNoRunGoesWhileFilesWaitOutside) {
 // A disk that renames a file and then reports an error anyway.
 class ErrorAfterRename : public AroundRun {
  protected:
-  class Folder : public platform::Folder {
+  class Folder : public platform::SystemFolder {
    public:
-    using platform::Folder::Folder;
+    using platform::SystemFolder::SystemFolder;
     platform::Error RenameNoReplace(const std::string& from, const std::string& to) override {
-      platform::Error error = platform::Folder::RenameNoReplace(from, to);
+      platform::Error error = platform::SystemFolder::RenameNoReplace(from, to);
       if (!error.failed() && from == "b.mp3") return platform::OtherError("input/output error");
       return error;
     }
@@ -552,7 +552,7 @@ TEST(UndoPlan, GoesByTheJournalAndWhereItCannotTellByTheDisk) {
   journal.rows.push_back({"short", ""});
   journal.renamed.insert(journal.renamed.end(), 2, RunMark::kRenamed);
   journal.undone.insert(journal.undone.end(), 2, false);
-  platform::Folder folder(dir.path());
+  platform::SystemFolder folder(dir.path());
   std::vector<std::size_t> expected;
   for (std::size_t i = rows.size(); i-- > 0;) {
     if (rows[i].goes) expected.push_back(i);
