@@ -101,15 +101,80 @@ OrderDecision PlanOrder(const std::string& fullFolder, std::vector<std::string> 
 
 namespace {
 
+// A folder whose directory operations are counted, in one place for the
+// order step and its way back: listings, renames and moves, folders and
+// place holders made and removed, flushes, and the looks and owner given.
+// Its opener counts each folder it opens too.
+class CountingFolder : public platform::Folder {
+ public:
+  CountingFolder(std::unique_ptr<platform::Folder> inner, std::size_t* count)
+      : inner_(std::move(inner)), count_(count) {}
+
+  const platform::Error& openError() const override { return inner_->openError(); }
+  const std::string& path() const override { return inner_->path(); }
+  platform::FileSystem fileSystem() const override { return inner_->fileSystem(); }
+  platform::Error List(const std::function<void(std::string name)>& onFile,
+                       const std::function<void(std::string name)>& onFolder) override {
+    return Counted(inner_->List(onFile, onFolder));
+  }
+  platform::Error ListAllNames(const std::function<void(const std::string& name)>& onName) override {
+    return Counted(inner_->ListAllNames(onName));
+  }
+  platform::Error RenameNoReplace(const std::string& from, const std::string& to) override {
+    return Counted(inner_->RenameNoReplace(from, to));
+  }
+  platform::Presence Has(const std::string& name) override { return inner_->Has(name); }
+  bool CanHoldName(const std::string& name) override { return inner_->CanHoldName(name); }
+  bool IgnoresCase() override { return inner_->IgnoresCase(); }
+  std::optional<platform::FileId> Id() const override { return inner_->Id(); }
+  platform::Error ListEntries(const std::function<void(const platform::FolderEntry& entry)>& onEntry,
+                              std::uint64_t after) override {
+    return Counted(inner_->ListEntries(onEntry, after));
+  }
+  platform::Error MoveTo(const std::string& name, platform::Folder& target, const std::string& newName) override {
+    auto* const counting = dynamic_cast<CountingFolder*>(&target);
+    return Counted(inner_->MoveTo(name, counting != nullptr ? *counting->inner_ : target, newName));
+  }
+  platform::Error MakeFolder(const std::string& name) override { return Counted(inner_->MakeFolder(name)); }
+  platform::Error RemoveEmptyFolder(const std::string& name) override {
+    return Counted(inner_->RemoveEmptyFolder(name));
+  }
+  platform::Error MakeEmptyFile(const std::string& name) override { return Counted(inner_->MakeEmptyFile(name)); }
+  platform::Error RemoveEmptyFile(const std::string& name) override {
+    return Counted(inner_->RemoveEmptyFile(name));
+  }
+  bool IsVolumeRoot() override { return inner_->IsVolumeRoot(); }
+  platform::Error Flush() override { return Counted(inner_->Flush()); }
+  bool FlushCoversVolume() override { return inner_->FlushCoversVolume(); }
+  platform::FolderLooks Looks() override { return inner_->Looks(); }
+  platform::Error SetLooks(const platform::FolderLooks& looks) override { return Counted(inner_->SetLooks(looks)); }
+  platform::Error CarryOwner(const platform::FolderLooks& looks) override {
+    return Counted(inner_->CarryOwner(looks));
+  }
+
+ private:
+  platform::Error Counted(platform::Error error) {
+    ++*count_;
+    return error;
+  }
+  std::unique_ptr<platform::Folder> inner_;
+  std::size_t* count_;
+};
+
+platform::FolderOpener Counting(platform::FolderOpener open, std::size_t* count) {
+  return [open = std::move(open), count](const std::string& path) -> std::unique_ptr<platform::Folder> {
+    ++*count;
+    return std::make_unique<CountingFolder>(open(path), count);
+  };
+}
+
 // Moves every entry of `from` into `into`, under the name `named` gives it
 // (its own, unless told); what does not go stays in `from`.
 void Drain(platform::Folder& from, platform::Folder& into, WayBackResult& result,
            const std::unordered_map<std::string, std::string>* named = nullptr) {
   std::vector<std::string> names;
-  ++result.operations;
   platform::Error failed = from.ListEntries([&](const platform::FolderEntry& entry) { names.push_back(entry.name); });
   for (const std::string& name : names) {
-    ++result.operations;
     const auto to = named != nullptr ? named->find(name) : std::unordered_map<std::string, std::string>::const_iterator();
     const platform::Error moved = from.MoveTo(name, into, named != nullptr && to != named->end() ? to->second : name);
     // One that went away meanwhile is no longer there to bring back.
@@ -120,7 +185,6 @@ void Drain(platform::Folder& from, platform::Folder& into, WayBackResult& result
 
 // The names of a folder's entries; false when it cannot be read.
 bool ListNames(platform::Folder& folder, std::vector<std::string>* names, WayBackResult& result) {
-  ++result.operations;
   const platform::Error listed =
       folder.ListEntries([&](const platform::FolderEntry& entry) { names->push_back(entry.name); });
   if (listed.failed() && !result.error.failed()) result.error = listed;
@@ -149,7 +213,6 @@ void TellWhatWaits(const std::string& holderPath, const std::string& name, const
 bool FlushAndCheck(platform::Folder& holder, const std::string& holderPath,
                    const std::vector<std::string>& temporaries, const platform::FolderOpener& open,
                    WayBackResult& result, std::vector<std::string>* after) {
-  ++result.operations;
   holder.Flush();
   if (!ListNames(holder, after, result)) {
     result.stranded.push_back(Stranded{platform::JoinPath(holderPath, temporaries.front()), {}, false});
@@ -191,7 +254,6 @@ void WayBackSibling(const OrderPlan& plan, const platform::FolderOpener& open, W
   // Cut between the two renames of the swap: the old folder takes its name
   // back.
   if (!Holds(beside, parts.name) && Holds(beside, former)) {
-    ++result.operations;
     const platform::Error back = parent->RenameNoReplace(former, parts.name);
     if (back.failed()) {
       result.error = back;
@@ -220,7 +282,6 @@ void WayBackSibling(const OrderPlan& plan, const platform::FolderOpener& open, W
     moved = true;
     const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(parts.folder, name));
     Drain(*other, *folder, result, name == sibling && !oldNames.empty() ? &oldNames : nullptr);
-    ++result.operations;
     parent->RemoveEmptyFolder(name);
   }
   std::vector<std::string> after;
@@ -238,14 +299,12 @@ void WayBackInPlace(const OrderPlan& plan, const platform::FolderOpener& open, W
   for (const std::string& name : names) {
     if (!IsFillerName(plan.token, name)) continue;
     moved = true;
-    ++result.operations;
     folder->RemoveEmptyFile(name);
   }
   if (Holds(names, temporary)) {
     moved = true;
     const std::unique_ptr<platform::Folder> other = open(platform::JoinPath(plan.folder, temporary));
     if (other->isOpen()) Drain(*other, *folder, result);
-    ++result.operations;
     folder->RemoveEmptyFolder(temporary);
   }
   std::vector<std::string> after;
@@ -265,10 +324,11 @@ std::size_t WayBackResult::waiting() const {
 
 WayBackResult WayBack(const OrderPlan& plan, const platform::FolderOpener& open) {
   WayBackResult result;
+  const platform::FolderOpener counted = Counting(open, &result.operations);
   if (plan.method == OrderMethod::kInPlace) {
-    WayBackInPlace(plan, open, result);
+    WayBackInPlace(plan, counted, result);
   } else {
-    WayBackSibling(plan, open, result);
+    WayBackSibling(plan, counted, result);
   }
   result.complete = result.stranded.empty() && result.folderAt.empty() && !result.error.failed() &&
                     result.left == WayBackResult::Left::kNothing;
@@ -276,7 +336,7 @@ WayBackResult WayBack(const OrderPlan& plan, const platform::FolderOpener& open)
 }
 
 OrderSession::OrderSession(const OrderPlan& plan, platform::FolderOpener open)
-    : plan_(plan), open_(std::move(open)) {
+    : plan_(plan), rawOpen_(std::move(open)), open_(Counting(rawOpen_, &operations_)) {
   const platform::PathParts parts = platform::SplitPath(plan.folder);
   parentPath_ = parts.folder;
   folderName_ = parts.name;
@@ -290,7 +350,6 @@ OrderSession::OrderSession(const OrderPlan& plan, platform::FolderOpener open)
 OrderSession::~OrderSession() = default;
 
 std::unique_ptr<platform::Folder> OrderSession::Open(const std::string& path) {
-  ++operations_;
   return open_(path);
 }
 
@@ -331,7 +390,6 @@ void OrderSession::StepSibling() {
       sibling_ = SiblingPhase::kMoveOut;
       // The new folder will be the folder: it has its owner from the start,
       // or the folder is not swapped at all.
-      ++operations_;
       const platform::Error owned = other_->CarryOwner(looks_);
       if (owned.failed()) GiveUp(OrderProblem::Kind::kOwnerNotKept, owned);
       return;
@@ -344,13 +402,11 @@ void OrderSession::StepSibling() {
       // open cannot take another name.
       folder_.reset();
       other_.reset();
-      ++operations_;
       const platform::Error away = parent_->RenameNoReplace(folderName_, formerName_);
       if (away.failed()) {
         GiveUp(OrderProblem::Kind::kFolderNotRenamed, away);
         return;
       }
-      ++operations_;
       const platform::Error in = parent_->RenameNoReplace(siblingName_, folderName_);
       if (in.failed()) {
         GiveUp(OrderProblem::Kind::kNewFolderNotNamed, in);
@@ -399,7 +455,6 @@ bool OrderSession::StandsAfterLast(const std::string& wanted, std::uint64_t* lan
   for (const std::uint64_t from : {after_, std::uint64_t{0}}) {
     bool seenLast = lastPlaced_.empty(), found = false;
     std::uint64_t before = from, lastAt = from;
-    ++operations_;
     folder_->ListEntries(
         [&](const platform::FolderEntry& entry) {
           ++entriesRead_;
@@ -429,7 +484,6 @@ bool OrderSession::PlaceNext() {
     return false;
   }
   const std::string& name = plan_.moves[next_];
-  ++operations_;
   const platform::Error moved = other_->MoveTo(name, *folder_, name);
   // Gone meanwhile, or one that stayed; the rest after the renamed files
   // go back in any order.
@@ -452,7 +506,6 @@ bool OrderSession::PlaceNext() {
   }
   // It fell into a hole further up: out again, and the holes before the
   // last file filled, before it comes back.
-  ++operations_;
   const platform::Error back = folder_->MoveTo(name, *other_, name);
   if (back.failed()) {
     GiveUp(OrderProblem::Kind::kNotMoved, back, name);
@@ -474,7 +527,6 @@ void OrderSession::FillHoleBeforeLast() {
       return;
     }
     const std::string filler = FillerName(plan_.token, fillers_++, padding);
-    ++operations_;
     const platform::Error made = folder_->MakeEmptyFile(filler);
     if (made.code == platform::ErrorCode::kExists) continue;
     if (made.failed()) {
@@ -483,7 +535,6 @@ void OrderSession::FillHoleBeforeLast() {
     }
     std::uint64_t landed = 0;
     if (StandsAfterLast(filler, &landed)) {
-      ++operations_;
       folder_->RemoveEmptyFile(filler);
       if (padding == 0) return;
       padding = 0;
@@ -495,7 +546,6 @@ void OrderSession::FillHoleBeforeLast() {
 
 bool OrderSession::MakeOther(platform::Folder& holder, const std::string& holderPath,
                              const std::string& name, OrderProblem::Kind cannot) {
-  ++operations_;
   const platform::Error made = holder.MakeFolder(name);
   if (made.failed()) {
     // Nothing has moved: the folder is as it was.
@@ -510,7 +560,6 @@ bool OrderSession::MakeOther(platform::Folder& holder, const std::string& holder
 bool OrderSession::MoveNextOut(std::size_t& done, bool othersMayStay) {
   if (done == plan_.moves.size()) return true;
   const std::string& name = plan_.source(done);
-  ++operations_;
   const platform::Error moved = folder_->MoveTo(name, *other_, plan_.moves[done]);
   // A file another program took away meanwhile is no reason to stop.
   if (moved.code == platform::ErrorCode::kNotFound) gone_[done] = true;
@@ -529,10 +578,8 @@ void OrderSession::FlushMovesWhenDue(platform::Folder& into, platform::Folder& o
   // other disks write their changes in order.
   if (!flushOnTheWay_ || clock_ == nullptr || !flushes_.Due(clock_->NowMs())) return;
   flushes_.Flushed(clock_->NowMs());
-  ++operations_;
   into.Flush();
   if (into.FlushCoversVolume()) return;
-  ++operations_;
   outOf.Flush();
 }
 
@@ -556,13 +603,12 @@ void OrderSession::Finish(bool check) {
   // Nothing of the folders is held open while they move.
   folder_.reset();
   other_.reset();
-  wayBack_ = WayBack(plan_, open_);
+  wayBack_ = WayBack(plan_, rawOpen_);
   operations_ += wayBack_.operations;
   if (wayBack_.complete && swapped_) {
     // The new folder looks as the old one did, its times last: the moves
     // changed them.
     const std::unique_ptr<platform::Folder> folder = Open(plan_.folder);
-    ++operations_;
     folder->SetLooks(looks_);
   }
   if (check && wayBack_.complete && !Verify() && !problem_.any()) problem_.kind = OrderProblem::Kind::kOrderNotKept;
@@ -573,7 +619,6 @@ void OrderSession::Finish(bool check) {
 bool OrderSession::Verify() {
   // Checked by reading the folder: the renamed files in the order of their
   // new names, whatever stands between them.
-  ++operations_;
   const std::unique_ptr<platform::Folder> folder = open_(plan_.folder);
   const auto begin = plan_.moves.begin(), end = begin + static_cast<std::ptrdiff_t>(plan_.ordered);
   std::size_t matched = 0, present = 0;
@@ -593,7 +638,6 @@ bool OrderSession::Verify() {
   for (std::size_t i = 0; i < plan_.ordered; ++i) rank.emplace(plan_.moves[i], i);
   std::size_t last = 0, seen = 0;
   bool inOrder = true;
-  ++operations_;
   const platform::Error again = folder->ListEntries([&](const platform::FolderEntry& entry) {
     const auto found = rank.find(entry.name);
     if (found == rank.end()) return;

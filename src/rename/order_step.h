@@ -220,6 +220,9 @@ class OrderSession {
   std::unique_ptr<platform::Folder> Open(const std::string& path);
 
   const OrderPlan& plan_;
+  // The folders as the system (or a test) opens them, and the same with
+  // every directory operation counted in operations_.
+  platform::FolderOpener rawOpen_;
   platform::FolderOpener open_;
   SiblingPhase sibling_ = SiblingPhase::kMakeSibling;
   InPlacePhase inPlace_ = InPlacePhase::kMakeTemporary;

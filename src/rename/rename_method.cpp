@@ -1,9 +1,9 @@
 #include "rename/rename_method.h"
 
 const std::array<MethodInfo, 3> kMethods = {{
-    {RenameMethod::kAdd, 0, "Add", true, false},
-    {RenameMethod::kReplace, 1, "Replace", true, true},
-    {RenameMethod::kDelete, 2, "Delete", false, true},
+    {RenameMethod::kAdd, 0, true, false},
+    {RenameMethod::kReplace, 1, true, true},
+    {RenameMethod::kDelete, 2, false, true},
 }};
 
 RenameMethod MethodFromStored(int stored) {

@@ -13,7 +13,6 @@ enum class RenameMethod {
 struct MethodInfo {
   RenameMethod method;
   int stored;         // the number kept in the settings file
-  const char* label;  // the radio button's caption
   bool numbers;       // writes a number prefix
   bool cuts;          // takes the number prefix (or five bytes) off
 };
