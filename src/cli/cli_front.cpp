@@ -411,6 +411,11 @@ std::string NoMatch(const RenameWorkflow& workflow, const Options& options) {
   const std::string folder = platform::DisplayUtf8(options.folder, true) + ": ";
   if (status.kind == StatusLine::Kind::kFolderProblem) return folder + shell::StatusText(status);
   const std::string& ext = options.extension;
+  const std::size_t leftOut = workflow.job().leftOutCount();
+  if (leftOut > 0) {
+    return folder + "no file to number: " + FilesAre(leftOut) +
+           " left out, the files Macs and Windows keep beside the music (._ files, .DS_Store, Thumbs.db, desktop.ini)";
+  }
   if (ext.size() > 3) {
     return folder + "no file ends in \"" + platform::DisplayUtf8(ext, true) +
            "\": the filter compares the last three letters of a name (--ext " +
@@ -433,6 +438,10 @@ int Rename(RenameWorkflow& workflow, CommandLineView& view, const Options& optio
   if (!workflow.Do(Command::kRandom)) return NothingDone("nothing was changed");
   ShowProposal(workflow);
   SayForecast(workflow.job().forecastCounts());
+  if (const std::size_t leftOut = workflow.job().leftOutCount()) {
+    Say("tarvello-cli: " + FilesAre(leftOut) +
+        " left out, the files Macs and Windows keep beside the music (._ files, .DS_Store, Thumbs.db, desktop.ini)");
+  }
   const std::size_t count = workflow.job().newCount();
   if (options.dryRun) {
     Say("tarvello-cli: dry run: nothing was renamed");

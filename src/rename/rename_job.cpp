@@ -206,15 +206,19 @@ bool RenameJob::Matches(const std::string& name) const {
 platform::Error RenameJob::Scan(platform::Folder& folder,
                                 const std::function<bool(std::string& name)>& onMatch) {
   std::vector<std::string>().swap(otherNames_);
+  leftOut_ = 0;
   const auto other = [this](std::string name) { otherNames_.push_back(std::move(name)); };
   // The matching names are gathered first, so that the rows grow once.
   std::vector<std::string> matching;
   const platform::Error error = folder.List(
       [&](std::string name) {
-        if (Matches(name)) {
-          matching.push_back(std::move(name));
-        } else {
+        if (!Matches(name)) {
           other(std::move(name));
+        } else if (IsOtherSystemsFile(name)) {
+          ++leftOut_;
+          other(std::move(name));
+        } else {
+          matching.push_back(std::move(name));
         }
       },
       other);
@@ -242,6 +246,14 @@ void RenameJob::LoadProposal(std::vector<RenameRow> rows) {
   groups_.reset();
   proposed_ = true;
   proposedMethod_ = RenameMethod::kNone;
+}
+
+bool IsOtherSystemsFile(const std::string& name) {
+  if (name.size() > 2 && name[0] == '.' && name[1] == '_') return true;  // AppleDouble: "._song.mp3"
+  for (const char* metadata : {".DS_Store", "Thumbs.db", "desktop.ini"}) {
+    if (platform::EqualsNoCase(name, metadata)) return true;
+  }
+  return false;
 }
 
 std::size_t NumberPrefixLength(const std::string& name) {

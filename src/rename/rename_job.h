@@ -65,6 +65,11 @@ enum class RowForecast : std::uint8_t {
 // take that prefix off, and five bytes of a name without one.
 std::size_t NumberPrefixLength(const std::string& name);
 
+// Files that other systems keep beside the music and that numbering would
+// only break: the AppleDouble files of a Mac ("._song.mp3"), ".DS_Store",
+// "Thumbs.db" and "desktop.ini" (letter case aside). Search never lists them.
+bool IsOtherSystemsFile(const std::string& name);
+
 bool ForecastFails(RowForecast forecast);
 
 struct ForecastCounts {
@@ -166,6 +171,9 @@ class RenameJob {
   // The names Search listed that are no row's (other files, folders), while
   // the listing is current; none when it is not.
   const std::vector<std::string>* OtherListedNames() const { return listingCurrent_ ? &otherNames_ : nullptr; }
+  // How many files the last Scan left out that passed the filter: other
+  // systems' files (IsOtherSystemsFile).
+  std::size_t leftOutCount() const { return leftOut_; }
   // Appends a row to the Old list.
   void AddRow(std::string oldName);
   // Rows whose new names are given already (an Undo's): the job becomes a
@@ -210,6 +218,7 @@ class RenameJob {
   // listed them; with the rows' old names, the whole folder while current.
   std::vector<std::string> otherNames_;
   bool listingCurrent_ = false;
+  std::size_t leftOut_ = 0;
   bool proposed_ = false;
   RenameMethod proposedMethod_ = RenameMethod::kNone;
   std::vector<RowForecast> forecast_;

@@ -286,7 +286,13 @@ void RenameWorkflow::OnSearch() {
 
   if (job_.oldCount() > 0) EnableActions(true, false);
   // No message box, but a word on why nothing is listed.
-  if (scanned.failed()) SetStatus(FolderProblem(job_.folder(), scanned));
+  if (scanned.failed()) {
+    SetStatus(FolderProblem(job_.folder(), scanned));
+  } else if (job_.leftOutCount() > 0) {
+    StatusLine status = OfKind(StatusLine::Kind::kLeftOut);
+    status.leftOut = job_.leftOutCount();
+    SetStatus(status);
+  }
 }
 
 platform::Error RenameWorkflow::ScanFolder(const std::string& folder) {

@@ -48,6 +48,7 @@ struct StatusLine {
     kUndoEnded,       // rows: the same, for an Undo
     kNotOrdered,      // every row renamed, but not in order on the disk: order says why
     kStillWaiting,    // an Undo gave every name back, but `waiting` entries wait outside
+    kLeftOut,         // Search left out `leftOut` files of other systems (._ files, .DS_Store...)
   };
   enum class FolderProblem : std::uint8_t { kNoFolder, kLineBreak, kNotFound, kNoAccess, kNotFolder, kOther };
   // What a Run or an Undo did with its rows.
@@ -65,6 +66,7 @@ struct StatusLine {
   Rows rows;
   OrderProblem order;
   std::size_t waiting = 0;
+  std::size_t leftOut = 0;
 };
 
 // What stands over the lists: the busy kind of a Search, or a long Run's

@@ -155,6 +155,7 @@ std::string StatusText(const StatusLine& status) {
     case StatusLine::Kind::kNotOrdered:
       return "renamed, but not put in order on the disk: " + OrderProblemText(status.order);
     case StatusLine::Kind::kStillWaiting: return Count(status.waiting) + " still wait outside the folder";
+    case StatusLine::Kind::kLeftOut: return Count(status.leftOut) + " left out: Mac or Windows files";
   }
   return std::string();
 }

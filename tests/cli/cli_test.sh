@@ -90,6 +90,15 @@ run undo --yes
 [ $status -eq 2 ] || fail "a second undo: exit $status"
 ok "undo gives the names back, and only once"
 
+# A Mac's file beside a song is left out, and said to be.
+mkdir mac && printf 's' > mac/song.mp3 && printf 'm' > mac/._song.mp3
+run add mac --yes --order=never
+[ $status -eq 0 ] && [ "$(cat mac/._song.mp3)" = m ] && grep -q '1 file is left out' err ||
+  fail "._song.mp3: $status $(ls -A mac) $(cat err)"
+run undo --yes
+rm -r mac
+ok "a Mac's ._ file beside a song is left out, and said to be"
+
 # Delete on names without numbers: cut text, and a name that stays taken.
 printf 'keep' > m/p3
 printf 'xyz' > m/xyz.mp3

@@ -41,7 +41,7 @@ TEST(WindowWords, EveryKindIsWordedAndTheProgramsOwnTextsStand) {
   }
   StatusLine status;
   status.rows = {5, 5, 0, false};
-  for (int kind = 1; kind <= static_cast<int>(StatusLine::Kind::kStillWaiting); ++kind) {
+  for (int kind = 1; kind <= static_cast<int>(StatusLine::Kind::kLeftOut); ++kind) {
     status.kind = static_cast<StatusLine::Kind>(kind);
     status.forecast = {1, 0, 0};
     status.order.kind = OrderProblem::Kind::kStopped;

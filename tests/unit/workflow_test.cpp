@@ -594,3 +594,28 @@ TEST_F(Workflow, EachCommandIsPossibleExactlyWhenTheWindowOffersIt) {
   EXPECT_TRUE(Do(Command::kAbout));
   EXPECT_EQ(view.told, std::vector<Message::Kind>{Message::Kind::kAbout});
 }
+
+namespace {
+
+TEST_F(Workflow, TheFilesOfOtherSystemsAreNeverNumbered) {
+  // A Mac's AppleDouble files beside the songs, and the folder files of
+  // macOS and Windows, in any letter case; "._" alone is just a name.
+  Files({"song.mp3", "._song.mp3", ".DS_Store", "thumbs.DB", "Desktop.ini", "._", ".x_song.mp3"});
+  Search(music, "");
+  EXPECT_EQ(Sorted(OldNames()), (std::vector<std::string>{"._", ".x_song.mp3", "song.mp3"}));
+  EXPECT_EQ(view.status.kind, StatusLine::Kind::kLeftOut);
+  EXPECT_EQ(view.status.leftOut, 4u);
+  // Only those the filter would have taken count.
+  Search(music, "mp3");
+  EXPECT_EQ(Sorted(OldNames()), (std::vector<std::string>{".x_song.mp3", "song.mp3"}));
+  EXPECT_EQ(view.status.leftOut, 1u);
+  view.checked = RenameMethod::kAdd;
+  ASSERT_TRUE(Do(Command::kRandom));
+  Do(Command::kRun);
+  EXPECT_TRUE(Complete(view.status));
+  for (const char* kept : {"._song.mp3", ".DS_Store", "thumbs.DB", "Desktop.ini", "._"}) {
+    EXPECT_EQ(ReadFile(music + "/" + kept), kept);
+  }
+}
+
+}  // namespace
