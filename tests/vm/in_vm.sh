@@ -120,9 +120,12 @@ cut_delay() {
 
 # The program on each stick, and a Run of it cut by a power cut while it
 # puts the files in order: a while after its journal shows the order step
-# begun, the sticks are written as a flush on the way writes them (sync),
-# the process is frozen, and the power goes. What was not written by then
-# is lost as on a pulled stick; the next boot undoes it.
+# begun, the process is frozen, the sticks are written as a flush on the way
+# writes them (sync), and the power goes. The program is stopped before the
+# sync, as its own flush stops its moves: a sync that races with moves can
+# write a moved file's new entry before the file itself (Linux vfat), which
+# the program's own flushes never do. What was not written by then is lost
+# as on a pulled stick; the next boot undoes it.
 power_cut() {
   delay=$1
   for v in /v1 /v2; do
@@ -146,8 +149,8 @@ power_cut() {
       pid=$p1; [ $v = /v2 ] && pid=$p2
       if grep -a -q '^order ' "$v/tv/tarvello-cli.journal" 2>/dev/null || ! kill -0 $pid 2>/dev/null; then
         sleep "$delay"
-        sync
         kill -STOP $pid 2>/dev/null
+        sync
         frozen="$frozen $v"
       fi
     done
