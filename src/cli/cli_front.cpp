@@ -135,13 +135,10 @@ class NoPause : public platform::Pauser {
   void Pause(int) override {}
 };
 
-// Why a Run would go without a journal, in the command line's words.
+// Why a Run would go without a journal, naming the journal that cannot be
+// written.
 std::string NoJournalWords(const Question& question) {
-  switch (question.noJournal) {
-    case Question::NoJournal::kNoPlace: return "the program cannot tell where it lies, so it keeps no journal";
-    case Question::NoJournal::kNoFullPath: return "the folder's full path cannot be told";
-    case Question::NoJournal::kNotWritten: break;
-  }
+  if (question.noJournal != Question::NoJournal::kNotWritten) return shell::NoJournalText(question);
   return "its journal " + platform::DisplayUtf8(question.journal, true) + " cannot be written (" +
          shell::ErrorText(question.error) + ")";
 }

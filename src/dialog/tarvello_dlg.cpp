@@ -6,6 +6,7 @@
 #include "dialog/name_list.h"
 #include "dialog/overlay.h"
 #include "shell/texts.h"
+#include "button_commands.h"
 #include "shell/window_rules.h"
 #include "platform/bytes.h"
 #include "resource.h"
@@ -164,7 +165,7 @@ void CTarvelloDlg::Do(Command command) {
 }
 
 void CTarvelloDlg::OnButton(wxCommandEvent& event) {
-  if (const std::optional<Command> command = shell::CommandOfButton(event.GetId())) {
+  if (const std::optional<Command> command = CommandOfButton(event.GetId())) {
     Do(*command);
     return;
   }

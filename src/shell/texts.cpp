@@ -56,6 +56,15 @@ std::string JournalText(const JournalOutcome& journal, const char* what) {
 
 }  // namespace
 
+std::string NoJournalText(const Question& question) {
+  switch (question.noJournal) {
+    case Question::NoJournal::kNoPlace: return "the program cannot tell where it lies, so it keeps no journal";
+    case Question::NoJournal::kNoFullPath: return "the folder's full path cannot be told";
+    case Question::NoJournal::kNotWritten: break;
+  }
+  return "its journal cannot be written (" + question.error.words + ")";
+}
+
 std::string ErrorText(const platform::Error& error) {
   return error.words.empty() ? std::string("failed") : error.words;
 }
@@ -68,17 +77,8 @@ QuestionWords WordsOf(const Question& question) {
   switch (question.kind) {
     case Question::Kind::kRun: return {"파일 이름을 바꾸시겠습니까?", "확인"};
     case Question::Kind::kExpress: return {"sure?\n\n[Search] - [Random] - [Run]", "Replace"};
-    case Question::Kind::kRunWithoutJournal: {
-      std::string why;
-      switch (question.noJournal) {
-        case Question::NoJournal::kNoPlace: why = "the program cannot tell where it lies, so it keeps no journal"; break;
-        case Question::NoJournal::kNoFullPath: why = "the folder's full path cannot be told"; break;
-        case Question::NoJournal::kNotWritten:
-          why = "its journal cannot be written (" + question.error.words + ")";
-          break;
-      }
-      return {"This Run cannot be undone: " + why + ".\n\nRename the files anyway?", "확인"};
-    }
+    case Question::Kind::kRunWithoutJournal:
+      return {"This Run cannot be undone: " + NoJournalText(question) + ".\n\nRename the files anyway?", "확인"};
     case Question::Kind::kUndo:
       return {"Undo the last Run?\n\n" + Count(question.count) + (question.count == 1 ? " file in\n" : " files in\n") +
                   question.folder + "\nget back the names they had.",

@@ -30,6 +30,8 @@ std::string TipText(RowForecast forecast);
 // The parts, which the command line words alike.
 // Why a row was not renamed.
 std::string FailureText(const RowFailure& failure);
+// Why a Run would go without a journal (kRunWithoutJournal).
+std::string NoJournalText(const Question& question);
 // Why the entries do not stand in order on the disk.
 std::string OrderProblemText(const OrderProblem& problem);
 // Why a journal cannot be used.

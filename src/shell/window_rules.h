@@ -1,18 +1,13 @@
-// What both windows decide alike, without a window toolkit: which command a
-// button gives, what a key does, which labels give way to the overlay, and
-// the folder picker's title. A window asks here and draws.
+// What both windows decide alike, without a window toolkit and without
+// their control numbers: what a key does, which labels give way to the
+// overlay, and the folder picker's title. A window asks here and draws.
 #pragma once
 
 #include "rename/workflow.h"
 
-#include <optional>
-
 namespace shell {
 
 constexpr char kFolderPickerTitle[] = "Please select folder";
-
-// The command of a button of the main window; none for any other control.
-std::optional<Command> CommandOfButton(int id);
 
 enum class Key { kEscape, kZ, kOther };
 enum class KeyAction {

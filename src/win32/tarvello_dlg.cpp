@@ -3,6 +3,7 @@
 #include "resource.h"
 #include "shell/shell.h"
 #include "shell/texts.h"
+#include "button_commands.h"
 #include "shell/window_rules.h"
 #include "win32/about_dlg.h"
 #include "win32/text.h"
@@ -198,7 +199,7 @@ void CTarvelloDlg::OnCommand(int id) {
   }
   if (id == IDM_UNDO) {
     Do(Command::kUndo);
-  } else if (const std::optional<Command> command = shell::CommandOfButton(id)) {
+  } else if (const std::optional<Command> command = CommandOfButton(id)) {
     Do(*command);
   }
 }
