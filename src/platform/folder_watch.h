@@ -9,15 +9,21 @@ namespace platform {
 
 class FolderWatch {
  public:
-  // Watches the folder at `path`; a folder that cannot be watched never
-  // reports a change.
-  explicit FolderWatch(const std::string& path);
+  FolderWatch();
   ~FolderWatch();
   FolderWatch(const FolderWatch&) = delete;
   FolderWatch& operator=(const FolderWatch&) = delete;
 
-  // True when a name was added, removed or renamed in the folder since the
-  // watch began or since the last call that returned true.
+  // Watches the folder at `path` from now on, instead of any folder before;
+  // a folder that cannot be watched never reports a change.
+  void Watch(const std::string& path);
+  // Watches nothing until the next Watch. Cheap: the means of watching are
+  // kept for the next folder (on Linux, giving them back waits for the
+  // kernel's next grace period, several milliseconds).
+  void Stop();
+
+  // True when a name was added, removed or renamed in the watched folder
+  // since the watch began or since the last call that returned true.
   bool Changed();
 
  private:

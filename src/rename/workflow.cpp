@@ -276,7 +276,8 @@ void RenameWorkflow::OnSearch() {
 
   // Changes to the folder from here on are noticed: the marks of a proposal
   // follow them, and a listing they made stale is not used.
-  watch_ = std::make_unique<platform::FolderWatch>(job_.folder());
+  watch_.Watch(job_.folder());
+  watching_ = true;
   const platform::Error scanned = ScanFolder(job_.folder());
   view_.RowsChanged();
 
@@ -351,7 +352,7 @@ void RenameWorkflow::UpdatePreview(platform::Folder& folder) {
 }
 
 bool RenameWorkflow::NoticeChanges() {
-  if (watch_ && !watch_->Changed()) return false;
+  if (watching_ && !watch_.Changed()) return false;
   job_.ForgetListing();
   return true;
 }
@@ -625,7 +626,8 @@ bool RenameWorkflow::Refuse(const Message& message) {
 }
 
 void RenameWorkflow::StopWatching() {
-  watch_.reset();
+  watch_.Stop();
+  watching_ = false;
   previewShown_ = false;
   job_.ForgetListing();
 }

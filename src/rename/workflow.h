@@ -238,7 +238,8 @@ class RenameWorkflow {
   // The first Tick offers to undo a Run that was cut short.
   bool offerRecovery_ = false;
   // Watches the searched folder from Search until Run.
-  std::unique_ptr<platform::FolderWatch> watch_;
+  platform::FolderWatch watch_;
+  bool watching_ = false;
   bool previewShown_ = false;  // a proposal with its marks is on screen
   std::int64_t nextPreviewMs_ = 0;
 };

@@ -127,6 +127,30 @@ TEST_F(AroundRun, ANumberedFolderHasNoMarksAndAChangedFolderIsLookedAtAgain) {
   EXPECT_EQ(view.rowsChanged, again);
 }
 
+// The marks follow the folder of the last Search only: what another
+// program does in the folder searched before, or what a Run did there, is
+// no change to look at.
+TEST_F(AroundRun, OnlyTheFolderOfTheLastSearchIsWatched) {
+  const std::string other = music + "-other";
+  testing_support::MakeDir(other);
+  WriteFile(other + "/x.mp3", "x");
+  Files({"a.mp3", "b.mp3"});
+  Propose(RenameMethod::kAdd, {"a.mp3", "b.mp3"});
+  Do(Command::kRun);
+  ASSERT_TRUE(Complete(view.status));
+  view.folder = other;
+  listOrder = {"x.mp3"};
+  Do(Command::kSearch);
+  ASSERT_TRUE(Do(Command::kRandom));
+  const int redraws = view.rowsChanged;
+  WriteFile(music + "/c.mp3", "c");
+  Tick();
+  EXPECT_EQ(view.rowsChanged, redraws);
+  WriteFile(other + "/y.mp3", "y");
+  Tick();
+  EXPECT_GT(view.rowsChanged, redraws);
+}
+
 TEST_F(AroundRun, AFolderChangedBetweenSearchAndRandomIsLookedAtAgain) {
   Files({"0001_a.mp3"});
   view.folder = music;
