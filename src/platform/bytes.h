@@ -23,7 +23,7 @@ std::string DropFirstBytes(const std::string& text, std::size_t n);
 std::string FormatNumbered(int number, std::string_view name);
 
 // Equality of two ASCII names without regard to letter case.
-bool EqualsNoCase(const std::string& a, const std::string& b);
+bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // Appends the UTF-8 form of a code point; a lone surrogate gets its
 // three-byte form (as WTF-8 spells it).

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cstdint>
 #include <string_view>
 
@@ -25,8 +26,13 @@ class Reader {
   std::size_t left() const { return text_.size() - pos_; }
   bool Peek(std::string_view word) const { return text_.compare(pos_, word.size(), word) == 0; }
   bool Literal(std::string_view word) {
-    if (text_.compare(pos_, word.size(), word) != 0) return false;
+    if (word.size() > left() || std::memcmp(text_.data() + pos_, word.data(), word.size()) != 0) return false;
     pos_ += word.size();
+    return true;
+  }
+  bool Char(char c) {
+    if (pos_ == text_.size() || text_[pos_] != c) return false;
+    ++pos_;
     return true;
   }
   // Decimal digits, no sign, no leading zero unless the number is 0.
@@ -44,7 +50,7 @@ class Reader {
   }
   bool Bytes(std::uint64_t count, std::string* out) {
     if (count > text_.size() - pos_) return false;
-    out->assign(text_, pos_, static_cast<std::size_t>(count));
+    out->assign(text_.data() + pos_, static_cast<std::size_t>(count));
     pos_ += static_cast<std::size_t>(count);
     return true;
   }
@@ -274,11 +280,11 @@ bool ReadHead(Reader& in, int version, Journal& j, JournalProblem* problem) {
   if (whole) j.rows.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(rows, in.left() / 6)));
   for (std::uint64_t i = 0; whole && i < rows; ++i) {
     std::uint64_t oldSize = 0, newSize = 0;
-    RenameRow row;
-    whole = in.Number(kMaxNameBytes, &oldSize) && in.Literal(" ") &&
-            in.Number(kMaxNameBytes, &newSize) && in.Literal("\n") && in.Bytes(oldSize, &row.oldName) &&
-            in.Bytes(newSize, &row.newName) && in.Literal("\n");
-    if (whole) j.rows.push_back(std::move(row));
+    RenameRow& row = j.rows.emplace_back();
+    whole = in.Number(kMaxNameBytes, &oldSize) && in.Char(' ') && in.Number(kMaxNameBytes, &newSize) &&
+            in.Char('\n') && in.Bytes(oldSize, &row.oldName) && in.Bytes(newSize, &row.newName) &&
+            in.Char('\n');
+    if (!whole) j.rows.pop_back();
   }
   if (!whole || !in.Literal("ready\n")) {
     *problem = JournalProblem::kDamaged;

@@ -200,7 +200,7 @@ bool RenameJob::Matches(const std::string& name) const {
   // upper-cased name are the upper-cased last three bytes.
   const std::size_t tail = std::min<std::size_t>(name.size(), 3);
   if (tail != filter_.size()) return false;
-  return platform::EqualsNoCase(name.substr(name.size() - tail), filter_);
+  return platform::EqualsNoCase(std::string_view(name).substr(name.size() - tail), filter_);
 }
 
 platform::Error RenameJob::Scan(platform::Folder& folder,
@@ -210,6 +210,7 @@ platform::Error RenameJob::Scan(platform::Folder& folder,
   const auto other = [this](std::string name) { otherNames_.push_back(std::move(name)); };
   // The matching names are gathered first, so that the rows grow once.
   std::vector<std::string> matching;
+  matching.reserve(rows_.capacity());  // most often the folder listed last time
   const platform::Error error = folder.List(
       [&](std::string name) {
         if (!Matches(name)) {
@@ -250,7 +251,7 @@ void RenameJob::LoadProposal(std::vector<RenameRow> rows) {
 
 bool IsOtherSystemsFile(const std::string& name) {
   if (name.size() > 2 && name[0] == '.' && name[1] == '_') return true;  // AppleDouble: "._song.mp3"
-  for (const char* metadata : {".DS_Store", "Thumbs.db", "desktop.ini"}) {
+  for (const std::string_view metadata : {".DS_Store", "Thumbs.db", "desktop.ini"}) {
     if (platform::EqualsNoCase(name, metadata)) return true;
   }
   return false;
@@ -291,16 +292,22 @@ ProposeRefusal RenameJob::Propose(RenameMethod method, platform::RandomSource& r
     usedNumbers_.resize(kNumberTableSize);
     std::fill(usedNumbers_.begin(), usedNumbers_.begin() + static_cast<std::ptrdiff_t>(count) + 1, 0);
   }
-  const int modulus = static_cast<int>(count);
+  // A draw's remainder by the count, by one multiplication instead of a
+  // division: for draws and counts below 2^16 the 32-bit reciprocal gives
+  // exactly what `%` gives. Most of a long list's draws hit a number taken.
+  const std::uint32_t modulus = static_cast<std::uint32_t>(std::max<std::size_t>(count, 1));
+  const std::uint64_t reciprocal = (std::uint64_t{1} << 32) / modulus + 1;
   for (RenameRow& row : rows_) {
     if (numbered) {
-      int number;
+      std::uint32_t number;
       do {
-        number = random.Next15() % modulus + 1;
-      } while (usedNumbers_[static_cast<std::size_t>(number)] != 0);
-      usedNumbers_[static_cast<std::size_t>(number)] = 1;
+        const std::uint32_t draw = static_cast<std::uint32_t>(random.Next15()) & 0x7FFF;
+        const auto quotient = static_cast<std::uint32_t>((draw * reciprocal) >> 32);
+        number = draw - quotient * modulus + 1;
+      } while (usedNumbers_[number] != 0);
+      usedNumbers_[number] = 1;
       row.newName = platform::FormatNumbered(
-          number, MethodCuts(method) ? WithoutPrefix(row.oldName) : std::string_view(row.oldName));
+          static_cast<int>(number), MethodCuts(method) ? WithoutPrefix(row.oldName) : std::string_view(row.oldName));
     } else {
       row.newName = std::string(WithoutPrefix(row.oldName));
     }

@@ -228,5 +228,5 @@ class RenameJob {
   // The proposal's names in groups, worked out once for Preview and Run.
   const NameGroups& Groups(bool folded) const;
   mutable std::shared_ptr<const NameGroups> groups_;
-  std::vector<std::int32_t> usedNumbers_;
+  std::vector<std::uint8_t> usedNumbers_;
 };

@@ -173,9 +173,16 @@ TEST_F(Workflow, NumbersArePermutationsAndCutsAreFiveBytes) {
       SCOPED_TRACE(std::to_string(count) + " rows, method " + std::to_string(StoredMethod(method)));
       RenameJob rows;
       for (const std::string& name : names) rows.AddRow(name);
+      // The first row takes what the first draw gives by `% count + 1`,
+      // also for the draws near the top of their 15 bits.
+      const int firstDraw = 32767 - static_cast<int>(count % 7);
+      random.script = {firstDraw};
       ASSERT_EQ(rows.Propose(method, random), ProposeRefusal::kNone);
       const std::vector<std::string> proposed = testing_support::NewNames(rows);
       ASSERT_EQ(proposed.size(), count);
+      if (method != RenameMethod::kDelete) {
+        EXPECT_EQ(std::stoul(proposed[0]), static_cast<std::size_t>(firstDraw) % count + 1) << proposed[0];
+      }
       std::vector<bool> seen(count + 1, false);
       for (std::size_t i = 0; i < count; ++i) {
         const std::string cut = names[i].size() <= 5 ? std::string() : names[i].substr(5);
