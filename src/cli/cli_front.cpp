@@ -3,6 +3,7 @@
 #include "platform/bytes.h"
 #include "platform/console.h"
 #include "platform/pause.h"
+#include "rename/other_systems_files.h"
 #include "rename/rename_view.h"
 #include "rename/workflow.h"
 #include "shell/texts.h"
@@ -24,11 +25,15 @@ namespace {
 const char kUsage[] =
     "usage: tarvello-cli add|replace|delete FOLDER [-e EXT] [-y] [-n] [--order auto|always|never]\n"
     "       tarvello-cli undo [-y]\n"
+    "       tarvello-cli clean FOLDER [-y] [-n]\n"
     "\n"
     "  add       put a random number in front of every name (0042_song.mp3)\n"
     "  replace   give numbered names new numbers\n"
     "  delete    take the numbers off again\n"
     "  undo      give the files of the last Run their old names back\n"
+    "  clean     remove the files Macs and Windows keep beside the music (._ files,\n"
+    "            .DS_Store, Thumbs.db, desktop.ini), which players list as songs;\n"
+    "            only files of those names, never a folder; cannot be undone\n"
     "\n"
     "  -e, --ext EXT    the files whose last three letters are EXT, letter case aside\n"
     "                   (default mp3; --ext \"\" takes every file)\n"
@@ -97,7 +102,7 @@ Parsed Parse(const std::vector<std::string>& arguments, Options* options) {
   if (problem.empty()) {
     options->order = order == "always" ? OrderPolicy::kAlways : order == "never" ? OrderPolicy::kNever : OrderPolicy::kAuto;
     const std::string command = words.empty() ? std::string() : words[0];
-    const bool renames = command == "add" || command == "replace" || command == "delete";
+    const bool renames = command == "add" || command == "replace" || command == "delete" || command == "clean";
     if (words.empty()) {
       problem = "no command given";
     } else if (!renames && command != "undo") {
@@ -457,6 +462,58 @@ int Rename(RenameWorkflow& workflow, CommandLineView& view, const Options& optio
   return waiting ? kSomeFailed : status;
 }
 
+// "3 ._ files, 1 .DS_Store": what a clean finds, kind by kind.
+std::string CleanKinds(const CleanPlan& plan) {
+  static const char* const kKinds[kOtherSystemsFileKinds] = {"._ file", ".DS_Store", "Thumbs.db", "desktop.ini"};
+  std::string words;
+  for (std::size_t kind = 0; kind < kOtherSystemsFileKinds; ++kind) {
+    const std::size_t count = plan.counts[kind];
+    if (count == 0) continue;
+    if (!words.empty()) words += ", ";
+    words += std::to_string(count) + " " + kKinds[kind];
+    if (kind == static_cast<std::size_t>(OtherSystemsFile::kAppleDouble) && count != 1) words += "s";
+  }
+  return words;
+}
+
+int CleanFolder(const Options& options) {
+  const std::string shownFolder = platform::DisplayUtf8(options.folder, true);
+  const std::unique_ptr<platform::Folder> folder = platform::OpenSystemFolder(options.folder);
+  if (!folder->isOpen()) {
+    return NothingDone(shownFolder + ": " + shell::StatusText(FolderProblem(options.folder, folder->openError())));
+  }
+  const CleanPlan plan = PlanClean(*folder);
+  if (plan.listError.failed()) {
+    return NothingDone(shownFolder + ": " + shell::StatusText(FolderProblem(options.folder, plan.listError)));
+  }
+  if (plan.names.empty()) return NothingDone(shownFolder + ": no ._ file, .DS_Store, Thumbs.db or desktop.ini");
+  std::string shown;
+  for (const std::string& name : plan.names) {
+    platform::AppendDisplayUtf8(&shown, name, true);
+    shown += '\n';
+  }
+  platform::Write(platform::Stream::kOut, shown);
+  Say("tarvello-cli: " + Files(plan.names.size()) + " of Macs and Windows: " + CleanKinds(plan));
+  if (options.dryRun) {
+    Say("tarvello-cli: dry run: nothing was removed");
+    return kAllDone;
+  }
+  if (!options.yes && !Confirmed("remove " + Files(plan.names.size()) + "? This cannot be undone.")) {
+    return NothingDone(NotConfirmed("removed"));
+  }
+  const CleanResult result = Clean(*folder, plan);
+  for (std::size_t i = 0; i < result.failures.size() && i < kNamedFailures; ++i) {
+    Say(platform::DisplayUtf8(result.failures[i].name, true) + ": " + shell::ErrorText(result.failures[i].error));
+  }
+  if (result.failures.size() > kNamedFailures) {
+    Say("... and " + std::to_string(result.failures.size() - kNamedFailures) + " more failed");
+  }
+  std::string summary = std::to_string(result.removed) + " of " + Files(plan.names.size()) + " removed";
+  if (!result.failures.empty()) summary += ", " + std::to_string(result.failures.size()) + " failed";
+  Say("tarvello-cli: " + summary);
+  return result.failures.empty() ? kAllDone : kSomeFailed;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& arguments, const std::string& executablePath) {
@@ -467,6 +524,8 @@ int Run(const std::vector<std::string>& arguments, const std::string& executable
     case Parsed::kError: return kNothingDone;
     case Parsed::kCommand: break;
   }
+  // Renames nothing: neither the journal nor the last Run is its business.
+  if (options.command == "clean") return CleanFolder(options);
   CommandLineView view(options);
   NoPause noPause;
   WorkflowServices services;

@@ -118,6 +118,8 @@ class Folder {
   // removal, which refuses a file that is not empty.
   virtual Error MakeEmptyFile(const std::string& name) = 0;
   virtual Error RemoveEmptyFile(const std::string& name) = 0;
+  // Removes the file `name`, whatever it holds; never a folder.
+  virtual Error RemoveFile(const std::string& name) = 0;
   // Whether the folder is the root of its volume (a mount point, "D:\").
   virtual bool IsVolumeRoot() = 0;
   // Writes the folder's entries to the disk now (where the system can), so
@@ -166,6 +168,7 @@ class SystemFolder : public Folder {
   Error RemoveEmptyFolder(const std::string& name) override;
   Error MakeEmptyFile(const std::string& name) override;
   Error RemoveEmptyFile(const std::string& name) override;
+  Error RemoveFile(const std::string& name) override;
   bool IsVolumeRoot() override;
   Error Flush() override;
   bool FlushCoversVolume() override;

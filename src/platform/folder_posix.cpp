@@ -340,6 +340,16 @@ Error SystemFolder::RemoveEmptyFile(const std::string& name) {
   return ErrorFromErrno(errno);
 }
 
+Error SystemFolder::RemoveFile(const std::string& name) {
+  if (!isOpen()) return openError_;
+  struct stat st;
+  if (fstatat(handle_->fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrorFromErrno(errno);
+  if (S_ISDIR(st.st_mode)) return OtherError("a folder");
+  // Without AT_REMOVEDIR a folder that took the name since is refused too.
+  if (unlinkat(handle_->fd, name.c_str(), 0) == 0) return Error{};
+  return ErrorFromErrno(errno);
+}
+
 Error SystemFolder::Flush() {
   if (!isOpen()) return openError_;
   // Linux's vfat writes a renamed or moved file's new entry without its

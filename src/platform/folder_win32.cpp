@@ -291,6 +291,18 @@ Error SystemFolder::RemoveEmptyFile(const std::string& name) {
   return ErrorFromWin32(GetLastError());
 }
 
+Error SystemFolder::RemoveFile(const std::string& name) {
+  if (!isOpen()) return openError_;
+  std::wstring full;
+  if (!handle_->PathOf(name, &full)) return MakeError(ErrorCode::kNotFound);
+  const DWORD attributes = GetFileAttributesW(full.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return ErrorFromWin32(GetLastError());
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return OtherError("a folder");
+  // DeleteFileW never removes a folder, and removes a link, not its target.
+  if (DeleteFileW(full.c_str())) return Error{};
+  return ErrorFromWin32(GetLastError());
+}
+
 Error SystemFolder::Flush() {
   // Windows writes a folder's entries through its own cache; a folder
   // cannot be opened for the flush without write access to it.

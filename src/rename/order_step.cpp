@@ -143,6 +143,7 @@ class CountingFolder : public platform::Folder {
   platform::Error RemoveEmptyFile(const std::string& name) override {
     return Counted(inner_->RemoveEmptyFile(name));
   }
+  platform::Error RemoveFile(const std::string& name) override { return Counted(inner_->RemoveFile(name)); }
   bool IsVolumeRoot() override { return inner_->IsVolumeRoot(); }
   platform::Error Flush() override { return Counted(inner_->Flush()); }
   bool FlushCoversVolume() override { return inner_->FlushCoversVolume(); }

@@ -2,6 +2,7 @@
 
 #include "platform/bytes.h"
 #include "platform/case_fold.h"
+#include "rename/other_systems_files.h"
 
 #include <algorithm>
 #include <cstring>
@@ -249,13 +250,7 @@ void RenameJob::LoadProposal(std::vector<RenameRow> rows) {
   proposedMethod_ = RenameMethod::kNone;
 }
 
-bool IsOtherSystemsFile(const std::string& name) {
-  if (name.size() > 2 && name[0] == '.' && name[1] == '_') return true;  // AppleDouble: "._song.mp3"
-  for (const std::string_view metadata : {".DS_Store", "Thumbs.db", "desktop.ini"}) {
-    if (platform::EqualsNoCase(name, metadata)) return true;
-  }
-  return false;
-}
+bool IsOtherSystemsFile(const std::string& name) { return OtherSystemsFileOf(name) != OtherSystemsFile::kNone; }
 
 std::size_t NumberPrefixLength(const std::string& name) {
   // Four digits for the numbers Add writes up to 9999 ("0042_"), five for

@@ -20,26 +20,6 @@ constexpr std::int64_t kStepMs = 20;
 // How often the folder under a proposal is looked at.
 constexpr int kPreviewIntervalMs = 500;
 
-// Why a folder lists nothing.
-StatusLine FolderProblem(const std::string& folder, const platform::Error& error) {
-  StatusLine status;
-  status.kind = StatusLine::Kind::kFolderProblem;
-  status.error = error;
-  using Problem = StatusLine::FolderProblem;
-  if (folder.empty()) {
-    status.folderProblem = Problem::kNoFolder;
-  } else if (folder.find_first_of("\r\n") != std::string::npos) {
-    status.folderProblem = Problem::kLineBreak;
-  } else {
-    switch (error.code) {
-      case platform::ErrorCode::kNotFound: status.folderProblem = Problem::kNotFound; break;
-      case platform::ErrorCode::kAccess: status.folderProblem = Problem::kNoAccess; break;
-      case platform::ErrorCode::kNotFolder: status.folderProblem = Problem::kNotFolder; break;
-      default: status.folderProblem = Problem::kOther; break;
-    }
-  }
-  return status;
-}
 
 StatusLine::Rows CountRows(const RunResult& result) {
   StatusLine::Rows rows;
@@ -89,6 +69,27 @@ std::unique_ptr<T> OwnUnless(T* given) {
   return given != nullptr ? nullptr : std::make_unique<Default>();
 }
 }  // namespace
+
+// Why a folder lists nothing.
+StatusLine FolderProblem(const std::string& folder, const platform::Error& error) {
+  StatusLine status;
+  status.kind = StatusLine::Kind::kFolderProblem;
+  status.error = error;
+  using Problem = StatusLine::FolderProblem;
+  if (folder.empty()) {
+    status.folderProblem = Problem::kNoFolder;
+  } else if (folder.find_first_of("\r\n") != std::string::npos) {
+    status.folderProblem = Problem::kLineBreak;
+  } else {
+    switch (error.code) {
+      case platform::ErrorCode::kNotFound: status.folderProblem = Problem::kNotFound; break;
+      case platform::ErrorCode::kAccess: status.folderProblem = Problem::kNoAccess; break;
+      case platform::ErrorCode::kNotFolder: status.folderProblem = Problem::kNotFolder; break;
+      default: status.folderProblem = Problem::kOther; break;
+    }
+  }
+  return status;
+}
 
 RenameWorkflow::RenameWorkflow(RenameView& view, WorkflowServices services)
     : view_(view),

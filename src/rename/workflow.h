@@ -69,6 +69,9 @@ struct StatusLine {
   std::size_t leftOut = 0;
 };
 
+// A folder that lists nothing, and why.
+StatusLine FolderProblem(const std::string& folder, const platform::Error& error);
+
 // What stands over the lists: the busy kind of a Search, or a long Run's
 // or Undo's progress.
 struct Busy {

@@ -96,8 +96,22 @@ run add mac --yes --order=never
 [ $status -eq 0 ] && [ "$(cat mac/._song.mp3)" = m ] && grep -q '1 file is left out' err ||
   fail "._song.mp3: $status $(ls -A mac) $(cat err)"
 run undo --yes
-rm -r mac
 ok "a Mac's ._ file beside a song is left out, and said to be"
+
+# Clean: shown and asked for first; without a terminal only with --yes.
+mkdir mac/._folder && printf 'd' > mac/.DS_Store
+run clean mac --dry-run
+[ $status -eq 0 ] && [ "$(ls -A mac | wc -l)" = 4 ] && grep -q '1 ._ file, 1 .DS_Store' err ||
+  fail "clean --dry-run: $status $(ls -A mac) $(cat err)"
+run clean mac
+[ $status -eq 2 ] && [ "$(ls -A mac | wc -l)" = 4 ] && grep -q 'give --yes' err || fail "clean unasked: $status $(cat err)"
+run clean mac -y
+[ $status -eq 0 ] && [ "$(names mac)" = "song.mp3|" ] && [ -d mac/._folder ] && grep -q '2 of 2 files removed' err ||
+  fail "clean -y: $status $(ls -A mac) $(cat err)"
+run clean mac -y
+[ $status -eq 2 ] || fail "clean of a clean folder: $status"
+rm -r mac
+ok "clean removes the ._ files and .DS_Store after showing them, and never a folder"
 
 # Delete on names without numbers: cut text, and a name that stays taken.
 printf 'keep' > m/p3

@@ -81,6 +81,9 @@ class FaultyFolder : public platform::Folder {
   platform::Error RemoveEmptyFile(const std::string& name) override {
     return Do([&] { return inner_->RemoveEmptyFile(name); });
   }
+  platform::Error RemoveFile(const std::string& name) override {
+    return Do([&] { return inner_->RemoveFile(name); });
+  }
   bool IsVolumeRoot() override { return inner_->IsVolumeRoot(); }
   platform::Error Flush() override {
     return Do([&] { return inner_->Flush(); });

@@ -171,6 +171,16 @@ class ModelFolder : public platform::Folder {
     model_->Free(dir_, entry);
     return platform::Error{};
   }
+  platform::Error RemoveFile(const std::string& name) override {
+    Operation();
+    const int entry = model_->Lookup(dir_, name);
+    if (entry < 0) return platform::MakeError(platform::ErrorCode::kNotFound);
+    if (model_->dirs[static_cast<std::size_t>(dir_)].entries[static_cast<std::size_t>(entry)].folder >= 0) {
+      return platform::OtherError("a folder");
+    }
+    model_->Free(dir_, entry);
+    return platform::Error{};
+  }
   bool IsVolumeRoot() override { return dir_ == 0; }
   platform::Error Flush() override {
     ++model_->flushes;

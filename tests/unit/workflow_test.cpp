@@ -1,6 +1,7 @@
 // Search, Random, Run and Express on real temporary folders, with the window
 // in memory.
 #include "rename/workflow.h"
+#include "rename/other_systems_files.h"
 
 #include "platform/bytes.h"
 #include "headless_program.h"
@@ -623,6 +624,36 @@ TEST_F(Workflow, TheFilesOfOtherSystemsAreNeverNumbered) {
   for (const char* kept : {"._song.mp3", ".DS_Store", "thumbs.DB", "Desktop.ini", "._"}) {
     EXPECT_EQ(ReadFile(music + "/" + kept), kept);
   }
+}
+
+// Clean takes only the other systems' files, and never a folder of such a
+// name, nor what a link of such a name leads to; the rest stays byte for
+// byte.
+TEST_F(Workflow, CleanRemovesTheOtherSystemsFilesAndNothingElse) {
+  Files({"song.mp3", "._song.mp3", ".DS_Store", "thumbs.DB", "Desktop.ini", "._", ".x_song.mp3"});
+  MakeDir(music + "/._folder");
+  WriteFile(music + "/._folder/kept.mp3", "kept");
+  std::vector<std::string> kept = {"._", "._folder", ".x_song.mp3", "song.mp3"};
+#ifndef _WIN32
+  Files({std::string("._\xff\x01song.mp3")});  // bytes that are no UTF-8
+  ASSERT_EQ(symlink("._folder", (music + "/._link").c_str()), 0);
+  kept.insert(kept.begin() + 2, "._link");
+#endif
+  const std::unique_ptr<platform::Folder> folder = platform::OpenSystemFolder(music);
+  const CleanPlan plan = PlanClean(*folder);
+  ASSERT_FALSE(plan.listError.failed());
+  const std::size_t appleDouble = plan.names.size() - 3;
+  EXPECT_EQ(plan.counts, (std::array<std::size_t, kOtherSystemsFileKinds>{appleDouble, 1, 1, 1}));
+  const CleanResult result = Clean(*folder, plan);
+  EXPECT_EQ(result.removed, plan.names.size());
+  EXPECT_TRUE(result.failures.empty());
+  EXPECT_EQ(Sorted(ListNames(music)), kept);
+  EXPECT_EQ(ReadFile(music + "/._folder/kept.mp3"), "kept");
+  // Names gone since the listing are failures, and nothing else goes.
+  const CleanResult again = Clean(*folder, plan);
+  EXPECT_EQ(again.removed, 0u);
+  EXPECT_EQ(again.failures.size(), plan.names.size());
+  EXPECT_EQ(Sorted(ListNames(music)), kept);
 }
 
 }  // namespace

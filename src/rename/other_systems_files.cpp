@@ -1,0 +1,38 @@
+#include "rename/other_systems_files.h"
+
+#include "platform/bytes.h"
+
+OtherSystemsFile OtherSystemsFileOf(std::string_view name) {
+  if (name.size() > 2 && name[0] == '.' && name[1] == '_') return OtherSystemsFile::kAppleDouble;
+  if (platform::EqualsNoCase(name, ".DS_Store")) return OtherSystemsFile::kFinderInfo;
+  if (platform::EqualsNoCase(name, "Thumbs.db")) return OtherSystemsFile::kThumbnails;
+  if (platform::EqualsNoCase(name, "desktop.ini")) return OtherSystemsFile::kFolderSettings;
+  return OtherSystemsFile::kNone;
+}
+
+CleanPlan PlanClean(platform::Folder& folder) {
+  CleanPlan plan;
+  // Folders are listed apart (a link to a folder among them) and never
+  // taken, whatever their names.
+  plan.listError = folder.List([&](std::string name) {
+    const OtherSystemsFile kind = OtherSystemsFileOf(name);
+    if (kind == OtherSystemsFile::kNone) return;
+    ++plan.counts[static_cast<std::size_t>(kind)];
+    plan.names.push_back(std::move(name));
+  }, {});
+  return plan;
+}
+
+CleanResult Clean(platform::Folder& folder, const CleanPlan& plan) {
+  CleanResult result;
+  for (const std::string& name : plan.names) {
+    const platform::Error error = folder.RemoveFile(name);
+    if (error.failed()) {
+      result.failures.push_back(CleanFailure{name, error});
+    } else {
+      ++result.removed;
+    }
+  }
+  if (result.removed > 0) folder.Flush();
+  return result;
+}
