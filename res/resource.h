@@ -8,10 +8,12 @@
 #define IDD_TARVELLO_DIALOG 102
 #define IDR_MAINFRAME 128
 
-// The window menu's entries of the program: About, and Undo of the last Run.
+// The window menu's entries of the program: About, Undo of the last Run, and
+// the removal of the files other systems keep beside the music.
 // (The system keeps the four lowest bits of a window command for itself.)
 #define IDM_ABOUTBOX 0x0010
 #define IDM_UNDO 0x0030
+#define IDM_CLEAN 0x0040
 
 // The main window's controls.
 #define IDC_ABOUT 1000

@@ -203,9 +203,11 @@ class CommandLineView : public RenameView {
         return Answer("give " + Files(question.count) + " in " + platform::DisplayUtf8(question.folder, true) +
                       " their old names back?");
       case Question::Kind::kExpress:
-      case Question::Kind::kUndoCutShort: break;
+      case Question::Kind::kUndoCutShort:
+      case Question::Kind::kClean: break;
     }
-    // Never asked here: the command line has neither Express nor a timer.
+    // Never asked here: the command line has neither Express nor a timer,
+    // and cleans by itself, showing the names first.
     return false;
   }
   void Tell(const Message& message) override {
@@ -246,7 +248,9 @@ class CommandLineView : public RenameView {
         return;
       case Message::Kind::kAbout:
       case Message::Kind::kChooseMethod:
-      case Message::Kind::kRandomFirst: return;  // the command line always has both
+      case Message::Kind::kRandomFirst:  // the command line always has both
+      case Message::Kind::kNothingToClean:
+      case Message::Kind::kCleaned: return;
     }
   }
   void Report(const SessionReport&) override {}
@@ -462,20 +466,6 @@ int Rename(RenameWorkflow& workflow, CommandLineView& view, const Options& optio
   return waiting ? kSomeFailed : status;
 }
 
-// "3 ._ files, 1 .DS_Store": what a clean finds, kind by kind.
-std::string CleanKinds(const CleanPlan& plan) {
-  static const char* const kKinds[kOtherSystemsFileKinds] = {"._ file", ".DS_Store", "Thumbs.db", "desktop.ini"};
-  std::string words;
-  for (std::size_t kind = 0; kind < kOtherSystemsFileKinds; ++kind) {
-    const std::size_t count = plan.counts[kind];
-    if (count == 0) continue;
-    if (!words.empty()) words += ", ";
-    words += std::to_string(count) + " " + kKinds[kind];
-    if (kind == static_cast<std::size_t>(OtherSystemsFile::kAppleDouble) && count != 1) words += "s";
-  }
-  return words;
-}
-
 int CleanFolder(const Options& options) {
   const std::string shownFolder = platform::DisplayUtf8(options.folder, true);
   const std::unique_ptr<platform::Folder> folder = platform::OpenSystemFolder(options.folder);
@@ -493,7 +483,7 @@ int CleanFolder(const Options& options) {
     shown += '\n';
   }
   platform::Write(platform::Stream::kOut, shown);
-  Say("tarvello-cli: " + Files(plan.names.size()) + " of Macs and Windows: " + CleanKinds(plan));
+  Say("tarvello-cli: " + Files(plan.names.size()) + " of Macs and Windows: " + shell::CleanKindsText(plan.counts));
   if (options.dryRun) {
     Say("tarvello-cli: dry run: nothing was removed");
     return kAllDone;

@@ -44,6 +44,8 @@ class CMethodRadio : public wxRadioButton {
 constexpr int kMenuClose = wxID_CLOSE;
 // The window menu's Undo item.
 constexpr int kMenuUndo = wxID_UNDO;
+// The window menu's item that removes the other systems' files.
+constexpr int kMenuClean = wxID_CLEAR;
 
 
 }  // namespace
@@ -225,6 +227,8 @@ std::unique_ptr<wxMenu> CTarvelloDlg::CreateWindowMenu() {
   menu->AppendSeparator();
   menu->Append(kMenuUndo, shell::kUndoMenuText);
   menu->Enable(kMenuUndo, m_workflow.Can(Command::kUndo));
+  menu->Append(kMenuClean, shell::kCleanMenuText);
+  menu->Enable(kMenuClean, m_workflow.Can(Command::kClean));
   menu->Append(IDM_ABOUTBOX, wxString::FromUTF8(shell::kAboutMenuText));
   return menu;
 }
@@ -234,6 +238,7 @@ void CTarvelloDlg::ShowWindowMenu(const wxPoint& position) {
   const int choice = GetPopupMenuSelectionFromUser(*menu, position);
   if (choice == IDM_ABOUTBOX) OnSysCommand(IDM_ABOUTBOX, 0);
   if (choice == kMenuUndo) Do(Command::kUndo);
+  if (choice == kMenuClean) Do(Command::kClean);
   if (choice == kMenuClose) OnSysCommand(kScClose, 0);
 }
 

@@ -7,10 +7,12 @@
 #pragma once
 
 #include "platform/error.h"
+#include "rename/other_systems_files.h"
 #include "rename/rename_method.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <array>
 #include <string>
 
 enum class JournalProblem : std::uint8_t;
@@ -26,6 +28,7 @@ struct Question {
     kRunWithoutJournal,  // this Run could not be undone (noJournal says why): go on?
     kUndo,               // give `count` files in `folder` the names they had
     kUndoCutShort,       // the last Run was cut short: give its files their names back?
+    kClean,              // remove `count` files of other systems from `folder` (cleanCounts)
   };
   // Why a Run would go without a journal.
   enum class NoJournal : std::uint8_t {
@@ -40,6 +43,8 @@ struct Question {
   platform::Error error;
   // kRunWithoutJournal, kNotWritten: where the journal lies.
   std::string journal;
+  // kClean: how many of each kind (OtherSystemsFile).
+  std::array<std::size_t, kOtherSystemsFileKinds> cleanCounts{};
 };
 
 // A message with an OK button.
@@ -58,10 +63,13 @@ struct Message {
     kUndoFilesWaiting,    // files wait outside the folder: nothing else was changed (wayBack)
     kUndoFolderNotOpened, // the folder of the last Run cannot be opened (folder, error)
     kUndoOtherFolder,     // the folder of the last Run is not the one there now (folder)
+    kNothingToClean,      // no file of other systems in `folder`
+    kCleaned,             // `count` of `limit` files removed; `failed` not (error: the first one's)
   };
   Kind kind = Kind::kAbout;
   std::size_t count = 0;
   std::size_t limit = 0;
+  std::size_t failed = 0;
   std::string folder;
   platform::Error error;
   JournalProblem journalProblem{};

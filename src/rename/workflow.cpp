@@ -1,5 +1,7 @@
 #include "rename/workflow.h"
 
+#include "rename/other_systems_files.h"
+
 #include "platform/bytes.h"
 #include "platform/exepath.h"
 #include "platform/file.h"
@@ -134,6 +136,7 @@ bool RenameWorkflow::Can(Command command) const {
     case Command::kRun: return state_.runEnabled;
     case Command::kUndo: return state_.undoPossible;
     case Command::kStop: return false;
+    case Command::kClean:
     case Command::kSearch:
     case Command::kSelectFolder:
     case Command::kExpress:
@@ -162,6 +165,7 @@ bool RenameWorkflow::Do(Command command) {
     case Command::kRun: return OnRun();
     case Command::kExpress: return OnExpress();
     case Command::kUndo: return OnUndo();
+    case Command::kClean: return OnClean();
     case Command::kAbout:
       view_.Tell(Says(Message::Kind::kAbout));
       return true;
@@ -458,6 +462,39 @@ bool RenameWorkflow::OnExpress() {
     return false;
   }
   return RenameAll(false);
+}
+
+bool RenameWorkflow::OnClean() {
+  const std::string folderText = view_.FolderText();
+  const std::unique_ptr<platform::Folder> folder = OpenFolder(folderText);
+  const CleanPlan plan = folder->isOpen() ? PlanClean(*folder) : CleanPlan{};
+  const platform::Error problem = folder->isOpen() ? plan.listError : folder->openError();
+  if (folderText.empty() || problem.failed()) {
+    SetStatus(FolderProblem(folderText, problem));
+    return false;
+  }
+  if (plan.names.empty()) {
+    Message message = Says(Message::Kind::kNothingToClean);
+    message.folder = folderText;
+    return Refuse(message);
+  }
+  Question question;
+  question.kind = Question::Kind::kClean;
+  question.count = plan.names.size();
+  question.folder = folderText;
+  question.cleanCounts = plan.counts;
+  if (!view_.Ask(question)) return false;
+  const CleanResult result = Clean(*folder, plan);
+  Message message = Says(Message::Kind::kCleaned);
+  message.count = result.removed;
+  message.limit = plan.names.size();
+  message.failed = result.failures.size();
+  message.folder = folderText;
+  if (!result.failures.empty()) message.error = result.failures.front().error;
+  // The listing of that folder, and what it left out, are out of date.
+  if (job_.folder() == folderText) OnSearch();
+  view_.Tell(message);
+  return result.removed > 0;
 }
 
 bool RenameWorkflow::OnUndo(bool ask) {

@@ -32,6 +32,7 @@ enum class Command {
   kRun,           // rename, after a question
   kExpress,       // Search, Random and Run behind one question (Replace only)
   kUndo,          // give the files of the last Run their old names back
+  kClean,         // remove the other systems' files of the folder in the folder box, after a question
   kAbout,         // the credits (possible whenever the workflow is idle)
   kStop,          // end a long Run or Undo between two renames (Esc)
   kTick,          // the front's timer: a long Run's next step, the preview's look
@@ -185,6 +186,7 @@ class RenameWorkflow {
   // Without `ask`, the files go back without a question (the user was
   // asked already).
   bool OnUndo(bool ask = true);
+  bool OnClean();
   // Refuses a command with a message; Undo's refusals also say whether
   // there is nothing to undo at all.
   bool Refuse(const Message& message);

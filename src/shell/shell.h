@@ -17,6 +17,8 @@ constexpr char kAboutCopyright[] = "Copyright (C) 2026 Tarvello";
 constexpr char kAboutOk[] = "확인";
 // The window menu's entry that undoes the last Run, with its key.
 constexpr char kUndoMenuText[] = "&Undo last Run\tCtrl+Z";
+// The window menu's entry that removes the other systems' files.
+constexpr char kCleanMenuText[] = "&Remove Mac and Windows files...";
 
 // The text the "About" button shows: six lines, no line feed after the last.
 std::string CreditsText();

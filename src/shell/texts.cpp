@@ -65,6 +65,18 @@ std::string NoJournalText(const Question& question) {
   return "its journal cannot be written (" + question.error.words + ")";
 }
 
+std::string CleanKindsText(const std::array<std::size_t, kOtherSystemsFileKinds>& counts) {
+  static const char* const kKinds[kOtherSystemsFileKinds] = {"._ file", ".DS_Store", "Thumbs.db", "desktop.ini"};
+  std::string words;
+  for (std::size_t kind = 0; kind < kOtherSystemsFileKinds; ++kind) {
+    if (counts[kind] == 0) continue;
+    if (!words.empty()) words += ", ";
+    words += Count(counts[kind]) + " " + kKinds[kind];
+    if (kind == static_cast<std::size_t>(OtherSystemsFile::kAppleDouble) && counts[kind] != 1) words += "s";
+  }
+  return words;
+}
+
 std::string ErrorText(const platform::Error& error) {
   return error.words.empty() ? std::string("failed") : error.words;
 }
@@ -87,6 +99,12 @@ QuestionWords WordsOf(const Question& question) {
       return {"The last Run was cut short: the program ended, or the disk went away, before it had "
               "finished.\n\nGive its files their old names back now?",
               "Undo"};
+    case Question::Kind::kClean:
+      return {"Remove " + Count(question.count) + (question.count == 1 ? " file" : " files") +
+                  " that Macs and Windows keep beside the music (" + CleanKindsText(question.cleanCounts) +
+                  ") from\n" + platform::DisplayUtf8(question.folder, true) +
+                  "?\n\nPlayers list them as songs. Folders are never removed.\nThis cannot be undone.",
+              "Remove"};
   }
   return {};
 }
@@ -119,6 +137,17 @@ std::string WordsOf(const Message& message) {
              kNothingChanged;
     case Message::Kind::kUndoOtherFolder:
       return "The folder of the last Run is not the one that is there now:\n" + message.folder + kNothingChanged;
+    case Message::Kind::kNothingToClean:
+      return "No ._ file, .DS_Store, Thumbs.db or desktop.ini in\n" + platform::DisplayUtf8(message.folder, true) +
+             ".";
+    case Message::Kind::kCleaned: {
+      std::string text = Count(message.count) + " of " + Count(message.limit) +
+                         (message.limit == 1 ? " file" : " files") + " removed.";
+      if (message.failed > 0) {
+        text += "\n\n" + Count(message.failed) + " could not be removed (" + ErrorText(message.error) + ").";
+      }
+      return text;
+    }
   }
   return std::string();
 }

@@ -42,6 +42,8 @@ std::string WaitingText(const WayBackResult& wayBack);
 // A file name as a report shows it: rendered for the screen and, when
 // long, shortened in the middle ("LLLL…LLL.mp3").
 std::string ReportedName(const std::string& name);
+// "2 ._ files, 1 Thumbs.db": what a clean finds, kind by kind.
+std::string CleanKindsText(const std::array<std::size_t, kOtherSystemsFileKinds>& counts);
 // An error's words, or "failed" when it has none.
 std::string ErrorText(const platform::Error& error);
 

@@ -145,14 +145,15 @@ INT_PTR CTarvelloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CTarvelloDlg::OnInitDialog() {
-  // The window menu ends with a separator, Undo of the last Run and the
-  // About entry.
+  // The window menu ends with a separator, Undo of the last Run, the
+  // removal of the other systems' files and the About entry.
   if (HMENU menu = GetSystemMenu(hwnd_, FALSE)) {
     wchar_t about[128] = {};
     if (LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, about, 128) > 0) {
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
       AppendMenuW(menu, MF_STRING | MF_GRAYED, IDM_UNDO,
                   win32::ToScreen(shell::kUndoMenuText, false).c_str());
+      AppendMenuW(menu, MF_STRING, IDM_CLEAN, win32::ToScreen(shell::kCleanMenuText, false).c_str());
       AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, about);
     }
   }
@@ -212,6 +213,10 @@ bool CTarvelloDlg::OnSysCommand(UINT id) {
   }
   if ((id & 0xFFF0) == IDM_UNDO) {
     Do(Command::kUndo);
+    return true;
+  }
+  if ((id & 0xFFF0) == IDM_CLEAN) {
+    Do(Command::kClean);
     return true;
   }
   return false;  // the default handling: Move, Close and the rest
@@ -369,6 +374,8 @@ void CTarvelloDlg::StateChanged() {
   if (HMENU menu = GetSystemMenu(hwnd_, FALSE)) {
     EnableMenuItem(menu, IDM_UNDO,
                    MF_BYCOMMAND | (workflow_.Can(Command::kUndo) ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, IDM_CLEAN,
+                   MF_BYCOMMAND | (workflow_.Can(Command::kClean) ? MF_ENABLED : MF_GRAYED));
   }
 }
 

@@ -8,6 +8,7 @@
 #include "resource.h"
 
 #include <chrono>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <thread>
 #include <wx/menu.h>
@@ -15,6 +16,7 @@
 
 using namespace gui_support;
 using testing_support::ListNames;
+using testing_support::MakeDir;
 using testing_support::ReadFile;
 using testing_support::WriteFile;
 
@@ -46,6 +48,21 @@ class AroundRunWindow : public ::testing::Test, protected DialogFixture {
     Click(Control(IDC_SEARCH));
     dlg().SetCheckedMethod(method);
     Click(Control(IDC_RANDOM));
+  }
+  // Shift+F10, Up `ups` times from the bottom and Enter: an entry of the
+  // window menu, chosen as a user does; waits until `last` was shown.
+  void ChooseFromWindowMenu(int ups, const ShownDialog& last) {
+    const int before = last.count;
+    wxTimer choose;
+    choose.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+      wxUIActionSimulator keys;
+      for (int i = 0; i < ups; ++i) keys.Char(WXK_UP);
+      keys.Char(WXK_RETURN);
+    });
+    choose.StartOnce(300);
+    Control(IDC_ABOUT)->SetFocus();
+    PressKey(WXK_F10, wxMOD_SHIFT);
+    PumpUntil([&] { return last.count > before; });
   }
   void RunAnsweredYes() {
     ShownDialog question;
@@ -108,6 +125,7 @@ TEST_F(AroundRunWindow, UndoFromTheMenuAndFromTheKeyboard) {
       choose.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         wxUIActionSimulator keys;
         keys.Char(WXK_UP);  // About
+        keys.Char(WXK_UP);  // Remove Mac and Windows files
         keys.Char(WXK_UP);  // Undo last Run
         keys.Char(WXK_RETURN);
       });
@@ -130,6 +148,34 @@ TEST_F(AroundRunWindow, UndoFromTheMenuAndFromTheKeyboard) {
     PressKey('Z', wxMOD_CONTROL);
     EXPECT_EQ(ListNames(music), names);
   }
+}
+
+// The window menu removes the files Macs and Windows keep beside the songs
+// of the folder in the folder box, behind a question that counts them; the
+// listing then shows the folder as it is.
+TEST_F(AroundRunWindow, TheWindowMenuRemovesTheOtherSystemsFilesAfterAQuestion) {
+  Files({"song.mp3", "._song.mp3", "._tune.mp3", "Thumbs.db"});
+  MakeDir(music + "/._folder");
+  dlg().SetFolderText(music);
+  Click(Control(IDC_SEARCH));
+  EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "2 left out: Mac or Windows files");
+  ShownDialog question, told;
+  // Declined: nothing changes.
+  wxTEST_DIALOG(ChooseFromWindowMenu(2, question), ExpectMessage(wxID_NO, &question));
+  EXPECT_EQ(ListNames(music).size(), 5u);
+  wxTEST_DIALOG(ChooseFromWindowMenu(2, told), ExpectMessage(wxID_YES, &question), ExpectMessage(wxID_OK, &told));
+  EXPECT_EQ(question.title, "Remove");
+  EXPECT_NE(question.text.find("3 files"), std::string::npos) << question.text;
+  EXPECT_NE(question.text.find("2 ._ files, 1 Thumbs.db"), std::string::npos) << question.text;
+  EXPECT_NE(question.text.find("cannot be undone"), std::string::npos) << question.text;
+  EXPECT_EQ(told.text, "3 of 3 files removed.");
+  std::vector<std::string> left = ListNames(music);
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"._folder", "song.mp3"}));
+  EXPECT_EQ(Control(IDC_STATUS)->GetLabel(), "");
+  // Nothing left to remove: a word, and no question.
+  wxTEST_DIALOG(ChooseFromWindowMenu(2, told), ExpectMessage(wxID_OK, &told));
+  EXPECT_EQ(told.text.rfind("No ._ file", 0), 0u) << told.text;
 }
 
 TEST_F(SlowWindow, ALongRunShowsProgressAndStopsOnEscape) {

@@ -165,14 +165,17 @@ TEST_F(Window, TheCloseButtonAndTheMenusCloseCancel) {
 
 TEST_F(Window, WindowMenuEndsWithASeparatorAndTheAboutEntry) {
   std::unique_ptr<wxMenu> menu = dlg().CreateWindowMenu();
-  ASSERT_EQ(menu->GetMenuItemCount(), 4u);
+  ASSERT_EQ(menu->GetMenuItemCount(), 5u);
   EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabelText(), "Close");
   EXPECT_TRUE(menu->FindItemByPosition(1)->IsSeparator());
-  // Undo of the last Run, disabled while there is none, above the About entry.
+  // Undo of the last Run, disabled while there is none, and the removal of
+  // the other systems' files, above the About entry.
   EXPECT_EQ(menu->FindItemByPosition(2)->GetItemLabelText(), "Undo last Run");
   EXPECT_FALSE(menu->FindItemByPosition(2)->IsEnabled());
-  EXPECT_EQ(menu->FindItemByPosition(3)->GetId(), IDM_ABOUTBOX);
-  EXPECT_EQ(menu->FindItemByPosition(3)->GetItemLabel(), wxString::FromUTF8("Tarvello 정보(&A)..."));
+  EXPECT_EQ(menu->FindItemByPosition(3)->GetItemLabelText(), "Remove Mac and Windows files...");
+  EXPECT_TRUE(menu->FindItemByPosition(3)->IsEnabled());
+  EXPECT_EQ(menu->FindItemByPosition(4)->GetId(), IDM_ABOUTBOX);
+  EXPECT_EQ(menu->FindItemByPosition(4)->GetItemLabel(), wxString::FromUTF8("Tarvello 정보(&A)..."));
 }
 
 TEST_F(Window, WindowCommandsOpenTheAboutBoxAgainAndAgain) {

@@ -21,7 +21,7 @@ TEST(WindowWords, EveryKindIsWordedAndTheProgramsOwnTextsStand) {
   question.count = 7;
   question.folder = "/media/stick/Music";
   question.error = platform::MakeError(platform::ErrorCode::kNoSpace);
-  for (int kind = 0; kind <= static_cast<int>(Question::Kind::kUndoCutShort); ++kind) {
+  for (int kind = 0; kind <= static_cast<int>(Question::Kind::kClean); ++kind) {
     question.kind = static_cast<Question::Kind>(kind);
     const shell::QuestionWords words = shell::WordsOf(question);
     EXPECT_FALSE(words.text.empty() || words.caption.empty()) << kind;
@@ -35,7 +35,7 @@ TEST(WindowWords, EveryKindIsWordedAndTheProgramsOwnTextsStand) {
   wayBack.complete = false;
   wayBack.stranded.push_back(Stranded{"/media/stick/Music.tarvello-AB12", {"0001_a.mp3"}, true});
   message.wayBack = &wayBack;
-  for (int kind = 0; kind <= static_cast<int>(Message::Kind::kUndoOtherFolder); ++kind) {
+  for (int kind = 0; kind <= static_cast<int>(Message::Kind::kCleaned); ++kind) {
     message.kind = static_cast<Message::Kind>(kind);
     EXPECT_FALSE(shell::WordsOf(message).empty()) << kind;
   }

@@ -550,15 +550,15 @@ TEST_F(Workflow, EachCommandIsPossibleExactlyWhenTheWindowOffersIt) {
   const auto possible = [&] {
     Commands can;
     for (const Command command : {Command::kSearch, Command::kSelectFolder, Command::kRandom,
-                                  Command::kRun, Command::kExpress, Command::kUndo, Command::kAbout,
-                                  Command::kStop, Command::kTick}) {
+                                  Command::kRun, Command::kExpress, Command::kUndo, Command::kClean,
+                                  Command::kAbout, Command::kStop, Command::kTick}) {
       if (workflow.Can(command)) can.insert(command);
     }
     return can;
   };
   // Idle, these are always possible.
-  const Commands always = {Command::kSearch, Command::kSelectFolder, Command::kExpress, Command::kAbout,
-                           Command::kTick};
+  const Commands always = {Command::kSearch, Command::kSelectFolder, Command::kExpress, Command::kClean,
+                           Command::kAbout, Command::kTick};
   const auto with = [&](Commands more) {
     more.insert(always.begin(), always.end());
     return more;
