@@ -107,7 +107,7 @@ class ModelFolder : public platform::Folder {
     if (taken >= 0 && taken != entry) return platform::MakeError(platform::ErrorCode::kExists);
     const platform::Error bad = platform::WindowsNameError(to);
     if (bad.failed()) return bad;
-    model_->Rename(dir_, entry, to);
+    if (!model_->Rename(dir_, entry, to)) return platform::MakeError(platform::ErrorCode::kNoSpace);
     return platform::Error{};
   }
   platform::Presence Has(const std::string& name) override {
@@ -130,8 +130,8 @@ class ModelFolder : public platform::Folder {
     if (name == model_->held) return platform::MakeError(platform::ErrorCode::kBusy);
     VolumeModel::Entry moved = model_->dirs[static_cast<std::size_t>(dir_)].entries[static_cast<std::size_t>(entry)];
     moved.name = newName;
+    if (!model_->Add(other->dir_, moved)) return platform::MakeError(platform::ErrorCode::kNoSpace);
     model_->Free(dir_, entry);
-    model_->Add(other->dir_, moved);
     return platform::Error{};
   }
   platform::Error MakeFolder(const std::string& name) override {
@@ -139,7 +139,7 @@ class ModelFolder : public platform::Folder {
     if (model_->Lookup(dir_, name) >= 0) return platform::MakeError(platform::ErrorCode::kExists);
     const platform::Error bad = platform::WindowsNameError(name);
     if (bad.failed()) return bad;
-    model_->MakeFolder(platform::JoinPath(path(), name));
+    if (!model_->MakeFolder(platform::JoinPath(path(), name))) return platform::MakeError(platform::ErrorCode::kNoSpace);
     return platform::Error{};
   }
   platform::Error RemoveEmptyFolder(const std::string& name) override {
@@ -159,7 +159,7 @@ class ModelFolder : public platform::Folder {
     if (model_->Lookup(dir_, name) >= 0) return platform::MakeError(platform::ErrorCode::kExists);
     VolumeModel::Entry file;
     file.name = name;
-    model_->Add(dir_, file);
+    if (!model_->Add(dir_, file)) return platform::MakeError(platform::ErrorCode::kNoSpace);
     return platform::Error{};
   }
   platform::Error RemoveEmptyFile(const std::string& name) override {
@@ -274,6 +274,21 @@ std::size_t VolumeModel::SlotsFor(const std::string& name) const {
 }
 
 std::size_t VolumeModel::Allocate(Dir& d, std::size_t n) {
+  const std::size_t unused = d.unused, hint = d.hint;
+  const std::size_t at = Place(d, n);
+  if (rootSlots == 0 || &d != &dirs.front() || at + n <= rootSlots) return at;
+  // A root that cannot grow: any free run within it, or none.
+  d.unused = unused;
+  d.hint = hint;
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < rootSlots && i < d.slot.size(); ++i) {
+    run = d.slot[i] == kNeverUsed || d.slot[i] == kFreed ? run + 1 : 0;
+    if (run == n) return i + 1 - n;
+  }
+  return kNoRoom;
+}
+
+std::size_t VolumeModel::Place(Dir& d, std::size_t n) {
   const auto isFree = [&](std::size_t i) { return d.slot[i] == kNeverUsed || d.slot[i] == kFreed; };
   const auto find = [&](std::size_t from, std::size_t to) -> long {
     std::size_t run = 0;
@@ -313,14 +328,16 @@ std::size_t VolumeModel::Allocate(Dir& d, std::size_t n) {
   return at;
 }
 
-void VolumeModel::Add(int dir, Entry entry) {
+bool VolumeModel::Add(int dir, Entry entry) {
   Dir& d = dirs[static_cast<std::size_t>(dir)];
   entry.slots = SlotsFor(entry.name);
   entry.start = Allocate(d, entry.slots);
+  if (entry.start == kNoRoom) return false;
   const int index = static_cast<int>(d.entries.size());
   for (std::size_t i = entry.start; i < entry.start + entry.slots; ++i) d.slot[i] = index;
   d.entries.push_back(std::move(entry));
   d.live.push_back(true);
+  return true;
 }
 
 void VolumeModel::Free(int dir, int entry) {
@@ -331,7 +348,7 @@ void VolumeModel::Free(int dir, int entry) {
   d.live[static_cast<std::size_t>(entry)] = false;
 }
 
-void VolumeModel::Rename(int dir, int entry, const std::string& to) {
+bool VolumeModel::Rename(int dir, int entry, const std::string& to) {
   Dir& d = dirs[static_cast<std::size_t>(dir)];
   Entry& e = d.entries[static_cast<std::size_t>(entry)];
   const std::size_t needed = SlotsFor(to);
@@ -341,15 +358,16 @@ void VolumeModel::Rename(int dir, int entry, const std::string& to) {
     for (std::size_t i = e.start + needed; i < e.start + e.slots; ++i) d.slot[i] = kFreed;
     e.slots = needed;
     e.name = to;
-    return;
+    return true;
   }
   Entry renamed = e;
   renamed.name = to;
-  Add(dir, renamed);
+  if (!Add(dir, renamed)) return false;
   Free(dir, entry);
+  return true;
 }
 
-void VolumeModel::MakeFolder(const std::string& path) {
+bool VolumeModel::MakeFolder(const std::string& path) {
   const platform::PathParts parts = platform::SplitPath(path);
   const int parent = Find(parts.folder);
   if (parent < 0 || Lookup(parent, parts.name) >= 0) throw std::runtime_error("cannot make " + path);
@@ -358,7 +376,9 @@ void VolumeModel::MakeFolder(const std::string& path) {
   Entry entry;
   entry.name = parts.name;
   entry.folder = static_cast<int>(dirs.size() - 1);
-  Add(parent, entry);
+  if (Add(parent, entry)) return true;
+  dirs.pop_back();
+  return false;
 }
 
 void VolumeModel::WriteFile(const std::string& path, const std::string& content) {
@@ -373,7 +393,7 @@ void VolumeModel::WriteFile(const std::string& path, const std::string& content)
   Entry entry;
   entry.name = parts.name;
   entry.content = content;
-  Add(parent, entry);
+  if (!Add(parent, entry)) throw std::runtime_error("no room for " + path);
 }
 
 void VolumeModel::RemoveFile(const std::string& path) {

@@ -37,9 +37,13 @@ class VolumeModel : public std::enable_shared_from_this<VolumeModel> {
   std::string held;
   // How often a folder of the volume was flushed to the disk.
   int flushes = 0;
+  // FAT12 and FAT16 give the root a fixed number of slots (512 as a rule):
+  // past it, no entry is made there (kNoSpace). 0: it grows as any folder.
+  std::size_t rootSlots = 0;
 
   // Test helpers; paths are the model's own.
-  void MakeFolder(const std::string& path);
+  // False when its parent has no room left (the root of FAT12 and FAT16).
+  bool MakeFolder(const std::string& path);
   void WriteFile(const std::string& path, const std::string& content);
   void RemoveFile(const std::string& path);
   std::string ReadFile(const std::string& path) const;
@@ -67,15 +71,19 @@ class VolumeModel : public std::enable_shared_from_this<VolumeModel> {
   int Find(const std::string& path) const;
   int Lookup(int dir, const std::string& name) const;
   std::size_t SlotsFor(const std::string& name) const;
-  void Add(int dir, Entry entry);
+  // False when the folder has no room left for it.
+  bool Add(int dir, Entry entry);
   void Free(int dir, int entry);
   // Renames inside one folder, as the driver does.
-  void Rename(int dir, int entry, const std::string& to);
+  bool Rename(int dir, int entry, const std::string& to);
   std::vector<Dir> dirs;
 
  private:
   explicit VolumeModel(Rule rule, std::size_t clusterSlots);
+  // Where `slots` free slots are taken; kNoRoom past the root's slots.
+  static constexpr std::size_t kNoRoom = static_cast<std::size_t>(-1);
   std::size_t Allocate(Dir& dir, std::size_t slots);
+  std::size_t Place(Dir& dir, std::size_t slots);
   // An empty folder whose first `own` slots hold the volume's or the
   // folder's own entries.
   Dir NewDir(std::size_t own) const;

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <random>
+#include <set>
 
 using testing_support::VolumeModel;
 
@@ -324,6 +325,60 @@ TEST(OrderStep, AFileWhoseNameCameBackWaitsWhereItIsSaidAndUndoFinishesLater) {
     EXPECT_FALSE(program.view.undoEnabled);
     EXPECT_EQ(volume->Files(), files);
     NothingLeftBehind(*volume, folder);
+  }
+}
+
+// The root of a FAT12 or FAT16 stick has a fixed number of slots, and the
+// driver makes a name's new entry before it frees the old one. Nearly
+// full, the root has no room for the holder folder, the place holders that
+// fill holes, or a longer name, and a full one not even for a rename back:
+// wherever the room runs out, every file keeps its content, no place holder
+// or holder is left behind, what failed is said, and once there is room
+// again Undo gives back every name.
+TEST(OrderStep, AFullFat16RootLosesNothingAndIsUndoneOnceThereIsRoom) {
+  for (int trial = 0; trial < 80; ++trial) {
+    const std::size_t spare = static_cast<std::size_t>(trial / 2);
+    const VolumeModel::Rule rule = trial % 2 == 0 ? VolumeModel::Rule::kLinuxVfat : VolumeModel::Rule::kWindowsFat;
+    SCOPED_TRACE(std::to_string(spare) + " slots spare, rule " + std::to_string(trial % 2));
+    std::mt19937 rng(static_cast<unsigned>(spare) + 5);
+    const std::shared_ptr<VolumeModel> volume = VolumeModel::Make(rule);
+    const std::string root = MusicFolder(*volume, true);
+    const auto files = MessyFolder(*volume, root, rng, 60);
+    const auto contents = [&] {
+      std::multiset<std::string> all;
+      for (const auto& [path, content] : volume->Files()) all.insert(content);
+      return all;
+    };
+    const std::multiset<std::string> before = contents();
+    const std::vector<int>& slots = volume->dirs.front().slot;
+    std::size_t used = slots.size();
+    while (used > 0 && slots[used - 1] < 0) --used;
+    volume->rootSlots = used + spare;
+    testing_support::HeadlessProgram program(volume->Opener(), root, false);
+    volume->onOperation = [&] { program.clock.now += 10; };
+    Propose(program, root);
+    program.Do(Command::kRun);
+    const StatusLine& said = program.view.status;
+    if (said.kind == StatusLine::Kind::kNotOrdered) {
+      EXPECT_TRUE(said.order.kind == OrderProblem::Kind::kNoPlaceHolder ||
+                  said.order.kind == OrderProblem::Kind::kOrderRefused ||
+                  said.order.kind == OrderProblem::Kind::kNoFolderInside)
+          << shell::StatusText(said);
+    } else {
+      EXPECT_EQ(said.kind, StatusLine::Kind::kRunEnded) << shell::StatusText(said);
+    }
+    NothingLeftBehind(*volume, root);
+    EXPECT_EQ(contents(), before);
+    program.Do(Command::kUndo);
+    EXPECT_EQ(contents(), before);
+    if (!Undone(program.view.status)) {
+      EXPECT_TRUE(program.view.status.rows.failed > 0 || program.view.status.kind == StatusLine::Kind::kStillWaiting)
+          << shell::StatusText(program.view.status);
+      volume->rootSlots = 0;  // room made on the stick
+      program.Do(Command::kUndo);
+    }
+    EXPECT_TRUE(Undone(program.view.status)) << shell::StatusText(program.view.status);
+    EXPECT_EQ(volume->Files(), files);
   }
 }
 
