@@ -22,7 +22,6 @@ constexpr std::int64_t kStepMs = 20;
 // How often the folder under a proposal is looked at.
 constexpr int kPreviewIntervalMs = 500;
 
-
 StatusLine::Rows CountRows(const RunResult& result) {
   StatusLine::Rows rows;
   rows.total = result.outcomes.size();
