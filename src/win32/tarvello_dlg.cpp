@@ -115,6 +115,11 @@ INT_PTR CTarvelloDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
       OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
       return TRUE;
+    case WM_INITMENU:
+      // The window menu opens (from the title bar, Alt+Space or the
+      // keyboard): its entries as the workflow takes commands now.
+      if (reinterpret_cast<HMENU>(wParam) == GetSystemMenu(hwnd_, FALSE)) UpdateWindowMenu();
+      return FALSE;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return TRUE;
@@ -293,6 +298,7 @@ void CTarvelloDlg::OnDropFiles(HDROP drop) {
 void CTarvelloDlg::ShowWindowMenu(POINT at) {
   const HMENU menu = GetSystemMenu(hwnd_, FALSE);
   if (menu == nullptr) return;
+  UpdateWindowMenu();
   const UINT command =
       static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON,
                                        at.x, at.y, 0, hwnd_, nullptr));
@@ -371,6 +377,11 @@ void CTarvelloDlg::StateChanged() {
     ShowOverlay(false);
     SetDlgItemTextW(hwnd_, IDC_OVERLAY, L"");
   }
+}
+
+void CTarvelloDlg::UpdateWindowMenu() {
+  // Asked when the menu opens, not as the state changes: while a command
+  // is at work (the state changes then) the workflow takes no other.
   if (HMENU menu = GetSystemMenu(hwnd_, FALSE)) {
     EnableMenuItem(menu, IDM_UNDO,
                    MF_BYCOMMAND | (workflow_.Can(Command::kUndo) ? MF_ENABLED : MF_GRAYED));

@@ -73,6 +73,7 @@ class CTarvelloDlg : public RenameView {
   void SyncTimer();
   // The window menu, opened at a point of the screen.
   void ShowWindowMenu(POINT at);
+  void UpdateWindowMenu();
 
   HWND parent_;
   HWND hwnd_ = nullptr;

@@ -2,7 +2,8 @@
 # The Windows program as a user meets it, under wine on the display in
 # $DISPLAY: it starts and shows "Tarvello", a whole Add job done with clicks
 # and keys renames the files, the settings file beside the program is
-# written, Esc ends it with exit status 0. With a second argument, a
+# written, Ctrl+Z undoes, the window menu removes the Mac and Windows files,
+# Esc ends it with exit status 0. With a second argument, a
 # screenshot of the window after Random is saved there.
 # Usage: window_test.sh TARVELLO.EXE [SCREENSHOT.png]
 set -euo pipefail
@@ -13,16 +14,23 @@ work=$(mktemp -d)
 pid=
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
-# answer TITLE: waits for the message box of that title and presses Enter on
-# it (its default button). Without a window manager the keyboard follows the
-# pointer.
+# answer TITLE: waits for the message box of that title, clicks it and
+# presses Enter on it (its default button). Without a window manager the
+# keyboard follows the pointer.
 answer() {
   local box
-  box=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1) || true
+  # The main window is called "Tarvello" too: never taken for a box.
+  for _ in $(seq 50); do
+    box=$(xdotool search --onlyvisible --name "^$1\$" | grep -vx "${window:-none}" | head -n 1) || true
+    [ -n "$box" ] && break
+    sleep 0.2
+  done
   [ -n "$box" ] || fail "no message box \"$1\" appeared"
   sleep 1
   xdotool mousemove --window "$box" 5 5
   sleep 0.5
+  xdotool click 1
+  sleep 0.3
   xdotool key --delay 100 Return
 }
 
@@ -83,6 +91,22 @@ sleep 0.5
 names=$(cd "$work/Music" && ls | tr '\n' '|')
 [ "$names" = "a.mp3|b.mp3|c.txt|바람의 노래.mp3|" ] || fail "Undo left: $names"
 echo "ok: Ctrl+Z undid the Run"
+
+# The window menu (Shift+F10), its entry above About: the Mac and Windows
+# files of the folder go, after a question; the songs and a folder stay.
+printf 'm' > "$work/Music/._a.mp3"
+printf 't' > "$work/Music/Thumbs.db"
+mkdir "$work/Music/._album"
+xdotool mousemove --window "$window" 5 5
+sleep 0.3
+xdotool key --delay 100 shift+F10
+sleep 1
+xdotool key --delay 150 Up Up Return
+answer Remove
+answer Tarvello
+names=$(cd "$work/Music" && ls -A | tr '\n' '|')
+[ "$names" = "._album|a.mp3|b.mp3|c.txt|바람의 노래.mp3|" ] || fail "the window menu's removal left: $names"
+echo "ok: the window menu removes the Mac and Windows files, after a question"
 
 xdotool mousemove --window "$window" 5 5
 sleep 0.3
