@@ -49,6 +49,10 @@ const char kUsage[] =
     "terminal nothing is renamed unless --yes is given. A file is never\n"
     "replaced. Exit status: 0 all renamed, 1 some failed, 2 nothing done.\n";
 
+// What Search leaves out, after "N files are left out".
+constexpr char kLeftOutWords[] =
+    " left out, the files Macs and Windows keep beside the music (._ files, .DS_Store, Thumbs.db, desktop.ini)";
+
 // Failed rows named one by one; the rest are counted.
 constexpr std::size_t kNamedFailures = 20;
 // The old names of the proposal are padded to at most this many columns.
@@ -419,8 +423,7 @@ std::string NoMatch(const RenameWorkflow& workflow, const Options& options) {
   const std::string& ext = options.extension;
   const std::size_t leftOut = workflow.job().leftOutCount();
   if (leftOut > 0) {
-    return folder + "no file to number: " + FilesAre(leftOut) +
-           " left out, the files Macs and Windows keep beside the music (._ files, .DS_Store, Thumbs.db, desktop.ini)";
+    return folder + "no file to number: " + FilesAre(leftOut) + kLeftOutWords;
   }
   if (ext.size() > 3) {
     return folder + "no file ends in \"" + platform::DisplayUtf8(ext, true) +
@@ -445,8 +448,7 @@ int Rename(RenameWorkflow& workflow, CommandLineView& view, const Options& optio
   ShowProposal(workflow);
   SayForecast(workflow.job().forecastCounts());
   if (const std::size_t leftOut = workflow.job().leftOutCount()) {
-    Say("tarvello-cli: " + FilesAre(leftOut) +
-        " left out, the files Macs and Windows keep beside the music (._ files, .DS_Store, Thumbs.db, desktop.ini)");
+    Say("tarvello-cli: " + FilesAre(leftOut) + kLeftOutWords);
   }
   const std::size_t count = workflow.job().newCount();
   if (options.dryRun) {
@@ -469,9 +471,6 @@ int Rename(RenameWorkflow& workflow, CommandLineView& view, const Options& optio
 int CleanFolder(const Options& options) {
   const std::string shownFolder = platform::DisplayUtf8(options.folder, true);
   const std::unique_ptr<platform::Folder> folder = platform::OpenSystemFolder(options.folder);
-  if (!folder->isOpen()) {
-    return NothingDone(shownFolder + ": " + shell::StatusText(FolderProblem(options.folder, folder->openError())));
-  }
   const CleanPlan plan = PlanClean(*folder);
   if (plan.listError.failed()) {
     return NothingDone(shownFolder + ": " + shell::StatusText(FolderProblem(options.folder, plan.listError)));

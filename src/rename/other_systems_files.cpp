@@ -12,6 +12,10 @@ OtherSystemsFile OtherSystemsFileOf(std::string_view name) {
 
 CleanPlan PlanClean(platform::Folder& folder) {
   CleanPlan plan;
+  if (!folder.isOpen()) {
+    plan.listError = folder.openError();
+    return plan;
+  }
   // Folders are listed apart (a link to a folder among them) and never
   // taken, whatever their names.
   plan.listError = folder.List([&](std::string name) {

@@ -10,7 +10,8 @@
 #include <string_view>
 #include <vector>
 
-// What such a file is, by its name alone (letter case aside).
+// What such a file is, by its name alone (letter case aside). Numbering
+// would only break them: Search never lists them.
 enum class OtherSystemsFile : std::size_t {
   kAppleDouble,    // "._song.mp3": a Mac's resource fork of "song.mp3"
   kFinderInfo,     // ".DS_Store": a Mac's view of the folder
@@ -23,7 +24,8 @@ constexpr std::size_t kOtherSystemsFileKinds = static_cast<std::size_t>(OtherSys
 OtherSystemsFile OtherSystemsFileOf(std::string_view name);
 
 // The other systems' files of one folder, found by a listing: files only,
-// never a folder, whatever its name.
+// never a folder, whatever its name. A folder not opened or not read has
+// its error in listError.
 struct CleanPlan {
   std::vector<std::string> names;
   std::array<std::size_t, kOtherSystemsFileKinds> counts{};  // by kind

@@ -216,7 +216,7 @@ platform::Error RenameJob::Scan(platform::Folder& folder,
       [&](std::string name) {
         if (!Matches(name)) {
           other(std::move(name));
-        } else if (IsOtherSystemsFile(name)) {
+        } else if (OtherSystemsFileOf(name) != OtherSystemsFile::kNone) {
           ++leftOut_;
           other(std::move(name));
         } else {
@@ -249,8 +249,6 @@ void RenameJob::LoadProposal(std::vector<RenameRow> rows) {
   proposed_ = true;
   proposedMethod_ = RenameMethod::kNone;
 }
-
-bool IsOtherSystemsFile(const std::string& name) { return OtherSystemsFileOf(name) != OtherSystemsFile::kNone; }
 
 std::size_t NumberPrefixLength(const std::string& name) {
   // Four digits for the numbers Add writes up to 9999 ("0042_"), five for

@@ -65,11 +65,6 @@ enum class RowForecast : std::uint8_t {
 // take that prefix off, and five bytes of a name without one.
 std::size_t NumberPrefixLength(const std::string& name);
 
-// Files that other systems keep beside the music and that numbering would
-// only break: the AppleDouble files of a Mac ("._song.mp3"), ".DS_Store",
-// "Thumbs.db" and "desktop.ini" (letter case aside). Search never lists them.
-bool IsOtherSystemsFile(const std::string& name);
-
 bool ForecastFails(RowForecast forecast);
 
 struct ForecastCounts {
@@ -172,7 +167,7 @@ class RenameJob {
   // the listing is current; none when it is not.
   const std::vector<std::string>* OtherListedNames() const { return listingCurrent_ ? &otherNames_ : nullptr; }
   // How many files the last Scan left out that passed the filter: other
-  // systems' files (IsOtherSystemsFile).
+  // systems' files (OtherSystemsFileOf).
   std::size_t leftOutCount() const { return leftOut_; }
   // Appends a row to the Old list.
   void AddRow(std::string oldName);

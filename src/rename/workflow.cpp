@@ -466,10 +466,9 @@ bool RenameWorkflow::OnExpress() {
 bool RenameWorkflow::OnClean() {
   const std::string folderText = view_.FolderText();
   const std::unique_ptr<platform::Folder> folder = OpenFolder(folderText);
-  const CleanPlan plan = folder->isOpen() ? PlanClean(*folder) : CleanPlan{};
-  const platform::Error problem = folder->isOpen() ? plan.listError : folder->openError();
-  if (folderText.empty() || problem.failed()) {
-    SetStatus(FolderProblem(folderText, problem));
+  const CleanPlan plan = PlanClean(*folder);
+  if (folderText.empty() || plan.listError.failed()) {
+    SetStatus(FolderProblem(folderText, plan.listError));
     return false;
   }
   if (plan.names.empty()) {

@@ -121,18 +121,8 @@ TEST_F(AroundRunWindow, UndoFromTheMenuAndFromTheKeyboard) {
 
     ShownDialog question;
     if (fromMenu) {
-      wxTimer choose;
-      choose.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        wxUIActionSimulator keys;
-        keys.Char(WXK_UP);  // About
-        keys.Char(WXK_UP);  // Remove Mac and Windows files
-        keys.Char(WXK_UP);  // Undo last Run
-        keys.Char(WXK_RETURN);
-      });
-      choose.StartOnce(300);
-      Control(IDC_ABOUT)->SetFocus();
-      wxTEST_DIALOG(PressKey(WXK_F10, wxMOD_SHIFT); PumpUntil([&] { return question.count > 0; }),
-                    ExpectMessage(wxID_YES, &question));
+      // Past About and Remove Mac and Windows files: Undo last Run.
+      wxTEST_DIALOG(ChooseFromWindowMenu(3, question), ExpectMessage(wxID_YES, &question));
     } else {
       Control(IDC_SEARCH)->SetFocus();
       Pump(30);
