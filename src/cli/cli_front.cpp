@@ -367,13 +367,11 @@ void ShowProposal(const RenameWorkflow& workflow) {
   const std::size_t rows = workflow.job().newCount();
   std::vector<std::size_t> oldColumns(rows);
   std::size_t widest = 0, bytes = 0;
-  std::string old;
   for (std::size_t row = 0; row < rows; ++row) {
-    old.clear();
-    platform::AppendDisplayUtf8(&old, workflow.job().row(row).oldName, true);
-    oldColumns[row] = platform::DisplayColumns(old);
+    const RenameRow& names = workflow.job().row(row);
+    oldColumns[row] = platform::NameColumns(names.oldName);
     widest = std::max(widest, oldColumns[row]);
-    bytes += 2 * old.size();
+    bytes += names.oldName.size() + names.newName.size();
   }
   widest = std::min(widest, kWidestColumn);
   const std::size_t numberWidth = std::to_string(rows).size() + 1;

@@ -115,19 +115,22 @@ std::string DisplayUtf8(const std::string& bytes, bool visibleControls) {
   return out;
 }
 
-void AppendDisplayUtf8(std::string* to, const std::string& bytes, bool visibleControls) {
-  std::string& out = *to;
-  // Printable ASCII, the most of most names, goes in one piece; eight
-  // bytes at a time are looked at while none of them is special.
+namespace {
+
+// How many bytes at the start are printable ASCII, which every rendering
+// shows as they are: the most of most names. Eight bytes at a time are
+// looked at while none of them is special.
+std::size_t PlainAsciiPrefix(const std::string& bytes, bool visibleControls) {
   std::size_t i = 0;
   constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
   while (i + 8 <= bytes.size()) {
     std::uint64_t x;
     std::memcpy(&x, bytes.data() + i, 8);
-    const std::uint64_t control = visibleControls ? (x - 0x20 * kOnes) & ~x & kHighs : 0;
-    const std::uint64_t y = x ^ (0x7F * kOnes);
-    const std::uint64_t del = (y - kOnes) & ~y & kHighs;
-    if (((x & kHighs) | control | del) != 0) break;
+    // A byte from 0x7F up sets its high bit in x or in x + 1 (a carry out
+    // of a byte starts at a high bit, which tells already); one below 0x20
+    // sets it in (x - 0x20) & ~x.
+    const std::uint64_t control = visibleControls ? (x - 0x20 * kOnes) & ~x : 0;
+    if (((x | (x + kOnes) | control) & kHighs) != 0) break;
     i += 8;
   }
   while (i < bytes.size()) {
@@ -135,6 +138,14 @@ void AppendDisplayUtf8(std::string* to, const std::string& bytes, bool visibleCo
     if (b >= 0x80 || b == 0x7F || (visibleControls && b < 0x20)) break;
     ++i;
   }
+  return i;
+}
+
+}  // namespace
+
+void AppendDisplayUtf8(std::string* to, const std::string& bytes, bool visibleControls) {
+  std::string& out = *to;
+  std::size_t i = PlainAsciiPrefix(bytes, visibleControls);
   out.append(bytes, 0, i);
   while (i < bytes.size()) {
     const unsigned char b = static_cast<unsigned char>(bytes[i]);
@@ -181,6 +192,11 @@ std::size_t DisplayColumns(const std::string& utf8) {
     columns += combining ? 0 : wide ? 2 : 1;
   }
   return columns;
+}
+
+std::size_t NameColumns(const std::string& bytes) {
+  if (PlainAsciiPrefix(bytes, true) == bytes.size()) return bytes.size();
+  return DisplayColumns(DisplayUtf8(bytes, true));
 }
 
 std::string ShortenMiddle(const std::string& utf8, std::size_t maxCharacters) {

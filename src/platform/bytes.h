@@ -40,6 +40,8 @@ void AppendDisplayUtf8(std::string* out, const std::string& bytes, bool visibleC
 // How many columns of a terminal valid UTF-8 text takes: two for the wide
 // characters of East Asian scripts (Hangul, CJK), none for combining marks.
 std::size_t DisplayColumns(const std::string& utf8);
+// How many a name's bytes take, rendered with visible controls.
+std::size_t NameColumns(const std::string& bytes);
 
 // Valid UTF-8 text of at most `maxCharacters` characters: longer text keeps
 // its beginning and its end, the middle replaced by "…" ("LLLL…LLL.mp3").

@@ -1,5 +1,6 @@
 #include "platform/folder.h"
 
+#include "platform/path.h"
 #include "platform/posix_error.h"
 #include "platform/windows_names.h"
 
@@ -190,11 +191,7 @@ Presence SystemFolder::Has(const std::string& name) {
 }
 
 bool SystemFolder::CanHoldName(const std::string& name) {
-  if (name.empty() || name == "." || name == ".." ||
-      std::memchr(name.data(), '/', name.size()) != nullptr ||
-      std::memchr(name.data(), '\0', name.size()) != nullptr) {
-    return false;
-  }
+  if (!IsPlainName(name)) return false;
   // Linux's vfat quietly drops a final dot or blank, and Windows cannot
   // open a file called "nul.mp3": a stick's names follow Windows' rules
   // (their length in UTF-16 among them), and so do those of any volume

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -23,7 +24,7 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // Whether `name` stands for an entry of a folder and for nothing else: not
 // empty, not "." or "..", no separator, no NUL (on Windows no colon either,
 // which would name a drive or a stream).
-bool IsPlainName(const std::string& name);
+bool IsPlainName(std::string_view name);
 
 // Whether the path starts from a root rather than from the working folder.
 bool IsAbsolutePath(const std::string& path);

@@ -21,8 +21,8 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
-bool IsPlainName(const std::string& name) {
-  const bool dots = name.size() <= 2 && name.find_first_not_of('.') == std::string::npos;
+bool IsPlainName(std::string_view name) {
+  const bool dots = name.size() <= 2 && name.find_first_not_of('.') == std::string_view::npos;
   return !dots && std::memchr(name.data(), '/', name.size()) == nullptr &&
          std::memchr(name.data(), '\0', name.size()) == nullptr;
 }

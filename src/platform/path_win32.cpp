@@ -29,9 +29,9 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + "\\" + name;
 }
 
-bool IsPlainName(const std::string& name) {
+bool IsPlainName(std::string_view name) {
   return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of(std::string("\\/:\0", 4)) == std::string::npos;
+         name.find_first_of(std::string_view("\\/:\0", 4)) == std::string_view::npos;
 }
 
 bool IsAbsolutePath(const std::string& path) {

@@ -49,8 +49,14 @@ class Reader {
     return true;
   }
   bool Bytes(std::uint64_t count, std::string* out) {
+    std::string_view bytes;
+    if (!Bytes(count, &bytes)) return false;
+    out->assign(bytes);
+    return true;
+  }
+  bool Bytes(std::uint64_t count, std::string_view* out) {
     if (count > text_.size() - pos_) return false;
-    out->assign(text_.data() + pos_, static_cast<std::size_t>(count));
+    *out = std::string_view(text_).substr(pos_, static_cast<std::size_t>(count));
     pos_ += static_cast<std::size_t>(count);
     return true;
   }
@@ -89,12 +95,14 @@ std::string MarkRecord(const char* word, const std::string& marks) {
 
 std::string JournalStart(const std::string& fullFolder, const std::optional<platform::FileId>& id,
                          const RenameJob& job) {
-  std::size_t size = 96 + fullFolder.size();
+  // Room for the rows: their names, two sizes of a few digits, a blank and
+  // two line feeds.
+  std::size_t rowsSize = 0;
   for (std::size_t i = 0; i < job.newCount(); ++i) {
-    size += job.row(i).oldName.size() + job.row(i).newName.size() + 16;
+    rowsSize += job.row(i).oldName.size() + job.row(i).newName.size() + 16;
   }
   std::string text;
-  text.reserve(size);
+  text.reserve(128 + fullFolder.size() + rowsSize);
   text += kMagic3;
   text += "folder ";
   AppendNumber(&text, fullFolder.size());
@@ -113,10 +121,12 @@ std::string JournalStart(const std::string& fullFolder, const std::optional<plat
   text += '\n';
   for (std::size_t i = 0; i < job.newCount(); ++i) {
     const RenameRow& row = job.row(i);
-    AppendNumber(&text, row.oldName.size());
-    text += ' ';
-    AppendNumber(&text, row.newName.size());
-    text += '\n';
+    char sizes[48];
+    char* at = std::to_chars(sizes, sizes + 20, row.oldName.size()).ptr;
+    *at++ = ' ';
+    at = std::to_chars(at, at + 20, row.newName.size()).ptr;
+    *at++ = '\n';
+    text.append(sizes, at);
     text += row.oldName;
     text += row.newName;
     text += '\n';
@@ -265,7 +275,7 @@ namespace {
 
 // The journal's head, up to "ready": false, with the reason, when it is not
 // whole or not one this program could have written.
-bool ReadHead(Reader& in, int version, Journal& j, JournalProblem* problem) {
+bool ReadHead(Reader& in, int version, JournalRows keep, Journal& j, JournalProblem* problem) {
   std::uint64_t folderSize = 0, rows = 0;
   bool whole = in.Literal("folder ") && in.Number(kMaxNameBytes, &folderSize) && in.Literal("\n") &&
                in.Bytes(folderSize, &j.folder) && in.Literal("\n");
@@ -277,37 +287,40 @@ bool ReadHead(Reader& in, int version, Journal& j, JournalProblem* problem) {
   }
   whole = whole && in.Literal("rows ") && in.Number(kMaxRows, &rows) && in.Literal("\n");
   // Each row takes at least six bytes ("0 0\n\n" and a name).
-  if (whole) j.rows.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(rows, in.left() / 6)));
+  const bool kept = keep == JournalRows::kKeep;
+  if (whole && kept) j.rows.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(rows, in.left() / 6)));
+  // The program journals the bare names of one folder's files: anything
+  // else would send an Undo elsewhere.
+  bool plain = true;
   for (std::uint64_t i = 0; whole && i < rows; ++i) {
     std::uint64_t oldSize = 0, newSize = 0;
-    RenameRow& row = j.rows.emplace_back();
+    std::string_view oldName, newName;
     whole = in.Number(kMaxNameBytes, &oldSize) && in.Char(' ') && in.Number(kMaxNameBytes, &newSize) &&
-            in.Char('\n') && in.Bytes(oldSize, &row.oldName) && in.Bytes(newSize, &row.newName) &&
-            in.Char('\n');
-    if (!whole) j.rows.pop_back();
+            in.Char('\n') && in.Bytes(oldSize, &oldName) && in.Bytes(newSize, &newName) && in.Char('\n');
+    if (!whole) break;
+    plain = plain && platform::IsPlainName(oldName) && (newName.empty() || platform::IsPlainName(newName));
+    if (kept) j.rows.push_back(RenameRow{std::string(oldName), std::string(newName)});
   }
+  j.rowCount = static_cast<std::size_t>(rows);
+  j.rowsKept = kept;
   if (!whole || !in.Literal("ready\n")) {
     *problem = JournalProblem::kDamaged;
     return false;
   }
-  // The program journals a full path and the bare names of one folder's
-  // files: anything else would send an Undo elsewhere.
   if (!platform::IsAbsolutePath(j.folder)) {
     *problem = JournalProblem::kFolderNotFull;
     return false;
   }
-  for (const RenameRow& row : j.rows) {
-    if (!platform::IsPlainName(row.oldName) || (!row.newName.empty() && !platform::IsPlainName(row.newName))) {
-      *problem = JournalProblem::kNamesOutside;
-      return false;
-    }
+  if (!plain) {
+    *problem = JournalProblem::kNamesOutside;
+    return false;
   }
   return true;
 }
 
 // One record, if it reads whole, applied to the journal.
 bool ReadRecord(Reader& in, int version, JournalRecord record, Journal& j) {
-  const std::uint64_t rows = j.rows.size();
+  const std::uint64_t rows = j.rowCount;
   std::string marks;
   switch (record) {
     case JournalRecord::kResult:
@@ -327,7 +340,7 @@ bool ReadRecord(Reader& in, int version, JournalRecord record, Journal& j) {
       if (!ReadMarks(in, "undone", rows, "01", &marks)) return false;
       // What the Undo did is known now, row by row.
       SetMarked(marks, &j.undone);
-      j.uncertain.assign(j.rows.size(), false);
+      j.uncertain.assign(j.rowCount, false);
       return true;
     case JournalRecord::kSpent:
       return j.spent = in.Literal(JournalSpent());
@@ -339,7 +352,7 @@ bool ReadRecord(Reader& in, int version, JournalRecord record, Journal& j) {
 
 }  // namespace
 
-bool ParseJournal(const std::string& text, Journal* journal, JournalProblem* problem) {
+bool ParseJournal(const std::string& text, Journal* journal, JournalProblem* problem, JournalRows keep) {
   Reader in(text);
   Journal j;
   const int version = in.Literal(kMagic3) ? 3 : in.Literal(kMagic2) ? 2 : in.Literal(kMagic1) ? 1 : 0;
@@ -347,14 +360,16 @@ bool ParseJournal(const std::string& text, Journal* journal, JournalProblem* pro
     *problem = JournalProblem::kNotOurs;
     return false;
   }
-  if (!ReadHead(in, version, j, problem)) return false;
-  j.undone.assign(j.rows.size(), false);
-  j.uncertain.assign(j.rows.size(), false);
+  if (!ReadHead(in, version, keep, j, problem)) return false;
+  j.undone.assign(j.rowCount, false);
+  j.uncertain.assign(j.rowCount, false);
   // The records, as far as they read whole and in their order.
   for (;;) {
     j.goodSize = in.position();
     const std::optional<JournalRecord> next = RecordAt(in);
     if (!next) break;
+    // An order step's moves name rows.
+    if (*next == JournalRecord::kOrder && !j.rowsKept) return ParseJournal(text, journal, problem);
     // The first versions wrote an Undo's end without its beginning.
     const JournalRecord asIf = version < 3 && *next == JournalRecord::kUndone ? JournalRecord::kUndoing : *next;
     const bool known = version == 3 || *next == JournalRecord::kResult || *next == JournalRecord::kSpent ||

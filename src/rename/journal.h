@@ -78,7 +78,9 @@ bool RecordMayFollow(const Journal& so, JournalRecord next);
 struct Journal {
   std::string folder;  // a full path
   std::optional<platform::FileId> folderId;
-  std::vector<RenameRow> rows;   // in the Run's order
+  std::vector<RenameRow> rows;   // in the Run's order, when kept
+  std::size_t rowCount = 0;      // how many rows the Run had
+  bool rowsKept = true;
   bool finished = false;         // the Run's end was recorded
   std::vector<RunMark> renamed;  // when finished: per row
   std::vector<bool> undone;      // per row: an Undo gave it back
@@ -124,7 +126,12 @@ enum class JournalProblem : std::uint8_t {
 // not one this program could have written: a folder that is no full path,
 // or a name that would reach outside the folder ("../x", "/etc/x", "C:x").
 // A record that does not read whole ends the journal there (tornTail).
-bool ParseJournal(const std::string& text, Journal* journal, JournalProblem* problem);
+// With kCheck the rows are checked but not kept (their number is), unless an
+// order step's record needs them: enough to tell whether a Run was cut short
+// and whether there is anything to undo.
+enum class JournalRows : std::uint8_t { kKeep, kCheck };
+bool ParseJournal(const std::string& text, Journal* journal, JournalProblem* problem,
+                  JournalRows keep = JournalRows::kKeep);
 
 // The renames that give the files of a journal's Run their old names back:
 // from the last row to the first, each from its new name to its old one.

@@ -37,13 +37,16 @@ bool RunJournal::Lock() {
   return lock_ != nullptr;
 }
 
-RunJournal::Found RunJournal::Read() {
+RunJournal::Found RunJournal::Read(JournalRows rows) {
   readError_ = platform::Error{};
   std::string text;
   if (kept()) readError_ = files_.Read(path_, &text);
   // Read again, as it was read last and written since by nobody: what was
   // made of it then holds (a long journal is not read twice for nothing).
-  if (kept() && !readError_.failed() && readBack_ && text == *readBack_) return found_;
+  if (kept() && !readError_.failed() && readBack_ && text == *readBack_ &&
+      (rows == JournalRows::kCheck || found_ != Found::kUsable || contents_.rowsKept)) {
+    return found_;
+  }
   readBack_.reset();
   contents_ = Journal{};
   problem_ = JournalProblem::kNone;
@@ -51,7 +54,7 @@ RunJournal::Found RunJournal::Read() {
   cutPending_ = false;
   if (!kept() || readError_.code == platform::ErrorCode::kNotFound) return found_ = Found::kNothing;
   if (readError_.failed()) return found_ = Found::kUnreadable;
-  const bool parsed = ParseJournal(text, &contents_, &problem_);
+  const bool parsed = ParseJournal(text, &contents_, &problem_, rows);
   readBack_ = std::move(text);
   if (!parsed) return found_ = Found::kUnusable;
   size_ = contents_.goodSize;
@@ -80,6 +83,8 @@ platform::Error RunJournal::Begin(const std::string& fullFolder, const std::opti
   contents_ = Journal{};
   contents_.folder = fullFolder;
   contents_.folderId = id;
+  contents_.rowCount = job.newCount();
+  contents_.rowsKept = false;
   contents_.goodSize = size_ = text.size();
   cutPending_ = false;
   found_ = Found::kUsable;

@@ -55,14 +55,15 @@ class RunJournal {
   void Unlock() { lock_.reset(); }
   bool locked() const { return lock_ != nullptr; }
 
-  // Reads what is on the disk now.
+  // Reads what is on the disk now; with kCheck, without keeping the rows
+  // where nothing needs them (see ParseJournal).
   enum class Found : std::uint8_t {
     kNothing,     // no journal: no Run to undo
     kUnreadable,  // it cannot be read: readError() says why
     kUnusable,    // no journal of this program, or damaged: problem() says why
     kUsable,
   };
-  Found Read();
+  Found Read(JournalRows rows = JournalRows::kKeep);
   Found found() const { return found_; }
   const Journal& contents() const { return contents_; }
   const platform::Error& readError() const { return readError_; }

@@ -115,7 +115,7 @@ RenameWorkflow::~RenameWorkflow() = default;
 void RenameWorkflow::Start() {
   InitRenameState();
   // A journal left by an earlier Run, even one cut short, can be undone.
-  journal_.Read();
+  journal_.Read(JournalRows::kCheck);
   journal_.Tidy();
   // An order step cut short (a kill, a pulled stick) left entries outside
   // their folder: they go back now, unless another copy is at work.
@@ -386,7 +386,7 @@ bool RenameWorkflow::RenameAll(bool confirm) {
   // The journal as it is now, under the lock. Files an order step of the
   // last Run left outside their folder go back before this Run may
   // replace its journal.
-  journal_.Read();
+  journal_.Read(JournalRows::kCheck);
   const WayBackResult back = FinishOpenOrder(journal_, openFolder_);
   if (!back.complete) {
     journal_.Unlock();

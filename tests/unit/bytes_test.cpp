@@ -65,6 +65,9 @@ TEST(Bytes, DisplayTextKeepsValidUtf8AndMarksTheRest) {
     EXPECT_EQ(DisplayUtf8(before + '\x7F' + after, true), before + "\xE2\x90\xA1" + after) << at;
     EXPECT_EQ(DisplayUtf8(before + '\xFF' + after, false), before + "\xEF\xBF\xBD" + after) << at;
     EXPECT_EQ(DisplayUtf8(before + '\t' + after, false), before + '\t' + after) << at;
+    // A name's columns, as the control's symbol and the wide letter show.
+    EXPECT_EQ(platform::NameColumns(before + '\n' + after), plain.size() + 1) << at;
+    EXPECT_EQ(platform::NameColumns(before + "노" + after), plain.size() + 2) << at;
   }
   EXPECT_EQ(platform::DisplayColumns(plain + "노래"), plain.size() + 4);
 }

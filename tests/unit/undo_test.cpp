@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <future>
 #include <thread>
+#include <tuple>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
@@ -661,12 +662,21 @@ TEST(JournalText, KeepsEveryByteAndRefusesWhatNoRunWrote) {
   }
   // Every shorter text is refused (its head is not whole) or reads as its
   // whole records, the one cut short left out.
+  // Read without its rows, it tells the same.
   for (std::size_t cut = 0; cut < undone.size(); ++cut) {
-    Journal partial;
-    if (!ParseJournal(undone.substr(0, cut), &partial, &problem)) {
+    Journal partial, checked;
+    JournalProblem checkProblem = JournalProblem::kNone;
+    const bool good = ParseJournal(undone.substr(0, cut), &partial, &problem);
+    ASSERT_EQ(ParseJournal(undone.substr(0, cut), &checked, &checkProblem, JournalRows::kCheck), good);
+    if (!good) {
       EXPECT_LT(cut, start.size());
+      EXPECT_EQ(checkProblem, problem);
       continue;
     }
+    EXPECT_TRUE(checked.rows.empty());
+    EXPECT_EQ(checked.rowCount, 4u);
+    EXPECT_EQ(std::tie(checked.finished, checked.renamed, checked.undone, checked.uncertain, checked.goodSize),
+              std::tie(partial.finished, partial.renamed, partial.undone, partial.uncertain, partial.goodSize));
     EXPECT_EQ(partial.rows.size(), 4u);
     EXPECT_EQ(partial.finished, cut >= text.size());
     EXPECT_EQ(partial.tornTail, partial.goodSize != cut);
@@ -699,8 +709,10 @@ TEST(JournalText, KeepsEveryByteAndRefusesWhatNoRunWrote) {
 #endif
   };
   for (const auto& [bad, words] : refused) {
-    EXPECT_FALSE(ParseJournal(bad, &journal, &problem));
-    EXPECT_EQ(problem, words);
+    for (const JournalRows rows : {JournalRows::kKeep, JournalRows::kCheck}) {
+      EXPECT_FALSE(ParseJournal(bad, &journal, &problem, rows));
+      EXPECT_EQ(problem, words);
+    }
   }
 }
 
