@@ -11,6 +11,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <optional>
 
@@ -25,7 +26,7 @@ namespace {
 const char kUsage[] =
     "usage: tarvello-cli add|replace|delete FOLDER [-e EXT] [-y] [-n] [--order auto|always|never]\n"
     "       tarvello-cli undo [-y]\n"
-    "       tarvello-cli clean FOLDER [-y] [-n]\n"
+    "       tarvello-cli clean FOLDER [-r] [-y] [-n]\n"
     "\n"
     "  add       put a random number in front of every name (0042_song.mp3)\n"
     "  replace   give numbered names new numbers\n"
@@ -37,6 +38,8 @@ const char kUsage[] =
     "\n"
     "  -e, --ext EXT    the files whose last three letters are EXT, letter case aside\n"
     "                   (default mp3; --ext \"\" takes every file)\n"
+    "  -r, --recursive  clean: every folder under FOLDER too (not the systems' own\n"
+    "                   folders, no links)\n"
     "  -y, --yes        rename without asking\n"
     "  -n, --dry-run    show the new names and change nothing\n"
     "  --order ORDER    put the folder's entries in the new order on the disk too, for\n"
@@ -64,6 +67,7 @@ struct Options {
   std::string extension = "mp3";
   bool yes = false;
   bool dryRun = false;
+  bool recursive = false;
   OrderPolicy order = OrderPolicy::kAuto;
 };
 
@@ -78,6 +82,7 @@ Parsed Parse(const std::vector<std::string>& arguments, Options* options) {
   app.add_flag("--version", version);
   app.add_flag("-y,--yes", options->yes);
   app.add_flag("-n,--dry-run", options->dryRun);
+  app.add_flag("-r,--recursive", options->recursive);
   app.add_option("-e,--ext", options->extension);
   std::string order = "auto";
   app.add_option("--order", order)->check(CLI::IsMember({"auto", "always", "never"}));
@@ -115,6 +120,8 @@ Parsed Parse(const std::vector<std::string>& arguments, Options* options) {
       problem = command + " takes one folder";
     } else if (!renames && words.size() != 1) {
       problem = "undo takes no folder";
+    } else if (options->recursive && command != "clean") {
+      problem = "--recursive is for clean only";
     } else {
       options->command = command;
       if (renames) options->folder = words[1];
@@ -468,37 +475,54 @@ int Rename(RenameWorkflow& workflow, CommandLineView& view, const Options& optio
 
 int CleanFolder(const Options& options) {
   const std::string shownFolder = platform::DisplayUtf8(options.folder, true);
-  const std::unique_ptr<platform::Folder> folder = platform::OpenSystemFolder(options.folder);
-  const CleanPlan plan = PlanClean(*folder);
-  if (plan.listError.failed()) {
-    return NothingDone(shownFolder + ": " + shell::StatusText(FolderProblem(options.folder, plan.listError)));
+  const std::vector<FolderCleanPlan> plans =
+      PlanTreeClean(options.folder, platform::OpenSystemFolder, options.recursive);
+  const CleanPlan& top = plans.front().plan;
+  if (top.listError.failed()) {
+    return NothingDone(shownFolder + ": " + shell::StatusText(FolderProblem(options.folder, top.listError)));
   }
-  if (plan.names.empty()) return NothingDone(shownFolder + ": no ._ file, .DS_Store, Thumbs.db or desktop.ini");
+  // Each name with its folder below the chosen one; the folders that could
+  // not be read are named.
   std::string shown;
-  for (const std::string& name : plan.names) {
-    platform::AppendDisplayUtf8(&shown, name, true);
-    shown += '\n';
+  std::size_t files = 0;
+  std::array<std::size_t, kOtherSystemsFileKinds> counts{};
+  for (const FolderCleanPlan& folder : plans) {
+    if (folder.plan.listError.failed()) {
+      Say(platform::DisplayUtf8(folder.at.relative, true) + ": not read (" +
+          shell::ErrorText(folder.plan.listError) + ")");
+    }
+    for (const std::string& name : folder.plan.names) {
+      platform::AppendDisplayUtf8(&shown, folder.at.Below(name), true);
+      shown += '\n';
+    }
+    files += folder.plan.names.size();
+    for (std::size_t kind = 0; kind < counts.size(); ++kind) counts[kind] += folder.plan.counts[kind];
   }
+  if (files == 0) return NothingDone(shownFolder + ": no ._ file, .DS_Store, Thumbs.db or desktop.ini");
   platform::Write(platform::Stream::kOut, shown);
-  Say("tarvello-cli: " + Files(plan.names.size()) + " of Macs and Windows: " + shell::CleanKindsText(plan.counts));
+  Say("tarvello-cli: " + Files(files) + " of Macs and Windows: " + shell::CleanKindsText(counts));
   if (options.dryRun) {
     Say("tarvello-cli: dry run: nothing was removed");
     return kAllDone;
   }
-  if (!options.yes && !Confirmed("remove " + Files(plan.names.size()) + "? This cannot be undone.")) {
+  if (!options.yes && !Confirmed("remove " + Files(files) + "? This cannot be undone.")) {
     return NothingDone(NotConfirmed("removed"));
   }
-  const CleanResult result = Clean(*folder, plan);
-  for (std::size_t i = 0; i < result.failures.size() && i < kNamedFailures; ++i) {
-    Say(platform::DisplayUtf8(result.failures[i].name, true) + ": " + shell::ErrorText(result.failures[i].error));
+  std::size_t removed = 0, failed = 0;
+  for (const FolderCleanPlan& folder : plans) {
+    if (folder.plan.names.empty()) continue;
+    const CleanResult result = Clean(*platform::OpenSystemFolder(folder.at.path), folder.plan);
+    removed += result.removed;
+    for (const CleanFailure& failure : result.failures) {
+      if (failed++ >= kNamedFailures) continue;
+      Say(platform::DisplayUtf8(folder.at.Below(failure.name), true) + ": " + shell::ErrorText(failure.error));
+    }
   }
-  if (result.failures.size() > kNamedFailures) {
-    Say("... and " + std::to_string(result.failures.size() - kNamedFailures) + " more failed");
-  }
-  std::string summary = std::to_string(result.removed) + " of " + Files(plan.names.size()) + " removed";
-  if (!result.failures.empty()) summary += ", " + std::to_string(result.failures.size()) + " failed";
+  if (failed > kNamedFailures) Say("... and " + std::to_string(failed - kNamedFailures) + " more failed");
+  std::string summary = std::to_string(removed) + " of " + Files(files) + " removed";
+  if (failed > 0) summary += ", " + std::to_string(failed) + " failed";
   Say("tarvello-cli: " + summary);
-  return result.failures.empty() ? kAllDone : kSomeFailed;
+  return failed == 0 ? kAllDone : kSomeFailed;
 }
 
 }  // namespace

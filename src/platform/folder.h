@@ -72,10 +72,11 @@ class Folder {
 
   // Calls onFile with every entry that is neither "." nor ".." nor a folder
   // (a link to a folder counts as one), in the order the system yields them,
-  // and onFolder, when given, with the folders. Hidden files and other links
-  // are listed. Nothing is sorted.
+  // and onFolder, when given, with the folders: `linked` when the entry is a
+  // link or junction that stands for a folder elsewhere. Hidden files and
+  // other links are listed. Nothing is sorted.
   virtual Error List(const std::function<void(std::string name)>& onFile,
-                     const std::function<void(std::string name)>& onFolder = {}) = 0;
+                     const std::function<void(std::string name, bool linked)>& onFolder = {}) = 0;
   // Every name in the folder but "." and "..", folders too: the names a
   // rename may not take. (The name passed lives only for the call.)
   virtual Error ListAllNames(const std::function<void(const std::string& name)>& onName) = 0;
@@ -153,7 +154,7 @@ class SystemFolder : public Folder {
   const std::string& path() const override { return path_; }
   FileSystem fileSystem() const override { return fileSystem_; }
   Error List(const std::function<void(std::string name)>& onFile,
-             const std::function<void(std::string name)>& onFolder = {}) override;
+             const std::function<void(std::string name, bool linked)>& onFolder = {}) override;
   Error ListAllNames(const std::function<void(const std::string& name)>& onName) override;
   Error RenameNoReplace(const std::string& from, const std::string& to) override;
   Presence Has(const std::string& name) override;

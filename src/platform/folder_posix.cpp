@@ -58,21 +58,24 @@ SystemFolder::~SystemFolder() = default;
 
 namespace {
 
-bool IsFolderEntry(int dirFd, const struct dirent* entry) {
+// What an entry is: a file, a folder, or a link that leads to a folder
+// (which counts as one).
+enum class EntryKind { kFile, kFolder, kLinkToFolder };
+
+EntryKind KindOfEntry(int dirFd, const struct dirent* entry) {
   unsigned char type = entry->d_type;
   struct stat st;
   if (type == DT_UNKNOWN) {
-    if (fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    if (S_ISDIR(st.st_mode)) return true;
-    if (!S_ISLNK(st.st_mode)) return false;
+    if (fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::kFile;
+    if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
+    if (!S_ISLNK(st.st_mode)) return EntryKind::kFile;
     type = DT_LNK;
   }
-  if (type == DT_DIR) return true;
-  if (type == DT_LNK) {
-    // A link counts as a folder when it leads to one.
-    return fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+  if (type == DT_DIR) return EntryKind::kFolder;
+  if (type == DT_LNK && fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode)) {
+    return EntryKind::kLinkToFolder;
   }
-  return false;
+  return EntryKind::kFile;
 }
 
 bool FlagUnsupported(int error) {
@@ -120,14 +123,15 @@ Error ForEachEntry(int folderFd, const std::function<void(const struct dirent*)>
 }  // namespace
 
 Error SystemFolder::List(const std::function<void(std::string name)>& onFile,
-                   const std::function<void(std::string name)>& onFolder) {
+                   const std::function<void(std::string name, bool linked)>& onFolder) {
   if (!isOpen()) return openError_;
   const int fd = handle_->fd;
   return ForEachEntry(fd, [&](const struct dirent* entry) {
-    if (!IsFolderEntry(fd, entry)) {
+    const EntryKind kind = KindOfEntry(fd, entry);
+    if (kind == EntryKind::kFile) {
       onFile(std::string(entry->d_name));
     } else if (onFolder) {
-      onFolder(std::string(entry->d_name));
+      onFolder(std::string(entry->d_name), kind == EntryKind::kLinkToFolder);
     }
   });
 }
@@ -277,7 +281,7 @@ Error SystemFolder::ListEntries(const std::function<void(const FolderEntry& entr
   FolderEntry entry;
   return ForEachEntry(fd, [&](const struct dirent* found) {
     entry.name.assign(found->d_name);
-    entry.folder = IsFolderEntry(fd, found);
+    entry.folder = KindOfEntry(fd, found) != EntryKind::kFile;
     entry.next = static_cast<std::uint64_t>(found->d_off);
     onEntry(entry);
   }, after);

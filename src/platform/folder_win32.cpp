@@ -124,7 +124,7 @@ Error ForEachEntry(const std::wstring& folder,
 }  // namespace
 
 Error SystemFolder::List(const std::function<void(std::string name)>& onFile,
-                   const std::function<void(std::string name)>& onFolder) {
+                   const std::function<void(std::string name, bool linked)>& onFolder) {
   if (!isOpen()) return openError_;
   return ForEachEntry(handle_->path, [&](const WIN32_FIND_DATAW& data) {
     // Folders, and links and junctions that stand for folders, carry the
@@ -133,7 +133,7 @@ Error SystemFolder::List(const std::function<void(std::string name)>& onFile,
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
       onFile(std::move(name));
     } else if (onFolder) {
-      onFolder(std::move(name));
+      onFolder(std::move(name), (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
     }
   });
 }

@@ -114,7 +114,7 @@ class CountingFolder : public platform::Folder {
   const std::string& path() const override { return inner_->path(); }
   platform::FileSystem fileSystem() const override { return inner_->fileSystem(); }
   platform::Error List(const std::function<void(std::string name)>& onFile,
-                       const std::function<void(std::string name)>& onFolder) override {
+                       const std::function<void(std::string name, bool linked)>& onFolder) override {
     return Counted(inner_->List(onFile, onFolder));
   }
   platform::Error ListAllNames(const std::function<void(const std::string& name)>& onName) override {

@@ -10,7 +10,7 @@ OtherSystemsFile OtherSystemsFileOf(std::string_view name) {
   return OtherSystemsFile::kNone;
 }
 
-CleanPlan PlanClean(platform::Folder& folder) {
+CleanPlan PlanClean(platform::Folder& folder, const SubfolderFound& onFolder) {
   CleanPlan plan;
   if (!folder.isOpen()) {
     plan.listError = folder.openError();
@@ -23,8 +23,20 @@ CleanPlan PlanClean(platform::Folder& folder) {
     if (kind == OtherSystemsFile::kNone) return;
     ++plan.counts[static_cast<std::size_t>(kind)];
     plan.names.push_back(std::move(name));
-  }, {});
+  }, onFolder);
   return plan;
+}
+
+std::vector<FolderCleanPlan> PlanTreeClean(const std::string& root, const platform::FolderOpener& open,
+                                           bool subfolders) {
+  std::vector<FolderCleanPlan> plans;
+  WalkTree(root, open, [&](const TreeFolder& at, platform::Folder& folder, const SubfolderFound& found) {
+    CleanPlan plan = PlanClean(folder, subfolders ? found : SubfolderFound());
+    if (at.relative.empty() || !plan.names.empty() || plan.listError.failed()) {
+      plans.push_back(FolderCleanPlan{at, std::move(plan)});
+    }
+  });
+  return plans;
 }
 
 CleanResult Clean(platform::Folder& folder, const CleanPlan& plan) {

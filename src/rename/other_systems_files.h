@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/folder.h"
+#include "rename/folder_tree.h"
 
 #include <array>
 #include <cstddef>
@@ -31,7 +32,18 @@ struct CleanPlan {
   std::array<std::size_t, kOtherSystemsFileKinds> counts{};  // by kind
   platform::Error listError;
 };
-CleanPlan PlanClean(platform::Folder& folder);
+// The listing's folders go to onFolder, when given.
+CleanPlan PlanClean(platform::Folder& folder, const SubfolderFound& onFolder = {});
+
+// The plans of a folder and, with `subfolders`, of every folder under it
+// (see WalkTree): the chosen folder's first, always; of the others only
+// those with files to remove or an error.
+struct FolderCleanPlan {
+  TreeFolder at;
+  CleanPlan plan;
+};
+std::vector<FolderCleanPlan> PlanTreeClean(const std::string& root, const platform::FolderOpener& open,
+                                           bool subfolders);
 
 // Removes the plan's files, one by one; a name that is a folder by now, or
 // is gone, is not removed.

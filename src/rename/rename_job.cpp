@@ -223,7 +223,7 @@ platform::Error RenameJob::Scan(platform::Folder& folder,
           matching.push_back(std::move(name));
         }
       },
-      other);
+      [&](std::string name, bool) { other(std::move(name)); });
   rows_.reserve(rows_.size() + matching.size());
   for (std::string& name : matching) {
     if (!onMatch(name)) other(std::move(name));

@@ -110,6 +110,13 @@ run clean mac -y
   fail "clean -y: $status $(ls -A mac) $(cat err)"
 run clean mac -y
 [ $status -eq 2 ] || fail "clean of a clean folder: $status"
+# With -r the folders under it too, named by their path; not with the others.
+mkdir -p mac/a/b mac/.Trashes && printf 'x' > mac/a/b/._x.mp3 && printf 't' > mac/.Trashes/._t
+run clean mac -r -y
+[ $status -eq 0 ] && grep -q '^a[/\\]b[/\\]\._x\.mp3' out && [ ! -e mac/a/b/._x.mp3 ] && [ -e mac/.Trashes/._t ] && [ -d mac/._folder ] ||
+  fail "clean -r: $status $(cat out err)"
+run add mac -r
+[ $status -eq 2 ] && grep -q 'for clean only' err || fail "add -r: $status $(cat err)"
 rm -r mac
 ok "clean removes the ._ files and .DS_Store after showing them, and never a folder"
 

@@ -41,7 +41,7 @@ class FaultyFolder : public platform::Folder {
   platform::FileSystem fileSystem() const override { return inner_->fileSystem(); }
 
   platform::Error List(const std::function<void(std::string name)>& onFile,
-                       const std::function<void(std::string name)>& onFolder) override {
+                       const std::function<void(std::string name, bool linked)>& onFolder) override {
     return Do([&] { return inner_->List(onFile, onFolder); });
   }
   platform::Error ListAllNames(const std::function<void(const std::string& name)>& onName) override {

@@ -44,7 +44,7 @@ class OrderedFolder : public platform::SystemFolder {
   OrderedFolder(const std::string& path, std::vector<std::string> order)
       : platform::SystemFolder(path), order_(std::move(order)) {}
   platform::Error List(const std::function<void(std::string name)>& onFile,
-                       const std::function<void(std::string name)>& onFolder) override;
+                       const std::function<void(std::string name, bool linked)>& onFolder) override;
 
  private:
   std::vector<std::string> order_;

@@ -45,12 +45,12 @@ class ModelFolder : public platform::Folder {
   int dir() const { return dir_; }
 
   platform::Error List(const std::function<void(std::string name)>& onFile,
-                       const std::function<void(std::string name)>& onFolder) override {
+                       const std::function<void(std::string name, bool linked)>& onFolder) override {
     return ListEntries([&](const platform::FolderEntry& entry) {
       if (!entry.folder) {
         onFile(entry.name);
       } else if (onFolder) {
-        onFolder(entry.name);
+        onFolder(entry.name, false);
       }
     }, 0);
   }
